@@ -1,0 +1,104 @@
+// Geomagnetic reference frame: the epoch state of the run date, the frame
+// transforms, and the internal (spherical-harmonic) and dipole fields.
+//
+// Units throughout: lengths in Earth radii (6371.2 km), fields in nT, angles in
+// radians. Frames: GEO (Earth-fixed), GSE, GSM (geocentric solar magnetospheric).
+#pragma once
+
+#include <array>
+#include <iosfwd>
+
+namespace cones {
+
+// Number of Gauss coefficients for degrees n = 0..10, order m = 0..n;
+// the entry for (n, m) lies at index n(n+1)/2 + m.
+inline constexpr int kCoefficientCount = 66;
+inline constexpr int kMaxDegree = 10;
+
+constexpr int coefficient_index(int n, int m) { return n * (n + 1) / 2 + m; }
+
+// The geophysical state of the run date and time. Built once by set_epoch and
+// only read afterwards by every field model and frame rotation.
+struct EpochState {
+    // Gauss coefficients interpolated to the date and multiplied by the
+    // Schmidt-to-recursion conversion factors (nT); n = 0 entries and h(n,0) are 0.
+    std::array<double, kCoefficientCount> g_coef{};
+    std::array<double, kCoefficientCount> h_coef{};
+    // (n^2 - m^2) / ((2n - 1)(2n + 1)) for the Legendre recursion; n = 0 entry 0.
+    std::array<double, kCoefficientCount> recurrence_coef{};
+    // Dipole strength sqrt(g10^2 + g11^2 + h11^2) in nT, derived from the
+    // degree-1 coefficients once, for the dipole field.
+    double dipole_strength = 0.0;
+    // Dipole tilt angle psi: positive when the northern dipole axis leans
+    // toward the Sun; its sine and cosine.
+    double sin_tilt = 0.0;
+    double cos_tilt = 1.0;
+    double tilt = 0.0;
+    // a(i,j) at geo_gsm_matrix[i][j]: column j holds GSM axis j (X, Y, Z) in
+    // GEO components, so GEO = a * GSM and GSM = a^T * GEO.
+    std::array<std::array<double, 3>, 3> geo_gsm_matrix{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    // GSM Y axis dotted with the GSE Y axis and with the GSE Z axis.
+    double cos_gse_gsm = 1.0;
+    double sin_gse_gsm = 0.0;
+};
+
+// Sun position for a date and universal time.
+// Inputs: year (1900..2099), day_of_year from 1, hour, minute, second (UT).
+// Outputs, radians: Greenwich sidereal time, the Sun's ecliptic longitude,
+// right ascension and declination (GEI of date).
+// Notes: for a year outside 1900..2099 it returns false and leaves the outputs
+// unchanged.
+bool sun_position(int year, int day_of_year, int hour, int minute, int second,
+                  double& gst, double& solar_longitude, double& right_ascension,
+                  double& declination);
+
+// Builds the epoch state for a date and universal time: IGRF-12 coefficients
+// interpolated (1900..2015) or extrapolated with the secular variation
+// (2015..2050), dipole tilt, GEO-GSM matrix and GSE-GSM rotation.
+// A year outside 1900..2050 is clamped; the two-line notice is written to
+// `notice` (standard output in the program).
+EpochState set_epoch(int year, int day_of_year, int hour, int minute, int second,
+                     std::ostream& notice);
+
+// Spherical (r, theta colatitude, phi azimuth) <-> Cartesian (x, y, z) in one frame.
+// direction > 0: spherical to Cartesian; direction <= 0: Cartesian to spherical,
+// with phi in [0, 2*pi) and, on the Z axis, phi = 0 and theta = 0 (z >= 0) or
+// 3.1415927f (z < 0).
+void convert_spherical_cartesian(double& r, double& theta, double& phi, double& x, double& y,
+                                 double& z, int direction);
+
+// Spherical vector components (v_r, v_theta southward, v_phi eastward) at the
+// point (theta, phi) to Cartesian components of the same frame.
+void spherical_vector_to_cartesian(double theta, double phi, double v_r, double v_theta,
+                                   double v_phi, double& v_x, double& v_y, double& v_z);
+
+// GEO <-> GSM rotation. direction >= 0: GEO to GSM; < 0: GSM to GEO.
+// Reads all inputs before writing, so the same variables may be passed in place.
+void transform_geo_gsm(const EpochState& epoch, double& x_geo, double& y_geo, double& z_geo,
+                       double& x_gsm, double& y_gsm, double& z_gsm, int direction);
+
+// GSE <-> GSM rotation about the common X axis. direction >= 0: GSE to GSM;
+// < 0: GSM to GSE. May be called in place.
+void transform_gse_gsm(const EpochState& epoch, double& x_gse, double& y_gse, double& z_gse,
+                       double& x_gsm, double& y_gsm, double& z_gsm, int direction);
+
+// Field of the tilted centred dipole of the epoch at a GSM point (Earth radii),
+// as GSM components in nT. The origin is singular; callers never pass it.
+void dipole_field_gsm(const EpochState& epoch, double x, double y, double z, double& bx,
+                      double& by, double& bz);
+
+// Spherical-harmonic synthesis of the internal field in spherical GEO
+// components. Inputs: r (Earth radii), sine and cosine of the colatitude and
+// of the east longitude. Outputs in nT: b_r, b_theta (southward), b_phi
+// (eastward). The highest degree falls with r (10 below r = 3, 4 from r = 28).
+// Near the poles (sin theta < 1e-5) b_phi comes from the theta-derivative.
+void spherical_harmonic_sum(const EpochState& epoch, double r, double sin_theta,
+                            double cos_theta, double sin_phi, double cos_phi, double& b_r,
+                            double& b_theta, double& b_phi);
+
+// The internal (IGRF) field of the epoch at a GSM point (Earth radii), as GSM
+// components in nT. The origin is singular; callers never pass it.
+void internal_field_gsm(const EpochState& epoch, double x, double y, double z, double& bx,
+                        double& by, double& bz);
+
+}  // namespace cones

@@ -1,0 +1,30 @@
+// T89 magnetospheric (external) field model, in its six Kp activity levels.
+#pragma once
+
+#include <array>
+
+#include "geomag/geomag.hpp"
+
+namespace cones {
+
+// One T89 coefficient set ready for evaluation: A1..A28 (at index k - 1) with
+// A16..A19 derived from the others, and w = 1 / A27^2. Prepared once per run.
+struct T89Coefficients {
+    std::array<double, 28> a{};
+    double w = 0.0;
+};
+
+// Coefficient set number (1..6) selected by a Kp index: trunc(Kp + 0.5) + 1,
+// at most 6. Returns a value below 1 for Kp <= -1.5, which selects no set.
+int t89_set_number(double kp);
+
+// The prepared coefficient set number `set_number` (1..6).
+T89Coefficients t89_coefficients(int set_number);
+
+// T89 external field at a GSM point (Earth radii), GSM components in nT.
+// Reads sin_tilt and cos_tilt of the epoch. The boundary terms' exponential
+// is capped at 1.4e217 for x / A20 >= 500.
+void t89_external_field(const T89Coefficients& set, const EpochState& epoch, double x,
+                        double y, double z, double& bx, double& by, double& bz);
+
+}  // namespace cones
