@@ -1,1 +1,86 @@
-// (to be written)
+#include "driver/run.hpp"
+
+#include <ostream>
+#include <string>
+
+#include "driver/field_selector.hpp"
+#include "driver/output_file.hpp"
+#include "driver/trajectory.hpp"
+#include "geomag/geomag.hpp"
+
+namespace cones {
+
+bool is_leap_year(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int day_of_year(int day, int month, int year) {
+    static constexpr int kMonthLength[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int result = day;
+    for (int m = 1; m < month && m <= 12; ++m) {
+        result += kMonthLength[m - 1];
+        if (m == 2 && is_leap_year(year)) result += 1;
+    }
+    return result;
+}
+
+int run_configuration(const RunConfiguration& config, const char* output_path,
+                      std::ostream& progress, std::ostream& errors) {
+    const EpochState epoch =
+        set_epoch(config.year, day_of_year(config.day, config.month, config.year), config.hour,
+                  config.minute, config.second, progress);
+
+    TraceSettings settings;
+    settings.field = make_field_context(epoch, config.field_model_code, config.parameters);
+    settings.start_radius = start_radius(config.altitude_km);
+    settings.output_frame_code = config.output_frame_code;
+    settings.longitude_min = config.longitude_min;
+    settings.longitude_max = config.longitude_max;
+
+    try {
+        OutputFile output(output_path);
+        output.write_line(cones_header(config.stations));
+        for (const double rigidity : config.rigidities) {
+            std::string line = rigidity_field(rigidity);
+            progress << " Rigidity" << fixed_field(rigidity, 7, 2) << " GV ======\n";
+            const ProtonMotion motion = proton_motion(rigidity);
+            for (const StationRecord& station : config.stations) {
+                progress << "   " << station.name << '\n';
+                const TraceResult result = trace_trajectory(settings, station, motion);
+                if (result.outcome == TraceOutcome::kIntegrationFailed) {
+                    progress.flush();
+                    errors << "Cones: the trajectory of station " << station.name.substr(0, station.name.find_last_not_of(' ') + 1)
+                           << " at rigidity " << rigidity
+                           << " GV cannot be integrated: the step size fell to its minimum "
+                              "without meeting the tolerances (trajectory time "
+                           << result.time << " s). " << output_path
+                           << " holds the rigidities completed before this one.\n";
+                    return kExitIntegrationFailed;
+                }
+                line += result.outcome == TraceOutcome::kAllowed
+                            ? direction_fields(result.latitude, result.longitude)
+                            : std::string(kForbiddenMarker);
+            }
+            line += kLineEnd;
+            output.write_line(line);
+        }
+        output.close();
+    } catch (const OutputError& error) {
+        progress.flush();
+        errors << error.what() << '\n';
+        return kExitOutputFailed;
+    }
+    progress.flush();
+    return kExitSuccess;
+}
+
+int run_program(std::ostream& progress, std::ostream& errors) {
+    RunConfiguration config;
+    try {
+        config = read_configuration("Cones.ini");
+    } catch (const ConfigError& error) {
+        errors << error.what() << '\n';
+        return kExitBadConfiguration;
+    }
+    return run_configuration(config, "Cones.dat", progress, errors);
+}
+
+}  // namespace cones

@@ -1,0 +1,34 @@
+// The whole run: read "Cones.ini", set up the epoch, trace every rigidity and
+// station entry, write "Cones.dat" and the progress lines.
+#pragma once
+
+#include <iosfwd>
+
+#include "driver/config.hpp"
+
+namespace cones {
+
+// Exit statuses of the program.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitBadConfiguration = 1;
+inline constexpr int kExitOutputFailed = 2;
+inline constexpr int kExitIntegrationFailed = 3;
+
+// Gregorian leap year: divisible by 4 and not by 100, or divisible by 400.
+bool is_leap_year(int year);
+
+// Day of the year (1 for 1 January) of a valid date.
+int day_of_year(int day, int month, int year);
+
+// Traces a validated configuration: sets up the epoch (its year notice goes to
+// `progress`), writes "Cones.dat" at `output_path` and the progress lines.
+// Returns the exit status; failures are reported on `errors`.
+int run_configuration(const RunConfiguration& config, const char* output_path,
+                      std::ostream& progress, std::ostream& errors);
+
+// The program: reads "Cones.ini" in the current directory and runs it.
+// Returns the exit status; nothing is written to "Cones.dat" unless the
+// configuration is valid.
+int run_program(std::ostream& progress, std::ostream& errors);
+
+}  // namespace cones
