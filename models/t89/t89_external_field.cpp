@@ -62,8 +62,9 @@ void t89_external_field(const T89Coefficients& set, const EpochState& epoch, dou
     const double dd_dxs = 80.0 / (q40 * sq40) - h2_slope;
     const double dd_dy = kThicknessGrowthSlope * y;
 
-    // Centre surface z0 of the sheet: hinged at distance A24 behind the
-    // Earth (t = tan(psi)/2 scale) and warped in y by A25.
+    // Centre surface z0 of the sheet: flat sunward of the hinge at xs = -A24,
+    // tailward of it bent to slope 2t = tan(psi) along the solar wind, and
+    // warped in y with amplitude A25.
     const double y4 = y2 * y2;
     const double xh = xs + a24;
     const double sqh = std::sqrt(xh * xh + 16.0);
