@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace cones {
 
@@ -239,7 +240,13 @@ void rkf_integrate(Derivative& f, double* y, double& t, double t_out, double& re
                     std::fabs((-2090.0 * yp[k] + (21970.0 * work.k3[k] - 15048.0 * work.k4[k])) +
                               (22528.0 * work.k2[k] - 27360.0 * work.k5[k]));
                 const double ratio = ee / et;
-                if (ratio > largest) largest = ratio;
+                // A non-finite trial (a field that is not a number) must fail
+                // the error test instead of passing it unnoticed.
+                if (std::isnan(ratio)) {
+                    largest = std::numeric_limits<double>::infinity();
+                } else if (ratio > largest) {
+                    largest = ratio;
+                }
             }
             est = std::fabs(work.h) * largest * scale / 752400.0;
             if (est <= 1.0) break;
