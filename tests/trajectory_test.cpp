@@ -239,6 +239,21 @@ TEST(Tracing, StormerVerticalCutoffAtTheDipoleEquator) {
     }
 }
 
+TEST(Tracing, EastWestEffectOfPositiveParticles) {
+    // Stormer cutoff at the dipole equator for zenith 60 degrees:
+    // 4 Rv / (1 + sqrt(1 -/+ sin 60))^2, about 2.1 Rv from the east and
+    // 0.7 Rv from the west (Rv the vertical cutoff). Protons come more easily
+    // from the west.
+    const EpochState epoch = epoch_2015();
+    const double longitude = std::atan2(-epoch.g_coef[2], epoch.h_coef[2]) / kDegreesToRadians;
+    const TraceSettings settings = settings_for(epoch, 0);
+    const ProtonMotion motion = proton_motion(15.0);  // about 1.05 Rv
+    EXPECT_EQ(trace_trajectory(settings, station(0.0, longitude, 60, 90), motion).outcome,
+              TraceOutcome::kForbidden);
+    EXPECT_EQ(trace_trajectory(settings, station(0.0, longitude, 60, 270), motion).outcome,
+              TraceOutcome::kAllowed);
+}
+
 TEST(Tracing, AFieldThatIsNotANumberFailsTheIntegration) {
     EpochState broken = epoch_2015();
     broken.dipole_strength = std::numeric_limits<double>::quiet_NaN();
