@@ -27,7 +27,11 @@ int run_configuration(const RunConfiguration& config, const char* output_path,
     const EpochState epoch =
         set_epoch(config.year, day_of_year(config.day, config.month, config.year), config.hour,
                   config.minute, config.second, progress);
+    return trace_and_write(config, epoch, output_path, progress, errors);
+}
 
+int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
+                    const char* output_path, std::ostream& progress, std::ostream& errors) {
     TraceSettings settings;
     settings.field = make_field_context(epoch, config.field_model_code, config.parameters);
     settings.start_radius = start_radius(config.altitude_km);
@@ -47,8 +51,8 @@ int run_configuration(const RunConfiguration& config, const char* output_path,
                 const TraceResult result = trace_trajectory(settings, station, motion);
                 if (result.outcome == TraceOutcome::kIntegrationFailed) {
                     progress.flush();
-                    errors << "Cones: the trajectory of station " << station.name.substr(0, station.name.find_last_not_of(' ') + 1)
-                           << " at rigidity " << rigidity
+                    const std::string name = station.name.substr(0, station.name.find_last_not_of(' ') + 1);
+                    errors << "Cones: the trajectory of station " << name << " at rigidity " << rigidity
                            << " GV cannot be integrated: the step size fell to its minimum "
                               "without meeting the tolerances (trajectory time "
                            << result.time << " s). " << output_path

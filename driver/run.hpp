@@ -5,6 +5,7 @@
 #include <iosfwd>
 
 #include "driver/config.hpp"
+#include "geomag/geomag.hpp"
 
 namespace cones {
 
@@ -25,6 +26,13 @@ int day_of_year(int day, int month, int year);
 // Returns the exit status; failures are reported on `errors`.
 int run_configuration(const RunConfiguration& config, const char* output_path,
                       std::ostream& progress, std::ostream& errors);
+
+// The tracing part of run_configuration, for an epoch already set up: writes
+// "Cones.dat" at `output_path` and the progress lines, and returns the exit
+// status. If a trajectory cannot be integrated, the lines of the rigidities
+// completed before it stay in the file and the failure is reported on `errors`.
+int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
+                    const char* output_path, std::ostream& progress, std::ostream& errors);
 
 // The program: reads "Cones.ini" in the current directory and runs it.
 // Returns the exit status; nothing is written to "Cones.dat" unless the
