@@ -1,0 +1,98 @@
+// Cost of the field evaluations on the hot path and of whole trajectories.
+
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+
+#include "driver/config.hpp"
+#include "driver/field_selector.hpp"
+#include "driver/trajectory.hpp"
+#include "geomag/geomag.hpp"
+
+namespace cones {
+namespace {
+
+const EpochState& epoch() {
+    static const EpochState state = [] {
+        std::ostringstream notice;
+        return set_epoch(2025, 166, 12, 0, 0, notice);
+    }();
+    return state;
+}
+
+void BM_InternalFieldDegree10(benchmark::State& state) {
+    double x = 1.2, y = -0.7, z = 0.9, bx, by, bz;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(x);
+        internal_field_gsm(epoch(), x, y, z, bx, by, bz);
+        benchmark::DoNotOptimize(bx);
+        benchmark::DoNotOptimize(by);
+        benchmark::DoNotOptimize(bz);
+    }
+}
+BENCHMARK(BM_InternalFieldDegree10);
+
+void BM_InternalFieldDegree6(benchmark::State& state) {
+    double x = -8.0, y = 3.0, z = 2.0, bx, by, bz;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(x);
+        internal_field_gsm(epoch(), x, y, z, bx, by, bz);
+        benchmark::DoNotOptimize(bx);
+        benchmark::DoNotOptimize(by);
+        benchmark::DoNotOptimize(bz);
+    }
+}
+BENCHMARK(BM_InternalFieldDegree6);
+
+void BM_DipoleField(benchmark::State& state) {
+    double x = 1.2, y = -0.7, z = 0.9, bx, by, bz;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(x);
+        dipole_field_gsm(epoch(), x, y, z, bx, by, bz);
+        benchmark::DoNotOptimize(bx);
+        benchmark::DoNotOptimize(by);
+        benchmark::DoNotOptimize(bz);
+    }
+}
+BENCHMARK(BM_DipoleField);
+
+void BM_TotalFieldT89(benchmark::State& state) {
+    ModelParameters parameters{};
+    parameters[7] = 2.0;
+    const FieldContext field = make_field_context(epoch(), field_model::kT89, parameters);
+    double x = 1.2, y = -0.7, z = 0.9, bx, by, bz;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(x);
+        total_field_gsm(field, x, y, z, bx, by, bz);
+        benchmark::DoNotOptimize(bx);
+        benchmark::DoNotOptimize(by);
+        benchmark::DoNotOptimize(bz);
+    }
+}
+BENCHMARK(BM_TotalFieldT89);
+
+// One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
+// the field model given by the second argument.
+void BM_Trajectory(benchmark::State& state) {
+    ModelParameters parameters{};
+    parameters[7] = 2.0;
+    TraceSettings settings;
+    settings.field = make_field_context(epoch(), static_cast<int>(state.range(1)), parameters);
+    settings.start_radius = start_radius(20.0);
+    StationRecord station;
+    station.name = "Jungfraujoch        ";
+    station.latitude = 46.55;
+    station.longitude = 7.98;
+    const ProtonMotion motion = proton_motion(static_cast<double>(state.range(0)));
+    long steps = 0;
+    for (auto _ : state) {
+        const TraceResult result = trace_trajectory(settings, station, motion);
+        benchmark::DoNotOptimize(result.latitude);
+        steps = result.steps;
+    }
+    state.counters["steps"] = static_cast<double>(steps);
+}
+BENCHMARK(BM_Trajectory)->Args({5, 10})->Args({10, 10})->Args({10, 0})->Args({10, 89})->Args({5, 89});
+
+}  // namespace
+}  // namespace cones
