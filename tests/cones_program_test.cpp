@@ -82,6 +82,8 @@ struct MalformedCase {
     int line;             // line to replace (1-based), 0 to use `text` whole
     const char* replacement;
     const char* message;  // expected fragment of the error message
+    int line2 = 0;        // a second line to replace, if any
+    const char* replacement2 = "";
 };
 
 TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
@@ -108,11 +110,14 @@ TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
         {"negative rigidity", 21, "-5", "rigidity"},
         {"empty line after the rigidities", 21, "15.0\n", "Cones.ini, line 22:"},
         {"start below the Earth's centre", 13, "-7000", "altitude"},
+        {"T89 with Kp -1.5 selects no coefficient set", 11, "-1.5", "Kp", 12, "89"},
+        {"T89 with Kp -3", 11, "-3", "Kp", 12, "89"},
     };
     for (const MalformedCase& c : cases) {
         ScratchDirectory dir("malformed");
         std::vector<std::string> lines = valid_lines();
         lines[static_cast<std::size_t>(c.line - 1)] = c.replacement;
+        if (c.line2 > 0) lines[static_cast<std::size_t>(c.line2 - 1)] = c.replacement2;
         write_file(dir.path() / "Cones.ini", join(lines));
         const ProgramRun run = run_program_in(dir.path());
         EXPECT_NE(run.status, 0) << c.what;
@@ -229,6 +234,20 @@ TEST(ConesProgram, ExampleRunHasTheFixedLayoutAndSensibleCones) {
     EXPECT_EQ(first, " Rigidity   1.00 GV ======");
     EXPECT_EQ(second, "   Thule               ");
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 20 * (1 + 12));
+}
+
+TEST(ConesProgram, ExampleStationsInT89) {
+    ScratchDirectory dir("t89");
+    std::string text = read_file(fs::path(CONES_SOURCE_DIR) / "examples" / "Cones.ini");
+    // Line 12 holds the field model code.
+    std::size_t start = 0;
+    for (int line = 1; line < 12; ++line) start = text.find('\n', start) + 1;
+    text.replace(start, text.find('\n', start) - start, "89");
+    write_file(dir.path() / "Cones.ini", text);
+    const ProgramRun run = run_program_in(dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = checked_lines(read_file(dir.path() / "Cones.dat"), 12);
+    EXPECT_EQ(lines.size(), 21u);
 }
 
 TEST(ConesProgram, YearNoticeAndLongLists) {
