@@ -20,39 +20,33 @@ const EpochState& epoch() {
     return state;
 }
 
-void BM_InternalFieldDegree10(benchmark::State& state) {
-    double x = 1.2, y = -0.7, z = 0.9, bx, by, bz;
+// One field evaluation at a GSM point (Earth radii).
+template <class Field>
+void field_loop(benchmark::State& state, const Field& field, double x, double y, double z) {
+    double bx, by, bz;
     for (auto _ : state) {
         benchmark::DoNotOptimize(x);
-        internal_field_gsm(epoch(), x, y, z, bx, by, bz);
+        field(x, y, z, bx, by, bz);
         benchmark::DoNotOptimize(bx);
         benchmark::DoNotOptimize(by);
         benchmark::DoNotOptimize(bz);
     }
 }
+
+auto internal_field = [](double x, double y, double z, double& bx, double& by, double& bz) {
+    internal_field_gsm(epoch(), x, y, z, bx, by, bz);
+};
+
+void BM_InternalFieldDegree10(benchmark::State& state) { field_loop(state, internal_field, 1.2, -0.7, 0.9); }
 BENCHMARK(BM_InternalFieldDegree10);
 
-void BM_InternalFieldDegree6(benchmark::State& state) {
-    double x = -8.0, y = 3.0, z = 2.0, bx, by, bz;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
-        internal_field_gsm(epoch(), x, y, z, bx, by, bz);
-        benchmark::DoNotOptimize(bx);
-        benchmark::DoNotOptimize(by);
-        benchmark::DoNotOptimize(bz);
-    }
-}
+void BM_InternalFieldDegree6(benchmark::State& state) { field_loop(state, internal_field, -8.0, 3.0, 2.0); }
 BENCHMARK(BM_InternalFieldDegree6);
 
 void BM_DipoleField(benchmark::State& state) {
-    double x = 1.2, y = -0.7, z = 0.9, bx, by, bz;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
+    field_loop(state, [](double x, double y, double z, double& bx, double& by, double& bz) {
         dipole_field_gsm(epoch(), x, y, z, bx, by, bz);
-        benchmark::DoNotOptimize(bx);
-        benchmark::DoNotOptimize(by);
-        benchmark::DoNotOptimize(bz);
-    }
+    }, 1.2, -0.7, 0.9);
 }
 BENCHMARK(BM_DipoleField);
 
@@ -60,14 +54,9 @@ void BM_TotalFieldT89(benchmark::State& state) {
     ModelParameters parameters{};
     parameters[7] = 2.0;
     const FieldContext field = make_field_context(epoch(), field_model::kT89, parameters);
-    double x = 1.2, y = -0.7, z = 0.9, bx, by, bz;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
+    field_loop(state, [&field](double x, double y, double z, double& bx, double& by, double& bz) {
         total_field_gsm(field, x, y, z, bx, by, bz);
-        benchmark::DoNotOptimize(bx);
-        benchmark::DoNotOptimize(by);
-        benchmark::DoNotOptimize(bz);
-    }
+    }, 1.2, -0.7, 0.9);
 }
 BENCHMARK(BM_TotalFieldT89);
 

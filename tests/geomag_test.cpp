@@ -364,12 +364,18 @@ double potential(const EpochState& raw, double x, double y, double z) {
     return v;
 }
 
-TEST(InternalField, AgreesWithAnIndependentSynthesisOfTheTable) {
+// The coefficients of 1 January 2015 in an epoch whose GSM frame is GEO.
+EpochState aligned_epoch_2015() {
     std::ostringstream notice;
     const EpochState dated = set_epoch(2015, 1, 0, 0, 0, notice);
     EpochState epoch = aligned_epoch();
     epoch.g_coef = dated.g_coef;
     epoch.h_coef = dated.h_coef;
+    return epoch;
+}
+
+TEST(InternalField, AgreesWithAnIndependentSynthesisOfTheTable) {
+    const EpochState epoch = aligned_epoch_2015();
     EpochState raw = aligned_epoch();
     for (int i = 0; i < kCoefficientCount; ++i) {
         raw.g_coef[i] = igrf12_g[23][i];
@@ -391,11 +397,7 @@ TEST(InternalField, AgreesWithAnIndependentSynthesisOfTheTable) {
 }
 
 TEST(InternalField, ContinuousAcrossThePoleRule) {
-    std::ostringstream notice;
-    const EpochState dated = set_epoch(2015, 1, 0, 0, 0, notice);
-    EpochState epoch = aligned_epoch();
-    epoch.g_coef = dated.g_coef;
-    epoch.h_coef = dated.h_coef;
+    const EpochState epoch = aligned_epoch_2015();
     for (const double z : {1.5, -1.5}) {
         double ax, ay, az, bx, by, bz;
         internal_field_gsm(epoch, 0, 0, z, ax, ay, az);          // on the axis: pole rule
