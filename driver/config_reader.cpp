@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <span>
 #include <string>
@@ -446,10 +445,18 @@ RunConfiguration parse_configuration(std::string_view text) {
 }
 
 // Reads the whole file at `path` in binary mode, then parses and validates it.
+// A path that cannot be opened or read as a file (a directory, say) gets the
+// "cannot open" message.
 RunConfiguration read_configuration(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) throw ConfigError::cannot_open();
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string text;
+    // istream::read turns a failed read into badbit instead of letting the
+    // stream buffer's exception escape.
+    char buffer[1 << 16];
+    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(file.gcount()));
+    }
     if (file.bad()) throw ConfigError::cannot_open();
     RunConfiguration config = parse_configuration(text);
     validate_configuration(config);

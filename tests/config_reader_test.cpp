@@ -414,13 +414,16 @@ TEST_F(ConfigFile, ValidationErrorsComeThrough) {
     }
 }
 
-TEST_F(ConfigFile, MissingFileCannotBeOpened) {
-    try {
-        read_configuration(path_ + ".missing");
-        FAIL() << "no error";
-    } catch (const ConfigError& e) {
-        EXPECT_STREQ(e.what(), "Can not open file CONES.INI");
-        EXPECT_EQ(e.line(), 0);
+TEST_F(ConfigFile, MissingFileOrDirectoryCannotBeOpened) {
+    for (const std::string& path : {path_ + ".missing", ::testing::TempDir()}) {
+        SCOPED_TRACE(path);
+        try {
+            read_configuration(path);
+            ADD_FAILURE() << "no error";
+        } catch (const ConfigError& e) {
+            EXPECT_STREQ(e.what(), "Can not open file CONES.INI");
+            EXPECT_EQ(e.line(), 0);
+        }
     }
 }
 
