@@ -231,8 +231,12 @@ TEST(ConfigReader, MoreThanOneHundredStationsAndRigidities) {
     parts.stations.clear();
     parts.rigidities.clear();
     for (int i = 1; i <= 150; ++i) {
-        parts.stations += (i > 1 ? "\n" : "") + std::to_string(i % 90) + " 0 0 0 S" + std::to_string(i);
-        parts.rigidities += (i > 1 ? "\n" : "") + std::to_string(i);
+        if (i > 1) {
+            parts.stations += '\n';
+            parts.rigidities += '\n';
+        }
+        parts.stations.append(std::to_string(i % 90)).append(" 0 0 0 S").append(std::to_string(i));
+        parts.rigidities.append(std::to_string(i));
     }
     const RunConfiguration c = parse_configuration(parts.text());
     ASSERT_EQ(c.stations.size(), 150u);
