@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "driver/calendar.hpp"
 #include "driver/config.hpp"
 #include "driver/config_parsing.hpp"
+#include "driver/trajectory.hpp"
 
 namespace cones {
 namespace {
@@ -27,15 +29,6 @@ std::string number_text(double value) {
 
 [[noreturn]] void fail(int line, const std::string& expected, const std::string& found) {
     throw ConfigError(line, "expected " + expected + ", found " + found);
-}
-
-// Gregorian calendar: every fourth year is a leap year, except century years
-// not divisible by 400.
-bool is_leap_year(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int days_in_month(int month, int year) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && is_leap_year(year) ? 29 : kDays[month - 1];
 }
 
 void check_range(int value, int low, int high, int line, const std::string& item, const std::string& context = "") {
@@ -73,9 +66,6 @@ void check_model_available(int code) {
                                  ") is not available in this version");
     }
 }
-
-// Start radius in Earth radii, as the run computes it from the altitude in km.
-double start_radius(double altitude_km) { return (altitude_km * 1000.0 + 6371200.0) / 6371200.0; }
 
 }  // namespace
 

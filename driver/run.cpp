@@ -10,18 +10,6 @@
 
 namespace cones {
 
-bool is_leap_year(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int day_of_year(int day, int month, int year) {
-    static constexpr int kMonthLength[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int result = day;
-    for (int m = 1; m < month && m <= 12; ++m) {
-        result += kMonthLength[m - 1];
-        if (m == 2 && is_leap_year(year)) result += 1;
-    }
-    return result;
-}
-
 int run_configuration(const RunConfiguration& config, const char* output_path,
                       std::ostream& progress, std::ostream& errors) {
     const EpochState epoch =

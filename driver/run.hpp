@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 
+#include "driver/calendar.hpp"
 #include "driver/config.hpp"
 #include "geomag/geomag.hpp"
 
@@ -14,12 +15,6 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitBadConfiguration = 1;
 inline constexpr int kExitOutputFailed = 2;
 inline constexpr int kExitIntegrationFailed = 3;
-
-// Gregorian leap year: divisible by 4 and not by 100, or divisible by 400.
-bool is_leap_year(int year);
-
-// Day of the year (1 for 1 January) of a valid date.
-int day_of_year(int day, int month, int year);
 
 // Traces a validated configuration: sets up the epoch (its year notice goes to
 // `progress`), writes "Cones.dat" at `output_path` and the progress lines.
