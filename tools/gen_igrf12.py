@@ -65,27 +65,26 @@ def main(path):
     out.write("// Do not edit by hand. Values are single precision (float literals).\n\n")
     out.write('#include "geomag/igrf12_coefficients.hpp"\n\nnamespace cones {\n\n')
 
-    def block(name, rows, comment):
-        out.write(f"// {comment}\n")
-        out.write(f"const float {name}[kIgrfEpochCount][kCoefficientCount] = {{\n")
+    def rows_text(rows, labels=None):
+        text = ""
         for e, row in enumerate(rows):
-            out.write(f"    // {1900 + 5 * e}\n    {{")
+            if labels:
+                text += f"\n    // {labels[e]}"
+            text += "\n    {"
             for i, v in enumerate(row):
-                out.write(("\n     " if i % 8 == 0 else " ") + v + ",")
-            out.write("},\n")
-        out.write("};\n\n")
+                text += ("\n     " if i % 8 == 0 else " ") + v + ","
+            text += "},"
+        return text
 
-    def sv_block(name, row, comment):
-        out.write(f"// {comment}\n")
-        out.write(f"const float {name}[kCoefficientCount] = {{")
-        for i, v in enumerate(row):
-            out.write(("\n    " if i % 8 == 0 else " ") + v + ",")
-        out.write("\n};\n\n")
-
-    block("igrf12_g", g, "g(n,m) by epoch 1900, 1905, ..., 2015, nT.")
-    block("igrf12_h", h, "h(n,m) by epoch 1900, 1905, ..., 2015, nT.")
-    sv_block("igrf12_g_secular", gsv, "Secular variation of g(n,m), 2015-2020, nT per year.")
-    sv_block("igrf12_h_secular", hsv, "Secular variation of h(n,m), 2015-2020, nT per year.")
+    years = [1900 + 5 * e for e in range(EPOCHS)]
+    out.write("// g(n,m) by epoch 1900, 1905, ..., 2015, nT.\n")
+    out.write("const float igrf12_g[kIgrfEpochCount][kCoefficientCount] = {" + rows_text(g, years) + "\n};\n\n")
+    out.write("// h(n,m) by epoch 1900, 1905, ..., 2015, nT.\n")
+    out.write("const float igrf12_h[kIgrfEpochCount][kCoefficientCount] = {" + rows_text(h, years) + "\n};\n\n")
+    out.write("// Secular variation of g(n,m), 2015-2020, nT per year.\n")
+    out.write("const float igrf12_g_secular[kCoefficientCount] =" + rows_text([gsv])[:-1] + ";\n\n")
+    out.write("// Secular variation of h(n,m), 2015-2020, nT per year.\n")
+    out.write("const float igrf12_h_secular[kCoefficientCount] =" + rows_text([hsv])[:-1] + ";\n\n")
     out.write("}  // namespace cones\n")
 
 
