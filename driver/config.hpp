@@ -9,14 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace cones {
+#include "models/model_parameters.hpp"
 
-// External-field driving parameters. Element k (counted from 1, as in the
-// configuration file) is at index k - 1:
-//   1 solar-wind dynamic pressure (nPa), 2 Dst (nT), 3 IMF By and 4 IMF Bz
-//   (GSM, nT), 5..7 solar-wind history indices G1, G2, G3, 8 Kp.
-// Elements 9 and 10 are not in the file and are always 0.
-using ModelParameters = std::array<double, 10>;
+namespace cones {
 
 // Field model selection (the file's integer code).
 namespace field_model {
