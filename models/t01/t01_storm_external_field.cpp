@@ -1,0 +1,61 @@
+// Storm-time T01 driver (field model code 3): amplitudes that saturate in the
+// history indices G2 and G3, Birkeland sizes that grow with the storm
+// strength |D*|, and a fixed partial-ring-current rotation.
+#include <cmath>
+
+#include "models/t01/t01_driver_common.hpp"
+
+namespace cones {
+namespace {
+
+constexpr double kBlendHalfWidth = 0.005;
+constexpr double kTailShiftSaturation = 40.0;    // entering as 40 and 40^2
+constexpr double kTailShiftSaturation2 = 1600.0;
+constexpr double kStormDstFloor = 20.0;
+
+// coefficient * sat(g, c), evaluated as (coefficient g c) / sqrt(c c + g g):
+// tends to coefficient * c for large |g| and to coefficient * g for small.
+double saturating(double coefficient, double g, double c) {
+    return coefficient * g * c / std::sqrt(c * c + g * g);
+}
+
+}  // namespace
+
+T01Prepared t01_storm_prepare(const ModelParameters& parameters, const EpochState& epoch) {
+    const auto A = [](int k) { return double(kT01StormAmplitudes[k - 1]); };
+    const double pressure = parameters[0];
+    const double by = parameters[2];
+    const double bz = parameters[3];
+    const double g2 = parameters[5];
+    const double g3 = parameters[6];
+    const double dst_star = t01_corrected_dst(parameters[1], pressure);
+
+    T01Prepared model;
+    t01_prepare_shared(kT01StormAmplitudes, kBlendHalfWidth, pressure, dst_star, by, bz, epoch.tilt, model);
+
+    T01ComponentParameters& p = model.parameters;
+    p.tail_shift1 = A(26) + A(27) * g2 * kTailShiftSaturation / std::sqrt(g2 * g2 + kTailShiftSaturation2);
+    double dq = std::fabs(dst_star);
+    if (dq < kStormDstFloor) dq = kStormDstFloor;
+    dq = dq / kStormDstFloor;
+    p.kappa1 = A(35) * std::pow(dq, A(36));
+    p.kappa2 = A(37) * std::pow(dq, A(38));
+    p.prc_rotation = A(34);
+
+    const double d1 = std::pow(0.5 * pressure, A(42));
+    const double d2 = std::pow(0.5 * pressure, A(43));
+    const double sqrt_p = std::sqrt(pressure);
+    model.tail1 = A(2) + A(3) * d1 + saturating(A(4), g2, A(44)) + A(5) * dst_star;
+    model.tail2 = A(6) + A(7) * d2 + saturating(A(8), g2, A(45)) + A(9) * dst_star;
+    model.symmetric_ring = A(10) + A(11) * dst_star + A(12) * sqrt_p;
+    model.partial_ring = A(13) + saturating(A(14), g3, A(46)) + A(15) * sqrt_p;
+    model.birkeland11 = A(16) + saturating(A(17), g2, A(47));
+    model.birkeland12 = A(18) + saturating(A(19), g2, A(48));
+    model.birkeland21 = A(20) + saturating(A(21), g2, A(49));
+    model.birkeland22 = A(22) + saturating(A(23), g2, A(50));
+
+    t01_prepare_components(epoch.tilt, model);
+    return model;
+}
+
+}  // namespace cones
