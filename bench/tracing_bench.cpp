@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "driver/config.hpp"
-#include "driver/field_selector.hpp"
-#include "driver/trajectory.hpp"
+#include "io/config.hpp"
+#include "tracing/field_selector.hpp"
+#include "tracing/trajectory.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {

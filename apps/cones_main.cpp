@@ -2,7 +2,7 @@
 // Reads "Cones.ini" in the current directory and writes "Cones.dat" there.
 #include <iostream>
 
-#include "driver/run.hpp"
+#include "apps/cones_run.hpp"
 
 int main() {
     std::ios::sync_with_stdio(false);

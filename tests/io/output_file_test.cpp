@@ -8,7 +8,7 @@
 #include <limits>
 #include <sstream>
 
-#include "driver/output_file.hpp"
+#include "io/output_file.hpp"
 
 namespace cones {
 namespace {

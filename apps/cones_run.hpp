@@ -4,8 +4,8 @@
 
 #include <iosfwd>
 
-#include "driver/calendar.hpp"
-#include "driver/config.hpp"
+#include "io/calendar.hpp"
+#include "io/config.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {

@@ -1,11 +1,11 @@
-#include "driver/run.hpp"
+#include "apps/cones_run.hpp"
 
 #include <ostream>
 #include <string>
 
-#include "driver/field_selector.hpp"
-#include "driver/output_file.hpp"
-#include "driver/trajectory.hpp"
+#include "tracing/field_selector.hpp"
+#include "io/output_file.hpp"
+#include "tracing/trajectory.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {

@@ -1,4 +1,4 @@
-#include "driver/magnetopause.hpp"
+#include "tracing/magnetopause.hpp"
 
 #include <cmath>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/config.hpp"
+#include "io/config.hpp"
 
 namespace cones {
 

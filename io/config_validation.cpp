@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "driver/calendar.hpp"
-#include "driver/config.hpp"
-#include "driver/config_parsing.hpp"
-#include "driver/trajectory.hpp"
+#include "io/calendar.hpp"
+#include "io/config.hpp"
+#include "io/config_parsing.hpp"
+#include "tracing/trajectory.hpp"
 
 namespace cones {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "driver/integrator.hpp"
+#include "tracing/integrator.hpp"
 
 namespace cones {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.hpp"
+#include "apps/cones_run.hpp"
 
 namespace cones {
 namespace {

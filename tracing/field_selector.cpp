@@ -1,4 +1,4 @@
-#include "driver/field_selector.hpp"
+#include "tracing/field_selector.hpp"
 
 namespace cones {
 

@@ -14,8 +14,8 @@
 #include <system_error>
 #include <vector>
 
-#include "driver/config.hpp"
-#include "driver/config_parsing.hpp"
+#include "io/config.hpp"
+#include "io/config_parsing.hpp"
 
 namespace cones {
 namespace {

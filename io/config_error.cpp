@@ -1,4 +1,4 @@
-#include "driver/config.hpp"
+#include "io/config.hpp"
 
 namespace cones {
 namespace {

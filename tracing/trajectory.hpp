@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "driver/config.hpp"
-#include "driver/field_selector.hpp"
+#include "io/config.hpp"
+#include "tracing/field_selector.hpp"
 
 namespace cones {
 

@@ -2,7 +2,7 @@
 // motion of the traced particle.
 #pragma once
 
-#include "driver/config.hpp"
+#include "io/config.hpp"
 #include "geomag/geomag.hpp"
 #include "models/t89/t89.hpp"
 

@@ -1,9 +1,9 @@
-#include "driver/trajectory.hpp"
+#include "tracing/trajectory.hpp"
 
 #include <cmath>
 
-#include "driver/integrator.hpp"
-#include "driver/magnetopause.hpp"
+#include "tracing/integrator.hpp"
+#include "tracing/magnetopause.hpp"
 
 namespace cones {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "driver/magnetopause.hpp"
+#include "tracing/magnetopause.hpp"
 
 namespace cones {
 namespace {

@@ -7,9 +7,9 @@
 #include <sstream>
 #include <vector>
 
-#include "driver/config.hpp"
-#include "driver/run.hpp"
-#include "driver/trajectory.hpp"
+#include "io/config.hpp"
+#include "apps/cones_run.hpp"
+#include "tracing/trajectory.hpp"
 
 namespace cones {
 namespace {

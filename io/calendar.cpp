@@ -1,4 +1,4 @@
-#include "driver/calendar.hpp"
+#include "io/calendar.hpp"
 
 namespace cones {
 

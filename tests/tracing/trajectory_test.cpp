@@ -7,8 +7,8 @@
 #include <limits>
 #include <sstream>
 
-#include "driver/field_selector.hpp"
-#include "driver/trajectory.hpp"
+#include "tracing/field_selector.hpp"
+#include "tracing/trajectory.hpp"
 
 namespace cones {
 namespace {

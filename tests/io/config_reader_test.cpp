@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "driver/config.hpp"
+#include "io/config.hpp"
 
 namespace cones {
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "driver/config.hpp"
+#include "io/config.hpp"
 
 namespace cones {
 namespace {

@@ -1,7 +1,7 @@
 // Escape test: has a traced particle left the magnetosphere of the field model?
 #pragma once
 
-#include "driver/config.hpp"
+#include "io/config.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {

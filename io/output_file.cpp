@@ -1,4 +1,4 @@
-#include "driver/output_file.hpp"
+#include "io/output_file.hpp"
 
 #include <cerrno>
 #include <cmath>
