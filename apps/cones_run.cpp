@@ -21,9 +21,9 @@ int run_configuration(const RunConfiguration& config, const char* output_path,
 int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
                     const char* output_path, std::ostream& progress, std::ostream& errors) {
     TraceSettings settings;
-    settings.field = make_field_context(epoch, config.field_model_code, config.parameters);
+    settings.field = make_field_context(epoch, field_model_of_code(config.field_model_code), config.parameters);
     settings.start_radius = start_radius(config.altitude_km);
-    settings.output_frame_code = config.output_frame_code;
+    settings.output_frame = output_frame_of_code(config.output_frame_code);
     settings.longitude_min = config.longitude_min;
     settings.longitude_max = config.longitude_max;
 
@@ -36,7 +36,7 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
             const ProtonMotion motion = proton_motion(rigidity);
             for (const StationRecord& station : config.stations) {
                 progress << "   " << station.name << '\n';
-                const TraceResult result = trace_trajectory(settings, station, motion);
+                const TraceResult result = trace_trajectory(settings, station_entry(station), motion);
                 if (result.outcome == TraceOutcome::kIntegrationFailed) {
                     progress.flush();
                     const std::string name = station.name.substr(0, station.name.find_last_not_of(' ') + 1);

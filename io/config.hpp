@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "models/model_parameters.hpp"
+#include "tracing/inputs.hpp"
 
 namespace cones {
 
@@ -70,6 +71,19 @@ private:
     ConfigError(Verbatim, const std::string& message) : std::runtime_error(message), line_(0) {}
     int line_;
 };
+
+// The file's field model code as the engine's field model: 0 dipole, 10 IGRF,
+// 89, 96, 1 and 3 IGRF with T89, T96, T01 and storm-time T01; any other code
+// IGRF with no magnetopause.
+FieldModel field_model_of_code(int code);
+
+// The file's output frame code as the engine's frame: 0 GEO, 1 GSE, any other
+// code GSM.
+OutputFrame output_frame_of_code(int code);
+
+// The place and arrival direction of a station line (the name stays with the
+// file's record).
+StationEntry station_entry(const StationRecord& station);
 
 // Parses the text of "Cones.ini" (LF or CR LF line ends) into a configuration.
 // Throws ConfigError on the first malformed item.

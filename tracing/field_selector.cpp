@@ -2,26 +2,26 @@
 
 namespace cones {
 
-FieldContext make_field_context(const EpochState& epoch, int code,
+FieldContext make_field_context(const EpochState& epoch, FieldModel model,
                                 const ModelParameters& parameters) {
     FieldContext field;
     field.epoch = &epoch;
-    field.code = code;
+    field.model = model;
     field.parameters = parameters;
-    if (code == field_model::kT89) field.t89 = t89_coefficients(t89_set_number(parameters[7]));
+    if (model == FieldModel::kT89) field.t89 = t89_coefficients(t89_set_number(parameters[7]));
     return field;
 }
 
 void total_field_gsm(const FieldContext& field, double x, double y, double z, double& bx,
                      double& by, double& bz) {
     const EpochState& epoch = *field.epoch;
-    if (field.code == field_model::kDipole) {
+    if (field.model == FieldModel::kDipole) {
         dipole_field_gsm(epoch, x, y, z, bx, by, bz);
         return;
     }
     double ex = 0.0, ey = 0.0, ez = 0.0;
     internal_field_gsm(epoch, x, y, z, bx, by, bz);
-    if (field.code == field_model::kT89) t89_external_field(field.t89, epoch, x, y, z, ex, ey, ez);
+    if (field.model == FieldModel::kT89) t89_external_field(field.t89, epoch, x, y, z, ex, ey, ez);
     bx = bx + ex;
     by = by + ey;
     bz = bz + ez;

@@ -2,31 +2,32 @@
 // motion of the traced particle.
 #pragma once
 
-#include "io/config.hpp"
 #include "geomag/geomag.hpp"
+#include "models/model_parameters.hpp"
 #include "models/t89/t89.hpp"
+#include "tracing/inputs.hpp"
 
 namespace cones {
 
 // Everything a field evaluation reads, prepared once per run and then only
-// read: the epoch, the field model code, the model parameters, and the
-// external model's prepared coefficients.
+// read: the epoch, the field model, the model parameters, and the external
+// model's prepared coefficients.
 struct FieldContext {
     const EpochState* epoch = nullptr;
-    int code = field_model::kInternal;
+    FieldModel model = FieldModel::kInternal;
     ModelParameters parameters{};
     T89Coefficients t89{};  // used when code is 89
 };
 
 // Prepares the field context for a run. The epoch must outlive the context.
-// For code 89 the T89 set is chosen by the Kp index (element 8), which must be
-// greater than -1.5 (the configuration check rejects smaller values).
-FieldContext make_field_context(const EpochState& epoch, int code,
+// For T89 the coefficient set is chosen by the Kp index (element 8), which
+// must be greater than -1.5 (the configuration check rejects smaller values).
+FieldContext make_field_context(const EpochState& epoch, FieldModel model,
                                 const ModelParameters& parameters);
 
 // Total field at a GSM point (Earth radii), GSM components in nT: the dipole
-// alone for code 0; otherwise the internal field plus the external model of
-// the code (none for 10 and for unlisted codes).
+// alone for the dipole model; otherwise the internal field plus the external
+// model (none for the internal-field models).
 void total_field_gsm(const FieldContext& field, double x, double y, double z, double& bx,
                      double& by, double& bz);
 

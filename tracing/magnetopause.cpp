@@ -74,25 +74,26 @@ int t01_boundary(const EpochState& epoch, double x, double y, double z, double p
 
 }  // namespace
 
-int magnetopause_test(const EpochState& epoch, double x, double y, double z, int code,
+int magnetopause_test(const EpochState& epoch, double x, double y, double z, FieldModel model,
                       const ModelParameters& parameters) {
-    switch (code) {
-        case field_model::kDipole:
-        case field_model::kInternal: {
+    switch (model) {
+        case FieldModel::kDipole:
+        case FieldModel::kInternal: {
             const double r = std::sqrt((x * x + y * y) + z * z);
             return r > 30.0 ? kOutsideMagnetosphere : kInsideMagnetosphere;
         }
-        case field_model::kT89:
+        case FieldModel::kT89:
             return t89_boundary(x, std::sqrt(y * y + z * z));
-        case field_model::kT96:
+        case FieldModel::kT96:
             return t96_boundary(x, std::sqrt(y * y + z * z), parameters[0]);
-        case field_model::kT01:
+        case FieldModel::kT01:
             return t01_boundary(epoch, x, y, z, parameters[0], 8.94335, 0.1579);
-        case field_model::kT01Storm:
+        case FieldModel::kT01Storm:
             return t01_boundary(epoch, x, y, z, parameters[0], 7.7, 0.15954);
-        default:
+        case FieldModel::kInternalUnbounded:
             return kInsideMagnetosphere;
     }
+    return kInsideMagnetosphere;
 }
 
 }  // namespace cones

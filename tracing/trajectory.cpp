@@ -20,7 +20,7 @@ double start_radius(double altitude_km) {
     return (altitude_km * 1000.0 + kEarthRadius) / kEarthRadius;
 }
 
-TraceState start_state(const EpochState& epoch, const StationRecord& station,
+TraceState start_state(const EpochState& epoch, const StationEntry& station,
                        double start_radius, double speed) {
     double r = start_radius;
     double theta = (90.0 - station.latitude) * kDegreesToRadians;
@@ -31,8 +31,8 @@ TraceState start_state(const EpochState& epoch, const StationRecord& station,
     convert_spherical_cartesian(r, theta, phi, x, y, z, +1);
     transform_geo_gsm(epoch, x, y, z, x, y, z, +1);
 
-    int azimuth = station.azimuth;
-    if (azimuth < 0) azimuth = azimuth + 360;
+    double azimuth = station.azimuth;
+    if (azimuth < 0.0) azimuth = azimuth + 360.0;
     const double zenith_angle = station.zenith * kDegreesToRadians;
     const double azimuth_angle = azimuth * kDegreesToRadians;
     const double v_r = speed * std::cos(zenith_angle);
@@ -47,9 +47,9 @@ TraceState start_state(const EpochState& epoch, const StationRecord& station,
 void asymptotic_direction(const TraceSettings& settings, double vx, double vy, double vz,
                           double& latitude, double& longitude) {
     const EpochState& epoch = *settings.field.epoch;
-    if (settings.output_frame_code == output_frame::kGeo) {
+    if (settings.output_frame == OutputFrame::kGeo) {
         transform_geo_gsm(epoch, vx, vy, vz, vx, vy, vz, -1);
-    } else if (settings.output_frame_code == output_frame::kGse) {
+    } else if (settings.output_frame == OutputFrame::kGse) {
         transform_gse_gsm(epoch, vx, vy, vz, vx, vy, vz, -1);
     }
     double speed, theta, phi;
@@ -60,7 +60,7 @@ void asymptotic_direction(const TraceSettings& settings, double vx, double vy, d
     if (longitude > settings.longitude_max) longitude = longitude - 360.0;
 }
 
-TraceResult trace_trajectory(const TraceSettings& settings, const StationRecord& station,
+TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,
                              const ProtonMotion& motion) {
     const FieldContext& field = settings.field;
     TraceResult result;
@@ -84,7 +84,7 @@ TraceResult trace_trajectory(const TraceSettings& settings, const StationRecord&
         r = std::sqrt(y[1] * y[1] + y[0] * y[0] + y[2] * y[2]);
         if (t > kTimeLimit || y[0] <= kTailLimit || r < 1.0) break;
         if (r > kMagnetopauseRadius &&
-            magnetopause_test(*field.epoch, y[0], y[1], y[2], field.code, field.parameters) < 0) {
+            magnetopause_test(*field.epoch, y[0], y[1], y[2], field.model, field.parameters) < 0) {
             break;
         }
         if (cannot_continue) {

@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "io/config.hpp"
 #include "tracing/field_selector.hpp"
+#include "tracing/inputs.hpp"
 
 namespace cones {
 
@@ -37,7 +37,7 @@ double start_radius(double altitude_km);
 struct TraceSettings {
     FieldContext field;
     double start_radius = 1.0;     // Earth radii
-    int output_frame_code = output_frame::kGeo;
+    OutputFrame output_frame = OutputFrame::kGeo;
     double longitude_min = -180.0;  // degrees
     double longitude_max = 180.0;
 };
@@ -48,7 +48,7 @@ using TraceState = std::array<double, 6>;
 // Start state of a station entry: the position at the start radius above the
 // station and the reversed arrival velocity (speed V toward zenith angle and
 // azimuth from geographic north through east), both in GSM.
-TraceState start_state(const EpochState& epoch, const StationRecord& station,
+TraceState start_state(const EpochState& epoch, const StationEntry& station,
                        double start_radius, double speed);
 
 enum class TraceOutcome {
@@ -70,7 +70,7 @@ struct TraceResult {
 // rigidity, and classifies it. For an allowed trajectory the asymptotic
 // direction (the final velocity direction) is given in the output frame, with
 // the longitude moved into the window.
-TraceResult trace_trajectory(const TraceSettings& settings, const StationRecord& station,
+TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,
                              const ProtonMotion& motion);
 
 // Asymptotic latitude and longitude (degrees) of a final GSM velocity, in the

@@ -18,18 +18,18 @@ struct Cone {
     std::vector<TraceResult> results;  // station-major, rigidity-minor
 };
 
-Cone trace_example(const RunConfiguration& config, const EpochState& epoch, int code, double kp) {
+Cone trace_example(const RunConfiguration& config, const EpochState& epoch, FieldModel model, double kp) {
     ModelParameters parameters = config.parameters;
     parameters[7] = kp;
     TraceSettings settings;
-    settings.field = make_field_context(epoch, code, parameters);
+    settings.field = make_field_context(epoch, model, parameters);
     settings.start_radius = start_radius(config.altitude_km);
     settings.longitude_min = config.longitude_min;
     settings.longitude_max = config.longitude_max;
     Cone cone;
     for (const StationRecord& station : config.stations) {
         for (const double rigidity : config.rigidities) {
-            cone.results.push_back(trace_trajectory(settings, station, proton_motion(rigidity)));
+            cone.results.push_back(trace_trajectory(settings, station_entry(station), proton_motion(rigidity)));
         }
     }
     return cone;
@@ -70,8 +70,8 @@ protected:
 };
 
 TEST_F(T89Cones, ExternalFieldMattersMoreAtLowRigidity) {
-    const Cone internal = trace_example(config_, epoch_, 10, 2.0);
-    const Cone t89 = trace_example(config_, epoch_, 89, 2.0);
+    const Cone internal = trace_example(config_, epoch_, FieldModel::kInternal, 2.0);
+    const Cone t89 = trace_example(config_, epoch_, FieldModel::kT89, 2.0);
     for (const TraceResult& r : t89.results) ASSERT_NE(r.outcome, TraceOutcome::kIntegrationFailed);
     int high_count = 0, low_count = 0;
     const double high = mean_separation(internal, t89, 18.0, 20.0, high_count);
@@ -84,8 +84,8 @@ TEST_F(T89Cones, ExternalFieldMattersMoreAtLowRigidity) {
 }
 
 TEST_F(T89Cones, QuietAndDisturbedMagnetospheresGiveDifferentCones) {
-    const Cone quiet = trace_example(config_, epoch_, 89, 0.0);
-    const Cone disturbed = trace_example(config_, epoch_, 89, 6.0);
+    const Cone quiet = trace_example(config_, epoch_, FieldModel::kT89, 0.0);
+    const Cone disturbed = trace_example(config_, epoch_, FieldModel::kT89, 6.0);
     int compared = 0, changed_outcome = 0;
     const double mean = mean_separation(quiet, disturbed, 1.0, 20.0, compared);
     for (std::size_t i = 0; i < quiet.results.size(); ++i) {

@@ -18,19 +18,18 @@ EpochState epoch_2015() {
     return set_epoch(2015, 172, 12, 0, 0, notice);
 }
 
-StationRecord station(double latitude, double longitude, int zenith, int azimuth) {
-    StationRecord s;
-    s.name = "TEST                ";
+StationEntry station(double latitude, double longitude, int zenith, int azimuth) {
+    StationEntry s;
     s.latitude = latitude;
     s.longitude = longitude;
-    s.zenith = static_cast<std::int16_t>(zenith);
-    s.azimuth = static_cast<std::int16_t>(azimuth);
+    s.zenith = zenith;
+    s.azimuth = azimuth;
     return s;
 }
 
-TraceSettings settings_for(const EpochState& epoch, int code) {
+TraceSettings settings_for(const EpochState& epoch, FieldModel model) {
     TraceSettings settings;
-    settings.field = make_field_context(epoch, code, ModelParameters{});
+    settings.field = make_field_context(epoch, model, ModelParameters{});
     settings.start_radius = start_radius(20.0);
     return settings;
 }
@@ -56,17 +55,17 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
     internal_field_gsm(epoch, x, y, z, ix, iy, iz);
     t89_external_field(t89_coefficients(3), epoch, x, y, z, tx, ty, tz);
 
-    total_field_gsm(make_field_context(epoch, 0, parameters), x, y, z, bx, by, bz);
+    total_field_gsm(make_field_context(epoch, FieldModel::kDipole, parameters), x, y, z, bx, by, bz);
     EXPECT_EQ(bx, dx);
     EXPECT_EQ(by, dy);
     EXPECT_EQ(bz, dz);
-    for (const int code : {10, 2, 5, -7}) {
-        total_field_gsm(make_field_context(epoch, code, parameters), x, y, z, bx, by, bz);
-        EXPECT_EQ(bx, ix) << code;
-        EXPECT_EQ(by, iy) << code;
-        EXPECT_EQ(bz, iz) << code;
+    for (const FieldModel model : {FieldModel::kInternal, FieldModel::kInternalUnbounded}) {
+        total_field_gsm(make_field_context(epoch, model, parameters), x, y, z, bx, by, bz);
+        EXPECT_EQ(bx, ix);
+        EXPECT_EQ(by, iy);
+        EXPECT_EQ(bz, iz);
     }
-    total_field_gsm(make_field_context(epoch, 89, parameters), x, y, z, bx, by, bz);
+    total_field_gsm(make_field_context(epoch, FieldModel::kT89, parameters), x, y, z, bx, by, bz);
     EXPECT_EQ(bx, ix + tx);
     EXPECT_EQ(by, iy + ty);
     EXPECT_EQ(bz, iz + tz);
@@ -74,7 +73,7 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
 
 TEST(EquationOfMotion, LorentzForceOfTheReversedCharge) {
     const EpochState epoch = epoch_2015();
-    const FieldContext field = make_field_context(epoch, 10, ModelParameters{});
+    const FieldContext field = make_field_context(epoch, FieldModel::kInternal, ModelParameters{});
     const double p[3] = {1.3, -0.4, 0.9};
     double bx, by, bz;
     total_field_gsm(field, p[0], p[1], p[2], bx, by, bz);
@@ -154,7 +153,7 @@ TEST(AsymptoticDirection, FrameAndLongitudeWindow) {
 }
 
 // Velocity in GSM of a station's vertical start.
-double gsm_x_of_vertical(const EpochState& epoch, const StationRecord& s) {
+double gsm_x_of_vertical(const EpochState& epoch, const StationEntry& s) {
     return start_state(epoch, s, 1.0, 1.0)[3];
 }
 
@@ -168,21 +167,21 @@ TEST(Tracing, TailLimitAllowsAndTimeLimitForbids) {
     // Sub-solar point: GSM X axis in GEO.
     const double sun_lat = std::asin(a[2][0]) / kDegreesToRadians;
     const double sun_lon = std::atan2(a[1][0], a[0][0]) / kDegreesToRadians;
-    const StationRecord day = station(sun_lat, sun_lon, 0, 0);
-    const StationRecord night = station(-sun_lat, sun_lon + 180.0, 0, 0);
+    const StationEntry day = station(sun_lat, sun_lon, 0, 0);
+    const StationEntry night = station(-sun_lat, sun_lon + 180.0, 0, 0);
     ASSERT_GT(gsm_x_of_vertical(epoch, day), 0.99);
     ASSERT_LT(gsm_x_of_vertical(epoch, night), -0.99);
     const ProtonMotion motion = proton_motion(1000.0);
 
-    const TraceResult day_open = trace_trajectory(settings_for(epoch, 5), day, motion);
+    const TraceResult day_open = trace_trajectory(settings_for(epoch, FieldModel::kInternalUnbounded), day, motion);
     EXPECT_EQ(day_open.outcome, TraceOutcome::kForbidden);
     EXPECT_GT(day_open.time, kTimeLimit);
-    const TraceResult night_open = trace_trajectory(settings_for(epoch, 5), night, motion);
+    const TraceResult night_open = trace_trajectory(settings_for(epoch, FieldModel::kInternalUnbounded), night, motion);
     EXPECT_EQ(night_open.outcome, TraceOutcome::kAllowed);
     EXPECT_LE(night_open.state[0], -70.0);
     EXPECT_LT(night_open.time, 2.0);
-    for (const StationRecord& s : {day, night}) {
-        const TraceResult closed = trace_trajectory(settings_for(epoch, 10), s, motion);
+    for (const StationEntry& s : {day, night}) {
+        const TraceResult closed = trace_trajectory(settings_for(epoch, FieldModel::kInternal), s, motion);
         EXPECT_EQ(closed.outcome, TraceOutcome::kAllowed);
         EXPECT_GT(std::hypot(closed.state[0], closed.state[1], closed.state[2]), 30.0);
     }
@@ -194,16 +193,18 @@ TEST(Tracing, SpeedIsConservedAlongTheTrajectory) {
         double latitude, longitude;
         int zenith, azimuth;
         double rigidity;
-        int code;
+        FieldModel model;
     };
-    const Case cases[] = {{46.55, 7.98, 0, 0, 5.0, 10},    {40.0, -100.0, 30, 90, 2.0, 10},
-                          {18.59, 98.49, 0, 0, 15.0, 0},   {-60.0, 20.0, 45, 200, 1.0, 10},
-                          {46.55, 7.98, 20, 270, 4.0, 89}};
+    const Case cases[] = {{46.55, 7.98, 0, 0, 5.0, FieldModel::kInternal},
+                          {40.0, -100.0, 30, 90, 2.0, FieldModel::kInternal},
+                          {18.59, 98.49, 0, 0, 15.0, FieldModel::kDipole},
+                          {-60.0, 20.0, 45, 200, 1.0, FieldModel::kInternal},
+                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT89}};
     for (const Case& c : cases) {
-        TraceSettings settings = settings_for(epoch, c.code);
+        TraceSettings settings = settings_for(epoch, c.model);
         ModelParameters parameters{};
         parameters[7] = 3.0;
-        settings.field = make_field_context(epoch, c.code, parameters);
+        settings.field = make_field_context(epoch, c.model, parameters);
         const ProtonMotion motion = proton_motion(c.rigidity);
         const TraceResult result =
             trace_trajectory(settings, station(c.latitude, c.longitude, c.zenith, c.azimuth), motion);
@@ -223,8 +224,8 @@ TEST(Tracing, StormerVerticalCutoffAtTheDipoleEquator) {
     // to the dipole axis m = (g11, h11, g10) / b0 (up to sign).
     const double mx = epoch.g_coef[2], my = epoch.h_coef[2];
     const double longitude = std::atan2(-mx, my) / kDegreesToRadians;
-    const StationRecord equator = station(0.0, longitude, 0, 0);
-    const TraceSettings settings = settings_for(epoch, 0);
+    const StationEntry equator = station(0.0, longitude, 0, 0);
+    const TraceSettings settings = settings_for(epoch, FieldModel::kDipole);
     // Vertical cutoff c B0 R_E / (4 r^2) of a dipole of equatorial surface field B0.
     const double r0 = settings.start_radius;
     const double cutoff = kSpeedOfLight * epoch.dipole_strength * 1e-9 * kEarthRadius / 4.0 / (r0 * r0) / 1e9;
@@ -246,7 +247,7 @@ TEST(Tracing, EastWestEffectOfPositiveParticles) {
     // from the west.
     const EpochState epoch = epoch_2015();
     const double longitude = std::atan2(-epoch.g_coef[2], epoch.h_coef[2]) / kDegreesToRadians;
-    const TraceSettings settings = settings_for(epoch, 0);
+    const TraceSettings settings = settings_for(epoch, FieldModel::kDipole);
     const ProtonMotion motion = proton_motion(15.0);  // about 1.05 Rv
     EXPECT_EQ(trace_trajectory(settings, station(0.0, longitude, 60, 90), motion).outcome,
               TraceOutcome::kForbidden);
@@ -257,7 +258,7 @@ TEST(Tracing, EastWestEffectOfPositiveParticles) {
 TEST(Tracing, AFieldThatIsNotANumberFailsTheIntegration) {
     EpochState broken = epoch_2015();
     broken.dipole_strength = std::numeric_limits<double>::quiet_NaN();
-    const TraceResult result = trace_trajectory(settings_for(broken, 0), station(50, 10, 0, 0), proton_motion(5.0));
+    const TraceResult result = trace_trajectory(settings_for(broken, FieldModel::kDipole), station(50, 10, 0, 0), proton_motion(5.0));
     EXPECT_EQ(result.outcome, TraceOutcome::kIntegrationFailed);
 }
 
