@@ -42,7 +42,11 @@ TEST_P(Corpus, EveryReferenceRunIsReproducedByteForByte) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Arguments, Corpus, ::testing::Values(std::string()));
+// No argument (all hardware threads), one thread, and more threads than the
+// machine has cores: the output must not depend on the number.
+INSTANTIATE_TEST_SUITE_P(Threads, Corpus,
+                         ::testing::Values(std::string(), std::string("--threads 1"), std::string("--threads 3"),
+                                           std::string("--threads=8")));
 
 }  // namespace
 }  // namespace cones
