@@ -1,24 +1,16 @@
 // Cost of one T01 and one storm-time T01 external field evaluation inside the
-// magnetopause, of the prepare step, and of one whole trajectory in each.
+// magnetopause, and of the prepare step. Whole trajectories in each model are
+// timed in tracing_bench.
 #include <benchmark/benchmark.h>
 
-#include <sstream>
-
+#include "bench/bench_epoch.hpp"
 #include "geomag/geomag.hpp"
 #include "models/t01/t01.hpp"
-#include "tracing/field_selector.hpp"
-#include "tracing/trajectory.hpp"
 
 namespace cones {
 namespace {
 
-const EpochState& epoch() {
-    static const EpochState state = [] {
-        std::ostringstream notice;
-        return set_epoch(2025, 166, 12, 0, 0, notice);
-    }();
-    return state;
-}
+const EpochState& epoch() { return bench_epoch(); }
 
 // Moderate activity: P = 2 nPa, Dst = -30 nT, By = 2, Bz = -3 nT, G1..G3.
 ModelParameters activity() {
@@ -67,27 +59,6 @@ void BM_T01Prepare(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_T01Prepare);
-
-// One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
-// IGRF plus T01 (second argument 0) or storm-time T01 (1).
-void BM_T01Trajectory(benchmark::State& state) {
-    TraceSettings settings;
-    const FieldModel model = state.range(1) == 0 ? FieldModel::kT01 : FieldModel::kT01Storm;
-    settings.field = make_field_context(epoch(), model, activity());
-    settings.start_radius = start_radius(20.0);
-    StationEntry station;
-    station.latitude = 46.55;
-    station.longitude = 7.98;
-    const ProtonMotion motion = proton_motion(static_cast<double>(state.range(0)));
-    long steps = 0;
-    for (auto _ : state) {
-        const TraceResult result = trace_trajectory(settings, station, motion);
-        benchmark::DoNotOptimize(result.latitude);
-        steps = result.steps;
-    }
-    state.counters["steps"] = static_cast<double>(steps);
-}
-BENCHMARK(BM_T01Trajectory)->Args({10, 0})->Args({5, 0})->Args({10, 1})->Args({5, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace cones

@@ -22,13 +22,14 @@ constexpr double kRingDstFloor = 20.0;
 
 }  // namespace
 
-double t01_corrected_dst(double dst, double pressure) {
-    return kDstFactor * dst - kPressureDst * std::sqrt(pressure);
-}
-
-void t01_prepare_shared(const float* a, double blend_half_width, double pressure, double dst_star,
-                        double by, double bz, double tilt, T01Prepared& model) {
+T01DrivingTerms t01_prepare_shared(const float* a, double blend_half_width,
+                                   const ModelParameters& parameters, double tilt, T01Prepared& model) {
     const auto A = [a](int k) { return double(a[k - 1]); };
+    const double pressure = parameters[0];
+    const double by = parameters[2];
+    const double bz = parameters[3];
+    const double sqrt_pressure = std::sqrt(pressure);
+    const double dst_star = kDstFactor * parameters[1] - kPressureDst * sqrt_pressure;
 
     const double kappa = std::pow(0.5 * pressure, A(39));
     model.kappa = kappa;
@@ -66,6 +67,9 @@ void t01_prepare_shared(const float* a, double blend_half_width, double pressure
     if (dm < kRingDstFloor) dm = kRingDstFloor;
     p.src_scale = A(30) * std::pow(kRingDstFloor / dm, A(31)) * kappa;
     p.prc_scale = A(32) * std::pow(kRingDstFloor / dm, A(33)) * kappa;
+
+    model.symmetric_ring = A(10) + A(11) * dst_star + A(12) * sqrt_pressure;
+    return {dst_star, sqrt_pressure, std::pow(0.5 * pressure, A(42)), std::pow(0.5 * pressure, A(43))};
 }
 
 void t01_prepare_components(double tilt, T01Prepared& model) {

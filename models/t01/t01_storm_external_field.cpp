@@ -23,15 +23,12 @@ double saturating(double coefficient, double g, double c) {
 
 T01Prepared t01_storm_prepare(const ModelParameters& parameters, const EpochState& epoch) {
     const auto A = [](int k) { return double(kT01StormAmplitudes[k - 1]); };
-    const double pressure = parameters[0];
-    const double by = parameters[2];
-    const double bz = parameters[3];
     const double g2 = parameters[5];
     const double g3 = parameters[6];
-    const double dst_star = t01_corrected_dst(parameters[1], pressure);
-
     T01Prepared model;
-    t01_prepare_shared(kT01StormAmplitudes, kBlendHalfWidth, pressure, dst_star, by, bz, epoch.tilt, model);
+    const T01DrivingTerms terms =
+        t01_prepare_shared(kT01StormAmplitudes, kBlendHalfWidth, parameters, epoch.tilt, model);
+    const double dst_star = terms.dst_star;
 
     T01ComponentParameters& p = model.parameters;
     p.tail_shift1 = A(26) + A(27) * g2 * kTailShiftSaturation / std::sqrt(g2 * g2 + kTailShiftSaturation2);
@@ -42,13 +39,9 @@ T01Prepared t01_storm_prepare(const ModelParameters& parameters, const EpochStat
     p.kappa2 = A(37) * std::pow(dq, A(38));
     p.prc_rotation = A(34);
 
-    const double d1 = std::pow(0.5 * pressure, A(42));
-    const double d2 = std::pow(0.5 * pressure, A(43));
-    const double sqrt_p = std::sqrt(pressure);
-    model.tail1 = A(2) + A(3) * d1 + saturating(A(4), g2, A(44)) + A(5) * dst_star;
-    model.tail2 = A(6) + A(7) * d2 + saturating(A(8), g2, A(45)) + A(9) * dst_star;
-    model.symmetric_ring = A(10) + A(11) * dst_star + A(12) * sqrt_p;
-    model.partial_ring = A(13) + saturating(A(14), g3, A(46)) + A(15) * sqrt_p;
+    model.tail1 = A(2) + A(3) * terms.tail1_pressure + saturating(A(4), g2, A(44)) + A(5) * dst_star;
+    model.tail2 = A(6) + A(7) * terms.tail2_pressure + saturating(A(8), g2, A(45)) + A(9) * dst_star;
+    model.partial_ring = A(13) + saturating(A(14), g3, A(46)) + A(15) * terms.sqrt_pressure;
     model.birkeland11 = A(16) + saturating(A(17), g2, A(47));
     model.birkeland12 = A(18) + saturating(A(19), g2, A(48));
     model.birkeland21 = A(20) + saturating(A(21), g2, A(49));
