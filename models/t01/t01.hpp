@@ -80,10 +80,14 @@ struct T01BoundaryCoordinate {
     int passes = 0;
 };
 
-// Position of a GSM point (Earth radii) relative to the tilt-deformed,
-// pressure-scaled magnetopause of the prepared model.
-// Notes: the tilt iteration stops at kT01MaxTiltPasses and then uses its last
-// iterate. The origin divides by zero.
+// Position of a point relative to the tilt-deformed, pressure-scaled
+// magnetopause of the prepared model.
+// Given: the prepared model; x, y, z in GSM, Earth radii.
+// Returned: the boundary coordinate sigma (1.196 on the magnetopause) and the
+// passes of the tilt iteration.
+// Notes: the tilt iteration (hinge term -5.2, exponent 0.33333333, both
+// double) stops at kT01MaxTiltPasses and then uses its last iterate. The
+// origin divides by zero.
 T01BoundaryCoordinate t01_boundary_coordinate(const T01Prepared& model, double x, double y, double z);
 
 // External field of the prepared T01 or storm-time T01 model at a GSM point.

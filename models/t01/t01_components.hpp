@@ -40,9 +40,13 @@ struct T01ShieldingSum {
     double z_coef[2][3]{};     // sin psi / s_k (group 2)
 };
 
-// Prepares the shielding field of `table` for the tilt psi (radians), the
-// size variable xsc of its current and the harmonic scale `term_scale`
-// (1 for the Birkeland currents, (xsc + 1)^3 for the ring currents).
+// Prepares the shielding field of one current for a run.
+// Given: its table; the tilt psi (radians); the size variable xsc of the
+// current; the harmonic scale `term_scale` (1 for the Birkeland currents,
+// (xsc + 1)^3 for the ring currents).
+// Returned: the prepared sum (frames, amplitude factors, harmonic scales).
+// Notes: the set refers to `table`, which must outlive it (the tables are
+// static).
 T01ShieldingSum t01_shielding_sum_prepare(const T01ShieldingTable& table, double tilt,
                                           double xsc, double term_scale);
 
@@ -72,7 +76,9 @@ struct T01DipoleShielding {
     double z_scale2_w[3]{};                   // r3^2 w of those terms
 };
 
-// Prepares the dipole shielding field for the tilt psi (radians).
+// Prepares the dipole shielding field for a run.
+// Given: the tilt psi (radians).
+// Returned: frames, amplitudes and harmonic scales of the 18 terms.
 T01DipoleShielding t01_dipole_shielding_prepare(double tilt);
 
 // Field of the magnetopause currents that confine the Earth's dipole, for a
@@ -117,9 +123,12 @@ struct T01TailModes {
     T01Field mode1, mode2;
 };
 
-// Prepares both tail modes for the tilt psi (radians) from the record's
-// tail_shift1, tail_shift2, sheet_half_thickness, sheet_flank_thickening,
-// hinge_distance and warp_amplitude.
+// Prepares both tail modes for a run.
+// Given: the tilt psi (radians); the record's tail_shift1, tail_shift2,
+// sheet_half_thickness, sheet_flank_thickening (Earth radii), hinge_distance
+// (Earth radii) and warp_amplitude.
+// Returned: the stretch, shift and thickness of each mode and its shielding
+// amplitudes for its shift.
 T01Tail t01_tail_prepare(double tilt, const T01ComponentParameters& parameters);
 
 // The two modes of the cross-tail current sheet, each a stretched and shifted
@@ -134,8 +143,11 @@ T01Tail t01_tail_prepare(double tilt, const T01ComponentParameters& parameters);
 // the Z axis of the stretched frame are outside the model's domain.
 T01TailModes t01_tail_field(const T01Tail& set, double x, double y, double z);
 
-// Shielding harmonics of one tail mode alone (5 x 5 Cartesian harmonics
-// growing with x), at a GSM position in Earth radii; GSM field in nT.
+// Shielding harmonics of one tail mode alone: 5 x 5 Cartesian harmonics
+// V = e^(w x) cos(y/p) sin(z/r), B = -grad V.
+// Given: the prepared mode; a GSM position (the tail's frame), Earth radii.
+// Returned: GSM field at unit amplitude, nT.
+// Notes: grows exponentially with x; meant for points inside the magnetopause.
 T01Field t01_tail_shielding_field(const T01TailMode& mode, double x, double y, double z);
 
 // ---------------------------------------------------------------------------
@@ -171,8 +183,11 @@ struct T01BirkelandModes {
     T01Field r11, r12, r21, r22;
 };
 
-// Prepares the four Birkeland fields for the tilt psi (radians) and the
-// record's kappa1 and kappa2.
+// Prepares the four Birkeland fields for a run.
+// Given: the tilt psi (radians); the record's kappa1 and kappa2.
+// Returned: per region its size and deformation constants; per region and
+// mode its cone table, the tangents of its current layer's edges and its
+// shielding field (size variable kappa1 - 1.1, kappa2 - 1).
 T01Birkeland t01_birkeland_prepare(double tilt, const T01ComponentParameters& parameters);
 
 // Region-1 and region-2 field-aligned currents, each in two azimuthal modes:
@@ -202,8 +217,11 @@ struct T01RingCurrents {
     T01Field symmetric, partial;
 };
 
-// Prepares both ring currents for the tilt psi (radians) and the record's
-// src_scale, prc_scale and prc_rotation.
+// Prepares both ring currents for a run.
+// Given: the tilt psi (radians); the record's src_scale, prc_scale and
+// prc_rotation (radians).
+// Returned: the tilt frame, the sizes, the rotation and both shielding fields
+// (size variables src_scale - 1 and prc_scale - 1).
 T01RingCurrent t01_ring_current_prepare(double tilt, const T01ComponentParameters& parameters);
 
 // Symmetric and partial ring currents: azimuthal vector potentials of pairs
