@@ -165,8 +165,10 @@ public:
     // Number of records touched so far, counting the one the last value came from.
     std::size_t records_used() const { return record_ + 1; }
 
-private:
+    // Line of the record the last value came from.
     int line() const { return first_line_ + static_cast<int>(record_); }
+
+private:
 
     // The run of characters from `pos` up to the next blank, comma or the end.
     static std::string_view token_at(std::string_view record, std::size_t pos) {
@@ -346,6 +348,7 @@ StationRecord parse_station(std::string_view line, int line_number) {
     station.azimuth = static_cast<std::int16_t>(values.integer(kExpectAzimuth, kInt16Min, kInt16Max));
     station.name = values.name(kExpectName);
     station.name.resize(kNameLength, ' ');
+    station.line = line_number;
     return station;
 }
 
@@ -409,20 +412,28 @@ RunConfiguration parse_configuration(std::string_view text) {
     config.minute = fixed_integer(time, time_line, 4, 5, "the minute (an integer in columns 4-5)");
     config.second = fixed_integer(time, time_line, 7, 8, "the second (an integer in columns 7-8)");
 
+    ItemLines& at = config.lines;
     for (std::size_t k = 0; k < 8; ++k) {
-        lines.free_format(kExpectParameter[k],
-                          [&](FreeFormatRead& values) { config.parameters[k] = values.real(kExpectParameter[k]); });
+        lines.free_format(kExpectParameter[k], [&](FreeFormatRead& values) {
+            config.parameters[k] = values.real(kExpectParameter[k]);
+            at.parameters[k] = values.line();
+        });
     }
     lines.free_format(kExpectFieldModel, [&](FreeFormatRead& values) {
         config.field_model_code = static_cast<int>(values.integer(kExpectFieldModel, kInt32Min, kInt32Max));
+        at.field_model = values.line();
     });
-    lines.free_format(kExpectAltitude,
-                      [&](FreeFormatRead& values) { config.altitude_km = values.real(kExpectAltitude); });
+    lines.free_format(kExpectAltitude, [&](FreeFormatRead& values) {
+        config.altitude_km = values.real(kExpectAltitude);
+        at.altitude = values.line();
+    });
     lines.free_format(kExpectOutputFrame, [&](FreeFormatRead& values) {
         config.output_frame_code = static_cast<int>(values.integer(kExpectOutputFrame, kInt32Min, kInt32Max));
+        at.output_frame = values.line();
     });
     lines.free_format("the longitude window (two numbers)", [&](FreeFormatRead& values) {
         config.longitude_min = values.real(kExpectLongitudeMin);
+        at.longitude_window = values.line();
         config.longitude_max = values.real(kExpectLongitudeMax);
     });
 
@@ -432,7 +443,10 @@ RunConfiguration parse_configuration(std::string_view text) {
         const int line_number = lines.next_line_number();
         const std::string_view line =
             lines.take("a station line or the \"#\" line that ends the station list");
-        if (!line.empty() && line.front() == '#') break;
+        if (!line.empty() && line.front() == '#') {
+            at.station_list_end = line_number;
+            break;
+        }
         if (!line.empty() && line.front() == 'c') continue;
         config.stations.push_back(parse_station(line, line_number));
     }

@@ -3,6 +3,7 @@
 // the line number and wording of the errors.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -175,6 +176,34 @@ TEST(ConfigReader, FreeFormatValuesSeparatorsAndContinuation) {
         ASSERT_EQ(c.stations.size(), 2u);
         EXPECT_EQ(c.stations[0].name, padded("LONDON"));
     }
+}
+
+// The checks report each item on the line it was read from, which moves when a
+// read goes on over blank lines or takes a value from the next line.
+TEST(ConfigReader, RecordsTheLineOfEachItem) {
+    FileParts parts;
+    parts.values = "\n2.0\n-20\n  \n1.5\n-3.0\n0.5\n1.0\n2.0\n\n3\n89\n\n20.0\n0\n\n-180.\n180.";
+    parts.stations = "c comment\n51.5 -0.1 0 0 LONDON\nc another\nc and another\n-33.9 18.4 30 90 CAPE";
+    const RunConfiguration c = parse_configuration(parts.text());
+    const std::array<int, 8> parameters{5, 6, 8, 9, 10, 11, 12, 14};
+    EXPECT_EQ(c.lines.parameters, parameters);
+    EXPECT_EQ(c.lines.field_model, 15);
+    EXPECT_EQ(c.lines.altitude, 17);
+    EXPECT_EQ(c.lines.output_frame, 18);
+    EXPECT_EQ(c.lines.longitude_window, 20);  // the lower end; the upper end is on line 21
+    ASSERT_EQ(c.stations.size(), 2u);
+    EXPECT_EQ(c.stations[0].line, 24);
+    EXPECT_EQ(c.stations[1].line, 27);
+    EXPECT_EQ(c.lines.station_list_end, 28);
+
+    const RunConfiguration usual = parse_configuration(FileParts{}.text());
+    const ItemLines defaults;
+    EXPECT_EQ(usual.lines.parameters, defaults.parameters);
+    EXPECT_EQ(usual.lines.field_model, defaults.field_model);
+    EXPECT_EQ(usual.lines.altitude, defaults.altitude);
+    EXPECT_EQ(usual.lines.output_frame, defaults.output_frame);
+    EXPECT_EQ(usual.lines.longitude_window, defaults.longitude_window);
+    EXPECT_EQ(usual.lines.station_list_end, 20);
 }
 
 TEST(ConfigReader, StationList) {
