@@ -1,6 +1,7 @@
 #include "apps/cones_run.hpp"
 
 #include <ostream>
+#include <sstream>
 #include <string>
 
 #include "tracing/field_selector.hpp"
@@ -12,9 +13,14 @@ namespace cones {
 
 int run_configuration(const RunConfiguration& config, const char* output_path,
                       std::ostream& progress, std::ostream& errors) {
+    // A year outside the field table's range is clamped with a notice; it goes
+    // among the progress lines and to the error output, where it is seen.
+    std::ostringstream notice;
     const EpochState epoch =
         set_epoch(config.year, day_of_year(config.day, config.month, config.year), config.hour,
-                  config.minute, config.second, progress);
+                  config.minute, config.second, notice);
+    progress << notice.str();
+    errors << notice.str();
     return trace_and_write(config, epoch, output_path, progress, errors);
 }
 

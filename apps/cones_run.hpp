@@ -17,7 +17,7 @@ inline constexpr int kExitOutputFailed = 2;
 inline constexpr int kExitIntegrationFailed = 3;
 
 // Traces a validated configuration: sets up the epoch (its year notice goes to
-// `progress`), writes "Cones.dat" at `output_path` and the progress lines.
+// `progress` and to `errors`), writes "Cones.dat" at `output_path` and the progress lines.
 // Returns the exit status; failures are reported on `errors`.
 int run_configuration(const RunConfiguration& config, const char* output_path,
                       std::ostream& progress, std::ostream& errors);

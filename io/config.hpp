@@ -103,7 +103,9 @@ OutputFrame output_frame_of_code(int code);
 StationEntry station_entry(const StationRecord& station);
 
 // Parses the text of "Cones.ini" (LF or CR LF line ends) into a configuration.
-// Throws ConfigError on the first malformed item.
+// Blank lines after the last rigidity and a DOS end-of-file character (Ctrl-Z)
+// followed by nothing but blanks and line ends are ignored. Throws ConfigError
+// on the first malformed item, naming its line.
 RunConfiguration parse_configuration(std::string_view text);
 
 // Rejects configurations whose run would be undefined or unsound: an invalid

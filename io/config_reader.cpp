@@ -16,6 +16,7 @@
 
 #include "io/config.hpp"
 #include "io/config_parsing.hpp"
+#include "io/text_columns.hpp"
 
 namespace cones {
 namespace {
@@ -23,7 +24,7 @@ namespace {
 // Only this many characters of a station line, and of a rigidity line, are read.
 constexpr std::size_t kStationColumns = 50;
 constexpr std::size_t kRigidityColumns = 6;
-// Stored length of a station name.
+// Stored length of a station name, in bytes.
 constexpr std::size_t kNameLength = 20;
 // Found text longer than this is cut in messages.
 constexpr std::size_t kMaxQuotedLength = 40;
@@ -46,6 +47,17 @@ std::vector<std::string_view> split_lines(std::string_view text) {
     return lines;
 }
 
+// The text before a DOS end-of-file character (Ctrl-Z) that only blanks and
+// line ends follow; the whole text when there is none.
+std::string_view without_end_of_file_mark(std::string_view text) {
+    const std::size_t mark = text.rfind('\x1a');
+    if (mark == std::string_view::npos) return text;
+    const std::string_view after = text.substr(mark + 1);
+    const bool only_blanks = std::all_of(after.begin(), after.end(),
+                                         [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    return only_blanks ? text.substr(0, mark) : text;
+}
+
 [[noreturn]] void fail(int line, std::string_view expected, std::string_view found) {
     std::string message = "expected ";
     message += expected;
@@ -55,6 +67,7 @@ std::vector<std::string_view> split_lines(std::string_view text) {
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank_text(std::string_view s) { return std::all_of(s.begin(), s.end(), is_blank); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Length of the run of decimal digits at `pos`.
@@ -168,6 +181,9 @@ public:
     // Line of the record the last value came from.
     int line() const { return first_line_ + static_cast<int>(record_); }
 
+    // What follows the last value on its record.
+    std::string_view rest() const { return records_[record_].substr(pos_); }
+
 private:
 
     // The run of characters from `pos` up to the next blank, comma or the end.
@@ -256,6 +272,10 @@ public:
     explicit LineCursor(std::string_view text) : lines_(split_lines(text)) {}
 
     bool at_end() const { return next_ >= lines_.size(); }
+    // True when every line not yet read is empty or blank.
+    bool only_blank_lines_left() const {
+        return std::all_of(lines_.begin() + static_cast<std::ptrdiff_t>(next_), lines_.end(), is_blank_text);
+    }
     // 1-based number of the next unread line.
     int next_line_number() const { return static_cast<int>(next_) + 1; }
 
@@ -308,6 +328,30 @@ int fixed_integer(std::string_view line, int line_number, std::size_t first, std
     return negative ? -value : value;
 }
 
+// Checks that a line of three column-fixed fields (columns 1-2, 4-5 and 7 to
+// `last`) keeps its layout: columns 3 and 6 blank and nothing but blanks after
+// column `last`. A value one column off would otherwise be read in part into
+// the next field. `expected` shows the columns.
+void check_fixed_layout(std::string_view line, int line_number, std::size_t last, std::string_view expected) {
+    for (const std::size_t column : {std::size_t{3}, std::size_t{6}}) {
+        if (line.size() >= column && !is_blank(line[column - 1])) {
+            fail(line_number, expected,
+                 quoted_text(line) + ", which has " + quoted_text(line.substr(column - 1, 1)) + " in column " +
+                     std::to_string(column));
+        }
+    }
+    if (line.size() > last && !is_blank_text(line.substr(last))) {
+        fail(line_number, expected, quoted_text(line) + ", which has text after column " + std::to_string(last));
+    }
+}
+
+constexpr std::string_view kExpectDate =
+    "the date as \"DD MM YYYY\": day in columns 1-2, month in 4-5, year in 7-10, blanks in 3 and 6 "
+    "and nothing after column 10";
+constexpr std::string_view kExpectTime =
+    "the time as \"hh mm ss\": hour in columns 1-2, minute in 4-5, second in 7-8, blanks in 3 and 6 "
+    "and nothing after column 8";
+
 constexpr std::string_view kExpectParameter[8] = {
     "the solar-wind dynamic pressure (parameter 1, a number in nPa)",
     "the Dst index (parameter 2, a number in nT)",
@@ -329,6 +373,7 @@ constexpr std::string_view kExpectZenith = "the zenith angle (an integer from -3
 constexpr std::string_view kExpectAzimuth = "the azimuth (an integer from -32768 to 32767, degrees)";
 constexpr std::string_view kExpectName = "the station name (a word, or a text in quotes)";
 constexpr std::string_view kExpectRigidity = "a rigidity (a number in GV within columns 1 to 6)";
+constexpr std::string_view kExpectOneRigidity = "a rigidity (one number in GV within columns 1 to 6)";
 
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
@@ -346,19 +391,40 @@ StationRecord parse_station(std::string_view line, int line_number) {
     station.longitude = values.real(kExpectLongitude);
     station.zenith = static_cast<std::int16_t>(values.integer(kExpectZenith, kInt16Min, kInt16Max));
     station.azimuth = static_cast<std::int16_t>(values.integer(kExpectAzimuth, kInt16Min, kInt16Max));
-    station.name = values.name(kExpectName);
-    station.name.resize(kNameLength, ' ');
+    const std::string name = values.name(kExpectName);
+    // A control character would reach the header and the progress lines.
+    if (holds_control_character(name)) {
+        fail(line_number, kExpectName, quoted_text(name) + ", which holds a control character");
+    }
+    station.name = fit_to_width(name, kNameLength);
     station.line = line_number;
     return station;
 }
 
-// One rigidity from the first 6 characters of its line.
+// One rigidity from the first 6 characters of its line. The number must end
+// within them (a number that goes on in column 7 would be cut) and be the only
+// one there (a decimal comma would split it); text from column 7 on behind a
+// blank is ignored.
 double parse_rigidity(std::string_view line, int line_number) {
     if (line.empty()) fail(line_number, kExpectRigidity, "an empty line");
     const std::string_view record = line.substr(0, kRigidityColumns);
+    if (line.size() > kRigidityColumns && !is_blank(line[kRigidityColumns - 1]) && !is_blank(line[kRigidityColumns])) {
+        std::size_t start = kRigidityColumns - 1;
+        while (start > 0 && !is_blank(line[start - 1])) --start;
+        std::size_t end = kRigidityColumns;
+        while (end < line.size() && !is_blank(line[end])) ++end;
+        fail(line_number, kExpectRigidity,
+             quoted_text(line.substr(start, end - start)) + ", which runs past column 6 (write it in fewer characters)");
+    }
     FreeFormatRead values(std::span<const std::string_view>(&record, 1), line_number, {},
                           "no number in columns 1 to 6 of " + quoted_text(line), line_number);
-    return values.real(kExpectRigidity);
+    const double rigidity = values.real(kExpectRigidity);
+    if (!is_blank_text(values.rest())) {
+        std::string found = quoted_text(record) + " in columns 1 to 6, which holds more than one value";
+        if (record.find(',') != std::string_view::npos) found += " (write a decimal point, not a comma)";
+        fail(line_number, kExpectOneRigidity, found);
+    }
+    return rigidity;
 }
 
 }  // namespace
@@ -393,21 +459,24 @@ std::string quoted_text(std::string_view text) {
 // Converts the text of "Cones.ini" line by line: title, date and time in fixed
 // columns, eight parameters, field model, altitude, output frame and longitude
 // window as free-format reads (each may go on over following lines), heading,
-// stations up to the "#" line, then one rigidity per line to the end.
+// stations up to the "#" line, then one rigidity per line to the end. Blank
+// lines at the end, and a Ctrl-Z end-of-file mark, are not rigidity lines.
 RunConfiguration parse_configuration(std::string_view text) {
-    LineCursor lines(text);
+    LineCursor lines(without_end_of_file_mark(text));
     RunConfiguration config;
 
     lines.take("the title line");
 
     const int date_line = lines.next_line_number();
     const std::string_view date = lines.take("the date (day, month and year in columns 1-2, 4-5 and 7-10)");
+    check_fixed_layout(date, date_line, 10, kExpectDate);
     config.day = fixed_integer(date, date_line, 1, 2, "the day (an integer in columns 1-2)");
     config.month = fixed_integer(date, date_line, 4, 5, "the month (an integer in columns 4-5)");
     config.year = fixed_integer(date, date_line, 7, 10, "the year (an integer in columns 7-10)");
 
     const int time_line = lines.next_line_number();
     const std::string_view time = lines.take("the time (hour, minute and second in columns 1-2, 4-5 and 7-8)");
+    check_fixed_layout(time, time_line, 8, kExpectTime);
     config.hour = fixed_integer(time, time_line, 1, 2, "the hour (an integer in columns 1-2)");
     config.minute = fixed_integer(time, time_line, 4, 5, "the minute (an integer in columns 4-5)");
     config.second = fixed_integer(time, time_line, 7, 8, "the second (an integer in columns 7-8)");
@@ -452,6 +521,7 @@ RunConfiguration parse_configuration(std::string_view text) {
     }
 
     while (!lines.at_end()) {
+        if (lines.only_blank_lines_left()) break;  // blank lines at the end of the file
         const int line_number = lines.next_line_number();
         config.rigidities.push_back(parse_rigidity(lines.take(kExpectRigidity), line_number));
     }

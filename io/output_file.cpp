@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "io/text_columns.hpp"
+
 namespace cones {
 
 std::string fixed_field(double value, int width, int decimals) {
@@ -26,8 +28,7 @@ std::string fixed_field(double value, int width, int decimals) {
 std::string cones_header(const std::vector<StationRecord>& stations) {
     std::string line = "Rig_GV";
     for (const StationRecord& station : stations) {
-        std::string abbreviation = station.name.substr(0, 3);
-        abbreviation.resize(3, ' ');
+        const std::string abbreviation = fit_to_width(station.name, 3);
         line += "  " + abbreviation + "La  " + abbreviation + "Lo";
     }
     return line + kLineEnd;

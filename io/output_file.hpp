@@ -26,6 +26,9 @@ inline constexpr const char* kLineEnd = " \r\n";
 
 // Header line (with its line end): "Rig_GV", then per station two blanks, the
 // first 3 characters of the name, "La", two blanks, the same 3 characters, "Lo".
+// The abbreviation takes 3 bytes: as many whole UTF-8 characters of the name
+// as fit in them, padded with blanks ("Zürich" gives "Zü"), so every field of
+// the table keeps its width in bytes.
 std::string cones_header(const std::vector<StationRecord>& stations);
 
 // Start of a data line: the rigidity in GV as F6.2.

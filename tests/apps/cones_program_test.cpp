@@ -86,6 +86,8 @@ struct MalformedCase {
     const char* replacement2 = "";
 };
 
+// Every malformed or misread input ends the run with exit status 1 and a
+// message that names "Cones.ini" and the line, before "Cones.dat" is created.
 TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
     const MalformedCase cases[] = {
         {"letter in the date", 2, "1a 03 2005", "Cones.ini, line 2:"},
@@ -108,10 +110,34 @@ TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
         {"rigidity from column 7", 20, "      10.0", "Cones.ini, line 20:"},
         {"rigidity zero", 20, "0.0", "rigidity"},
         {"negative rigidity", 21, "-5", "rigidity"},
-        {"empty line after the rigidities", 21, "15.0\n", "Cones.ini, line 22:"},
-        {"start below the Earth's centre", 13, "-7000", "altitude"},
-        {"T89 with Kp -1.5 selects no coefficient set", 11, "-1.5", "Kp", 12, "89"},
+        {"empty line between the rigidities", 20, "5.0\n", "Cones.ini, line 21: expected a rigidity"},
+        {"start below the Earth's centre", 13, "-7000", "Cones.ini, line 13: expected a start altitude of 0 km or more"},
+        {"T89 with Kp -1.5 selects no coefficient set", 11, "-1.5", "Cones.ini, line 11: the T89 model", 12, "89"},
         {"T89 with Kp -3", 11, "-3", "Kp", 12, "89"},
+        // Slips made when a positional file is edited by hand, which used to
+        // run with values other than those written.
+        {"number running past column 6", 20, "1.2345e1", "Cones.ini, line 20: expected a rigidity (a number in GV "
+         "within columns 1 to 6), found \"1.2345e1\", which runs past column 6"},
+        {"small number running past column 6", 21, "0.00015", "Cones.ini, line 21: expected a rigidity"},
+        {"decimal comma in a rigidity", 20, "10,5", "Cones.ini, line 20: expected a rigidity (one number in GV "
+         "within columns 1 to 6), found \"10,5\" in columns 1 to 6, which holds more than one value"},
+        {"one-digit month", 2, "15 6 2025", "Cones.ini, line 2: expected the date as \"DD MM YYYY\""},
+        {"one-digit day and month", 2, "1 6 2025", "Cones.ini, line 2: expected the date as \"DD MM YYYY\""},
+        {"text after the year", 2, "15 03 20251", "Cones.ini, line 2: expected the date"},
+        {"colons in the time", 3, "12:00:00", "Cones.ini, line 3: expected the time as \"hh mm ss\""},
+        {"empty longitude window", 15, "0 0", "Cones.ini, line 15: expected a longitude window that holds every longitude"},
+        {"longitude window above 360", 15, "500 900", "Cones.ini, line 15: expected a longitude window"},
+        {"longitude window upside down", 15, "100 -100", "Cones.ini, line 15: expected a longitude window"},
+        {"longitude window on the next line", 15, "\n-180 0", "Cones.ini, line 16: expected a longitude window"},
+        {"latitude beyond the pole", 18, "100 7.98 0 0 Jfj", "Cones.ini, line 18: expected the latitude of station 1 "
+         "(\"Jfj\") from -90 to 90 degrees, found 100"},
+        {"start 10 km below the surface", 13, "-10", "Cones.ini, line 13: expected a start altitude of 0 km or more"},
+        {"start 100 km below the surface", 13, "-100", "Cones.ini, line 13:"},
+        {"tab in a station name", 18, "46.55 7.98 0 0 'Jungfrau\tjoch'", "Cones.ini, line 18: expected the station name"},
+        // Checks of values that used to name no line.
+        {"rigidity zero names its line", 21, "0", "Cones.ini, line 21: expected rigidity 2 greater than 0 GV, found 0"},
+        {"T96 names the model line", 12, "96", "Cones.ini, line 12: field model 96"},
+        {"station latitude not finite", 18, "1e999 7.98 0 0 J", "Cones.ini, line 18:"},
     };
     for (const MalformedCase& c : cases) {
         ScratchDirectory dir("malformed");
@@ -120,9 +146,10 @@ TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
         if (c.line2 > 0) lines[static_cast<std::size_t>(c.line2 - 1)] = c.replacement2;
         write_file(dir.path() / "Cones.ini", join(lines));
         const ProgramRun run = run_program_in(dir.path());
-        EXPECT_NE(run.status, 0) << c.what;
+        EXPECT_EQ(run.status, kExitBadConfiguration) << c.what;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
-        EXPECT_EQ(run.err.find("Cones.ini"), 0u) << c.what << ": " << run.err;
+        EXPECT_EQ(run.err.rfind("Cones.ini, line ", 0), 0u) << c.what << ": " << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << c.what << ": " << run.err;
         EXPECT_EQ(run.out, "") << c.what;
         EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat")) << c.what;
     }
@@ -251,7 +278,8 @@ TEST(ConesProgram, ExampleStationsInT89) {
 }
 
 TEST(ConesProgram, YearNoticeAndLongLists) {
-    // No limit of 100 entries; the year notice goes to standard output.
+    // No limit of 100 entries; the year notice goes to standard output and to
+    // the error output.
     std::vector<std::string> lines = valid_lines();
     lines[1] = "01 07 2077";
     lines.resize(17);
@@ -268,6 +296,8 @@ TEST(ConesProgram, YearNoticeAndLongLists) {
                             " Rigidity 500.00 GV ======\n",
                             0),
               0u);
+    EXPECT_EQ(run.err, " *** Year 2077 is out of interval 1900-2050 ***\n"
+                       " *** Calculation will be done for year 2050 ***\n");
     const std::vector<std::string> result = checked_lines(read_file(dir.path() / "Cones.dat"), 105);
     EXPECT_EQ(result.size(), 102u);
 }
