@@ -120,7 +120,8 @@ RunConfiguration parse_configuration(std::string_view text);
 void validate_configuration(const RunConfiguration& config);
 
 // Reads and validates "Cones.ini" at `path`. Throws ConfigError (also when the
-// file cannot be opened: "Can not open file CONES.INI").
+// file cannot be opened: "Can not open file CONES.INI", and for a file over
+// 256 MiB or a line over 1 MiB, which is not read on).
 RunConfiguration read_configuration(const std::string& path);
 
 }  // namespace cones

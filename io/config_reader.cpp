@@ -528,19 +528,41 @@ RunConfiguration parse_configuration(std::string_view text) {
     return config;
 }
 
+// Reads chunk by chunk, counting lines, and stops at the first limit passed.
+std::string read_limited_text(std::istream& in, std::size_t max_bytes, std::size_t max_line_bytes) {
+    std::string text;
+    int line = 1;
+    std::size_t line_bytes = 0;  // bytes of the current line so far
+    // istream::read turns a failed read into badbit instead of letting the
+    // stream buffer's exception escape.
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        const std::string_view chunk(buffer, static_cast<std::size_t>(in.gcount()));
+        for (const char c : chunk) {
+            if (c == '\n') {
+                ++line;
+                line_bytes = 0;
+            } else if (++line_bytes > max_line_bytes) {
+                fail(line, "lines of at most " + std::to_string(max_line_bytes) + " bytes",
+                     "a longer line (is Cones.ini a text file?)");
+            }
+        }
+        if (chunk.size() > max_bytes - text.size()) {
+            fail(line, "a file of at most " + std::to_string(max_bytes) + " bytes",
+                 "a longer file (is Cones.ini a text file?)");
+        }
+        text.append(chunk);
+    }
+    return text;
+}
+
 // Reads the whole file at `path` in binary mode, then parses and validates it.
 // A path that cannot be opened or read as a file (a directory, say) gets the
 // "cannot open" message.
 RunConfiguration read_configuration(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) throw ConfigError::cannot_open();
-    std::string text;
-    // istream::read turns a failed read into badbit instead of letting the
-    // stream buffer's exception escape.
-    char buffer[1 << 16];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(file.gcount()));
-    }
+    const std::string text = read_limited_text(file, kMaxConfigurationBytes, kMaxLineBytes);
     if (file.bad()) throw ConfigError::cannot_open();
     RunConfiguration config = parse_configuration(text);
     validate_configuration(config);

@@ -183,6 +183,27 @@ TEST(ConesProgram, WholeFileProblems) {
     }
 }
 
+// An endless input (a link to /dev/zero) is refused at once instead of being
+// read until the memory runs out; so is a file with an absurdly long line.
+TEST(ConesProgram, EndlessOrHugeInputIsRefused) {
+    ScratchDirectory dir("endless");
+    fs::create_symlink("/dev/zero", dir.path() / "Cones.ini");
+    ProgramRun run = run_program_in(dir.path());
+    EXPECT_EQ(run.status, kExitBadConfiguration);
+    EXPECT_EQ(run.err, "Cones.ini, line 1: expected lines of at most 1048576 bytes, found a longer line "
+                       "(is Cones.ini a text file?)\n");
+    EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat"));
+
+    fs::remove(dir.path() / "Cones.ini");
+    std::vector<std::string> lines = valid_lines();
+    lines[15] = std::string(std::size_t{1} << 20, '-') + "-";  // the heading of the station list
+    write_file(dir.path() / "Cones.ini", join(lines));
+    run = run_program_in(dir.path());
+    EXPECT_EQ(run.status, kExitBadConfiguration);
+    EXPECT_EQ(run.err.rfind("Cones.ini, line 16: expected lines of at most 1048576 bytes", 0), 0u) << run.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat"));
+}
+
 TEST(ConesProgram, MissingConfigurationAndExistingOutputUntouched) {
     ScratchDirectory dir("missing");
     write_file(dir.path() / "Cones.dat", "earlier results\n");

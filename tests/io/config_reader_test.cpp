@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "io/config.hpp"
+#include "io/config_parsing.hpp"
 
 namespace cones {
 namespace {
@@ -450,6 +452,37 @@ TEST(ConfigReader, MessageNamesTheFileLineAndFoundText) {
         FAIL() << "no error";
     } catch (const ConfigError& e) {
         EXPECT_STREQ(e.what(), "Cones.ini, line 12: expected the field model code (an integer), found \"10.5\"");
+    }
+}
+
+// The reading stops at the first line, or the first byte, beyond its limit.
+TEST(ConfigReader, LimitedTextRefusesLongLinesAndLongFiles) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t max_bytes, max_line_bytes;
+        int line;             // 0: the text is read whole
+        const char* fragment;
+    };
+    const Case cases[] = {
+        {"within both limits", "abc\ndefgh\n", 10, 5, 0, ""},
+        {"line feed not counted in the line", "abcde\nfghij", 11, 5, 0, ""},
+        {"long first line", "abcdef\n", 100, 5, 1, "expected lines of at most 5 bytes, found a longer line"},
+        {"long third line", "a\nb\ncdefgh", 100, 5, 3, "found a longer line (is Cones.ini a text file?)"},
+        {"endless line of NUL bytes", std::string(100000, '\0'), 1000000, 50, 1, "found a longer line"},
+        {"long file", "abc\ndefgh\n", 9, 5, 3, "expected a file of at most 9 bytes, found a longer file"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        std::istringstream in(k.text);
+        try {
+            const std::string text = read_limited_text(in, k.max_bytes, k.max_line_bytes);
+            EXPECT_EQ(k.line, 0) << "no error";
+            EXPECT_EQ(text, k.text);
+        } catch (const ConfigError& e) {
+            EXPECT_EQ(e.line(), k.line) << e.what();
+            EXPECT_NE(std::string(e.what()).find(k.fragment), std::string::npos) << e.what();
+        }
     }
 }
 
