@@ -5,10 +5,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -321,6 +323,90 @@ TEST(ConesProgram, YearNoticeAndLongLists) {
                        " *** Calculation will be done for year 2050 ***\n");
     const std::vector<std::string> result = checked_lines(read_file(dir.path() / "Cones.dat"), 105);
     EXPECT_EQ(result.size(), 102u);
+}
+
+// A run whose disk fills up while it writes "Cones.dat".
+struct FullDiskCase {
+    const char* what;
+    bool tmpfs;              // true: a small tmpfs; false: a file-size limit
+    int stations;            // each line holds 6 + 14 n + 3 bytes
+    std::size_t data_lines;  // complete rigidity lines left; 0: no file left
+};
+
+// Runs cones in `run_directory` (a subdirectory of the scratch directory) with
+// room for 4096 bytes of output, and copies what it left in "Cones.dat" to
+// result.dat beside the run directory. The tmpfs is mounted in a private mount
+// namespace of the shell that runs cones, so it vanishes with it; status 125
+// means the mount could not be made. The file-size limit makes writes beyond
+// it fail (SIGXFSZ ignored, inherited by cones).
+ProgramRun run_with_full_disk(const fs::path& scratch, bool tmpfs) {
+    const std::string quoted = "'" + (scratch / "run").string() + "'";
+    std::string script;
+    if (tmpfs) {
+        script = "unshare --mount sh -c \"mount -t tmpfs -o size=8k tmpfs " + quoted +
+                 " 2>/dev/null || exit 125; cp Cones.ini " + quoted + "/ && cd " + quoted + " && '" CONES_EXECUTABLE
+                 "'; status=\\$?; if [ -f Cones.dat ]; then cp Cones.dat ../result.dat; fi; exit \\$status\"";
+    } else {
+        script = "cd " + quoted + " && cp ../Cones.ini . && trap '' XFSZ && prlimit --fsize=4096 '" CONES_EXECUTABLE
+                 "'; status=$?; if [ -f Cones.dat ]; then cp Cones.dat ../result.dat; fi; exit $status";
+    }
+    const std::string command = "cd '" + scratch.string() + "' && (" + script + ") > stdout.txt 2> stderr.txt";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(scratch / "stdout.txt"),
+            read_file(scratch / "stderr.txt")};
+}
+
+// When the disk fills, "Cones.dat" is cut back to its last complete line, or
+// removed when no rigidity line was complete: what is left is a valid table.
+TEST(ConesProgram, FullDiskLeavesOnlyCompleteLines) {
+    const FullDiskCase cases[] = {
+        // 1409-byte lines: the header and one data line fit in 4096 bytes, the
+        // second data line is cut in the middle.
+        {"tmpfs, two lines fit", true, 100, 1},
+        {"file-size limit, two lines fit", false, 100, 1},
+        // 2109-byte lines: the first data line is cut in the middle.
+        {"tmpfs, only the header fits", true, 150, 0},
+        {"file-size limit, only the header fits", false, 150, 0},
+    };
+    for (const FullDiskCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> lines = valid_lines();
+        lines[11] = "0";  // dipole field: fast trajectories
+        lines.resize(17);
+        for (int i = 0; i < c.stations; ++i) lines.push_back("-60 " + std::to_string(i) + " 0 0 S" + std::to_string(i));
+        lines.push_back("#");
+        for (int i = 0; i < 4; ++i) lines.push_back("500");
+        ScratchDirectory dir("full");
+        fs::create_directories(dir.path() / "run");
+        write_file(dir.path() / "Cones.ini", join(lines));
+        ASSERT_LT(fs::file_size(dir.path() / "Cones.ini"), 4096u);  // one page of the tmpfs
+        const ProgramRun run = run_with_full_disk(dir.path(), c.tmpfs);
+        if (c.tmpfs && run.status == 125) {
+            std::cout << "[  SKIPPED ] " << c.what << ": no tmpfs can be mounted here\n";
+            continue;
+        }
+        EXPECT_EQ(run.status, kExitOutputFailed) << run.err;
+        EXPECT_EQ(run.err.rfind("Can not write file Cones.dat: " +
+                                    std::string(c.tmpfs ? "No space left on device" : "File too large"),
+                                0),
+                  0u)
+            << run.err;
+        const fs::path result = dir.path() / "result.dat";
+        if (c.data_lines == 0) {
+            EXPECT_FALSE(fs::exists(result));
+            EXPECT_NE(run.err.find("the file is removed"), std::string::npos) << run.err;
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(result));
+        const std::string content = read_file(result);
+        ASSERT_GE(content.size(), 2u);
+        EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
+        const std::vector<std::string> table = checked_lines(content, static_cast<std::size_t>(c.stations));
+        EXPECT_EQ(table.size(), 1 + c.data_lines);
+        EXPECT_EQ(table[0].substr(0, 13), "Rig_GV  S0 La");
+        EXPECT_EQ(table[1].substr(0, 6), "500.00");
+        EXPECT_NE(run.err.find("the file keeps its 1 complete rigidity lines"), std::string::npos) << run.err;
+    }
 }
 
 TEST(RunDriver, DayOfYearUsesTheGregorianLeapYears) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -97,6 +98,8 @@ TEST(OutputFile, WritesWholeLinesAndReportsFailures) {
     } catch (const OutputError& error) {
         EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos);
     }
+    // Only a regular file is cut back or removed after a failed write.
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 }  // namespace
