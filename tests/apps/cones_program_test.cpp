@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "apps/cones_run.hpp"
+#include "io/config_parsing.hpp"
 
 namespace cones {
 namespace {
@@ -77,6 +78,27 @@ std::string join(const std::vector<std::string>& lines, const char* end = "\n") 
     std::string text;
     for (const std::string& line : lines) text += line + end;
     return text;
+}
+
+// Checks the fixed layout of "Cones.dat" for n stations and returns its lines
+// without their line ends.
+std::vector<std::string> checked_lines(const std::string& content, std::size_t stations) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        const std::size_t end = content.find("\r\n", start);
+        EXPECT_NE(end, std::string::npos) << "line without CR LF";
+        if (end == std::string::npos) break;
+        lines.push_back(content.substr(start, end - start));
+        start = end + 2;
+    }
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.size(), 6 + 14 * stations + 1) << line;
+        EXPECT_EQ(line.back(), ' ');
+        EXPECT_EQ(line.find('\n'), std::string::npos);
+        EXPECT_EQ(line.find('\r'), std::string::npos);
+    }
+    return lines;
 }
 
 struct MalformedCase {
@@ -157,6 +179,68 @@ TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
     }
 }
 
+// The variations a hand-edited file may hold and that are read as intended
+// give the same "Cones.dat" as the clean file.
+TEST(ConesProgram, ToleratedVariationsGiveTheSameTable) {
+    ScratchDirectory dir("tolerated");
+    write_file(dir.path() / "Cones.ini", join(valid_lines()));
+    const ProgramRun clean = run_program_in(dir.path());
+    ASSERT_EQ(clean.status, 0) << clean.err;
+    const std::string expected = read_file(dir.path() / "Cones.dat");
+    ASSERT_FALSE(expected.empty());
+
+    std::vector<std::string> varied = valid_lines();
+    varied[1] = "15 03 2005   ";      // blanks after the year
+    varied[3] = "2.0, -10";           // a comma between values; the rest of the line is discarded
+    varied[14] = "-180.,180.";        // the window with a comma between its ends
+    varied[17] = "46.55,7.98,0,0,Jungfraujoch";
+    varied[19] = "5.0    GV";         // text behind a blank after column 6
+    varied[20] = "15.0  15";
+    const std::string variations[] = {
+        join(varied, "\r\n"),
+        join(varied, "\r\n") + "\r\n",           // a blank last line
+        join(varied) + "  \n\n",                   // blank lines at the end
+        join(varied, "\r\n") + "\x1a",             // DOS end-of-file mark
+        join(varied, "\r\n") + "\r\n\x1a\r\n",  // a blank line, the mark and a line end
+        join(varied).substr(0, join(varied).size() - 1) + "\x1a",  // the mark right after the last rigidity
+    };
+    for (const std::string& text : variations) {
+        SCOPED_TRACE(quoted_text(text.substr(text.size() - 12)));
+        fs::remove(dir.path() / "Cones.dat");
+        write_file(dir.path() / "Cones.ini", text);
+        const ProgramRun run = run_program_in(dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, clean.out);
+        EXPECT_EQ(read_file(dir.path() / "Cones.dat"), expected);
+    }
+}
+
+// Station names in UTF-8 keep every field of the table and of the progress
+// lines at its width in bytes, with whole characters only.
+TEST(ConesProgram, UnicodeStationNames) {
+    std::vector<std::string> lines = valid_lines();
+    lines[17] = "47.38 8.54 0 0 Z\xc3\xbcrich";
+    lines.insert(lines.begin() + 18, "-33.46 -70.60 0 0 '\xc3\x91u\xc3\xb1oa'");
+    lines.insert(lines.begin() + 19, "10 10 0 0 " + std::string(19, 'x') + "\xc3\xbc");
+    ScratchDirectory dir("unicode");
+    write_file(dir.path() / "Cones.ini", join(lines));
+    const ProgramRun run = run_program_in(dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> table = checked_lines(read_file(dir.path() / "Cones.dat"), 3);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0], "Rig_GV  Z\xc3\xbcLa  Z\xc3\xbcLo  \xc3\x91uLa  \xc3\x91uLo  xxxLa  xxxLo ");
+    std::istringstream progress(run.out);
+    std::string line;
+    std::getline(progress, line);
+    EXPECT_EQ(line, " Rigidity   5.00 GV ======");
+    std::getline(progress, line);
+    EXPECT_EQ(line, "   Z\xc3\xbcrich" + std::string(13, ' '));
+    std::getline(progress, line);
+    EXPECT_EQ(line, "   \xc3\x91u\xc3\xb1oa" + std::string(13, ' '));
+    std::getline(progress, line);
+    EXPECT_EQ(line, "   " + std::string(19, 'x') + " ");  // the "ü" would cross byte 20
+}
+
 TEST(ConesProgram, WholeFileProblems) {
     struct Case {
         const char* what;
@@ -170,16 +254,17 @@ TEST(ConesProgram, WholeFileProblems) {
     std::vector<std::string> no_rigidities = valid_lines();
     no_rigidities.resize(19);
     const Case cases[] = {
-        {"empty file", "", "Cones.ini"},
-        {"no \"#\" line", join(no_terminator), "Cones.ini"},
-        {"empty station list", join(no_stations), "station list is empty"},
-        {"empty rigidity list", join(no_rigidities), "rigidity list is empty"},
+        {"empty file", "", "Cones.ini, line 1: expected the title line"},
+        {"no \"#\" line", join(no_terminator), "Cones.ini, line 19: expected a station line or the \"#\" line"},
+        {"empty station list", join(no_stations), "Cones.ini, line 18: expected at least one station line"},
+        {"empty rigidity list", join(no_rigidities), "Cones.ini, line 20: expected at least one rigidity line"},
+        {"only blank lines after the \"#\" line", join(no_rigidities) + "\n  \n\x1a", "rigidity list is empty"},
     };
     for (const Case& c : cases) {
         ScratchDirectory dir("whole");
         write_file(dir.path() / "Cones.ini", c.text);
         const ProgramRun run = run_program_in(dir.path());
-        EXPECT_NE(run.status, 0) << c.what;
+        EXPECT_EQ(run.status, kExitBadConfiguration) << c.what;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
         EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat")) << c.what;
     }
@@ -220,27 +305,6 @@ TEST(ConesProgram, MissingConfigurationAndExistingOutputUntouched) {
     run = run_program_in(dir.path());
     EXPECT_NE(run.status, 0);
     EXPECT_EQ(read_file(dir.path() / "Cones.dat"), "earlier results\n");
-}
-
-// Checks the fixed layout of "Cones.dat" for n stations and returns its lines
-// without their line ends.
-std::vector<std::string> checked_lines(const std::string& content, std::size_t stations) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        const std::size_t end = content.find("\r\n", start);
-        EXPECT_NE(end, std::string::npos) << "line without CR LF";
-        if (end == std::string::npos) break;
-        lines.push_back(content.substr(start, end - start));
-        start = end + 2;
-    }
-    for (const std::string& line : lines) {
-        EXPECT_EQ(line.size(), 6 + 14 * stations + 1) << line;
-        EXPECT_EQ(line.back(), ' ');
-        EXPECT_EQ(line.find('\n'), std::string::npos);
-        EXPECT_EQ(line.find('\r'), std::string::npos);
-    }
-    return lines;
 }
 
 TEST(ConesProgram, ExampleRunHasTheFixedLayoutAndSensibleCones) {
