@@ -8,11 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
-#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 #include "io/config.hpp"
 #include "io/config_parsing.hpp"
@@ -28,24 +26,6 @@ constexpr std::size_t kRigidityColumns = 6;
 constexpr std::size_t kNameLength = 20;
 // Found text longer than this is cut in messages.
 constexpr std::size_t kMaxQuotedLength = 40;
-
-// Splits the text at line feeds. Each line loses its terminator and one
-// trailing carriage return; a text ending in a line feed has no empty line
-// after it.
-std::vector<std::string_view> split_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = next;
-    }
-    return lines;
-}
 
 // The text before a DOS end-of-file character (Ctrl-Z) that only blanks and
 // line ends follow; the whole text when there is none.
@@ -127,23 +107,66 @@ double real_value(std::string_view s) {
     return std::strtod(text.c_str(), nullptr);
 }
 
+// The file's lines in order, split as they are taken. A line loses its line
+// feed and one trailing carriage return; a text ending in a line feed has no
+// empty line after it.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : text_(text) {}
+
+    bool at_end() const { return pos_ >= text_.size(); }
+    // 1-based number of the next unread line.
+    int next_line_number() const { return next_line_; }
+
+    // The next line, or a ConfigError for the end of the file.
+    std::string_view take(std::string_view expected) {
+        if (at_end()) fail(next_line_number(), expected, "the end of the file");
+        return take_line();
+    }
+
+    // The next line; the caller has checked at_end().
+    std::string_view take_line() {
+        std::size_t end = text_.find('\n', pos_);
+        const std::size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+        if (end == std::string_view::npos) end = text_.size();
+        std::string_view line = text_.substr(pos_, end - pos_);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        pos_ = next;
+        ++next_line_;
+        return line;
+    }
+
+    // True when every line not yet read is empty or blank.
+    bool only_blank_lines_left() const {
+        LineCursor rest = *this;
+        while (!rest.at_end()) {
+            if (!is_blank_text(rest.take_line())) return false;
+        }
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;  // start of the next line
+    int next_line_ = 1;
+};
+
 // A free-format read over consecutive records. Values are separated by blanks
 // (tabs count as blanks) or by one comma with optional blanks around it; the
 // read goes on to the next record when one runs out. Every malformed or
 // missing value throws ConfigError with the line it was found on.
 class FreeFormatRead {
 public:
-    // `records` are the texts the read may consume, the first on line
-    // `first_line`. When they run out, the error names `end_expected` (or the
-    // value's own description if empty) and says `end_found`, on line
-    // `end_line`.
-    FreeFormatRead(std::span<const std::string_view> records, int first_line, std::string_view end_expected,
-                   std::string end_found, int end_line)
-        : records_(records),
-          first_line_(first_line),
-          end_expected_(end_expected),
-          end_found_(std::move(end_found)),
-          end_line_(end_line) {}
+    // A read of the one record `record` on line `line`. When it runs out, the
+    // error names the value's own description and says `end_found`.
+    FreeFormatRead(std::string_view record, int line, std::string end_found)
+        : record_(record), line_(line), has_record_(true), end_found_(std::move(end_found)) {}
+
+    // A read of the lines `lines` still holds, which it takes as it goes on.
+    // When they run out, the error names `end_expected` and says "the end of
+    // the file", on the line after the last.
+    FreeFormatRead(LineCursor& lines, std::string_view end_expected)
+        : lines_(&lines), end_expected_(end_expected), end_found_("the end of the file") {}
 
     double real(std::string_view expected) {
         const std::string_view text = next_token(expected);
@@ -165,7 +188,7 @@ public:
     // quotation marks in which a doubled quote stands for one.
     std::string name(std::string_view expected) {
         start_value(expected);
-        const std::string_view record = records_[record_];
+        const std::string_view record = record_;
         const char quote = record[pos_];
         if (quote == '\'' || quote == '"') return quoted_name(expected, quote);
         const std::string_view word = token_at(record, pos_);
@@ -175,14 +198,11 @@ public:
         return std::string(word);
     }
 
-    // Number of records touched so far, counting the one the last value came from.
-    std::size_t records_used() const { return record_ + 1; }
-
     // Line of the record the last value came from.
-    int line() const { return first_line_ + static_cast<int>(record_); }
+    int line() const { return line_; }
 
     // What follows the last value on its record.
-    std::string_view rest() const { return records_[record_].substr(pos_); }
+    std::string_view rest() const { return record_.substr(pos_); }
 
 private:
 
@@ -198,17 +218,13 @@ private:
     void start_value(std::string_view expected) {
         bool comma_seen = false;
         while (true) {
-            if (record_ >= records_.size()) {
-                fail(end_line_, end_expected_.empty() ? expected : end_expected_, end_found_);
-            }
-            const std::string_view record = records_[record_];
-            while (pos_ < record.size() && is_blank(record[pos_])) ++pos_;
-            if (pos_ == record.size()) {
-                ++record_;
-                pos_ = 0;
+            if (!has_record_) next_record(expected);
+            while (pos_ < record_.size() && is_blank(record_[pos_])) ++pos_;
+            if (pos_ == record_.size()) {
+                has_record_ = false;
                 continue;
             }
-            if (record[pos_] != ',') break;
+            if (record_[pos_] != ',') break;
             // After a value the first comma separates it from the next one; any
             // other comma stands for an empty value.
             if (comma_seen || !after_value_) {
@@ -222,15 +238,27 @@ private:
         ++values_read_;
     }
 
+    // Moves to the next record, or throws ConfigError for the end of the records.
+    void next_record(std::string_view expected) {
+        if (lines_ == nullptr || lines_->at_end()) {
+            const int line = lines_ == nullptr ? line_ : lines_->next_line_number();
+            fail(line, end_expected_.empty() ? expected : end_expected_, end_found_);
+        }
+        line_ = lines_->next_line_number();
+        record_ = lines_->take_line();
+        pos_ = 0;
+        has_record_ = true;
+    }
+
     std::string_view next_token(std::string_view expected) {
         start_value(expected);
-        const std::string_view token = token_at(records_[record_], pos_);
+        const std::string_view token = token_at(record_, pos_);
         pos_ += token.size();
         return token;
     }
 
     std::string quoted_name(std::string_view expected, char quote) {
-        const std::string_view record = records_[record_];
+        const std::string_view record = record_;
         const std::size_t open = pos_;
         std::string text;
         std::size_t pos = open + 1;
@@ -255,51 +283,25 @@ private:
         return text;
     }
 
-    std::span<const std::string_view> records_;
-    int first_line_;
+    LineCursor* lines_ = nullptr;  // where further records come from; none for a one-record read
+    std::string_view record_;      // the current record
+    int line_ = 0;                 // its line
+    bool has_record_ = false;      // false before the first record and after one is used up
     std::string_view end_expected_;
     std::string end_found_;
-    int end_line_;
-    std::size_t record_ = 0;
     std::size_t pos_ = 0;
     bool after_value_ = false;  // the last thing passed was a value, not a comma
     int values_read_ = 0;
 };
 
-// Reads the file's lines in order; `next` is the index of the next unread line.
-class LineCursor {
-public:
-    explicit LineCursor(std::string_view text) : lines_(split_lines(text)) {}
-
-    bool at_end() const { return next_ >= lines_.size(); }
-    // True when every line not yet read is empty or blank.
-    bool only_blank_lines_left() const {
-        return std::all_of(lines_.begin() + static_cast<std::ptrdiff_t>(next_), lines_.end(), is_blank_text);
-    }
-    // 1-based number of the next unread line.
-    int next_line_number() const { return static_cast<int>(next_) + 1; }
-
-    // The next line, or a ConfigError for the end of the file.
-    std::string_view take(std::string_view expected) {
-        if (at_end()) fail(next_line_number(), expected, "the end of the file");
-        return lines_[next_++];
-    }
-
-    // A free-format read starting at the next line; `read` gets the values and
-    // the rest of the last line touched is discarded.
-    template <typename Read>
-    void free_format(std::string_view expected, Read read) {
-        const std::span<const std::string_view> rest(lines_.data() + next_, lines_.size() - next_);
-        FreeFormatRead values(rest, next_line_number(), expected, "the end of the file",
-                              static_cast<int>(lines_.size()) + 1);
-        read(values);
-        next_ += values.records_used();
-    }
-
-private:
-    std::vector<std::string_view> lines_;
-    std::size_t next_ = 0;
-};
+// A free-format read starting at the next line of `lines`; `read` gets the
+// values and the rest of the last line touched is discarded. At the end of the
+// file the error names `expected`.
+template <typename Read>
+void free_format(LineCursor& lines, std::string_view expected, Read read) {
+    FreeFormatRead values(lines, expected);
+    read(values);
+}
 
 // One column-fixed integer field: columns `first` to `last` (1-based) of the
 // line, padded with blanks. Blanks are ignored, an all-blank field is 0, and
@@ -385,7 +387,7 @@ StationRecord parse_station(std::string_view line, int line_number) {
     const std::string_view record = line.substr(0, kStationColumns);
     std::string end_found = "the end of the station line";
     if (line.size() > kStationColumns) end_found += " (only its first 50 characters are read)";
-    FreeFormatRead values(std::span<const std::string_view>(&record, 1), line_number, {}, end_found, line_number);
+    FreeFormatRead values(record, line_number, end_found);
     StationRecord station;
     station.latitude = values.real(kExpectLatitude);
     station.longitude = values.real(kExpectLongitude);
@@ -416,8 +418,7 @@ double parse_rigidity(std::string_view line, int line_number) {
         fail(line_number, kExpectRigidity,
              quoted_text(line.substr(start, end - start)) + ", which runs past column 6 (write it in fewer characters)");
     }
-    FreeFormatRead values(std::span<const std::string_view>(&record, 1), line_number, {},
-                          "no number in columns 1 to 6 of " + quoted_text(line), line_number);
+    FreeFormatRead values(record, line_number, "no number in columns 1 to 6 of " + quoted_text(line));
     const double rigidity = values.real(kExpectRigidity);
     if (!is_blank_text(values.rest())) {
         std::string found = quoted_text(record) + " in columns 1 to 6, which holds more than one value";
@@ -483,24 +484,24 @@ RunConfiguration parse_configuration(std::string_view text) {
 
     ItemLines& at = config.lines;
     for (std::size_t k = 0; k < 8; ++k) {
-        lines.free_format(kExpectParameter[k], [&](FreeFormatRead& values) {
+        free_format(lines, kExpectParameter[k], [&](FreeFormatRead& values) {
             config.parameters[k] = values.real(kExpectParameter[k]);
             at.parameters[k] = values.line();
         });
     }
-    lines.free_format(kExpectFieldModel, [&](FreeFormatRead& values) {
+    free_format(lines, kExpectFieldModel, [&](FreeFormatRead& values) {
         config.field_model_code = static_cast<int>(values.integer(kExpectFieldModel, kInt32Min, kInt32Max));
         at.field_model = values.line();
     });
-    lines.free_format(kExpectAltitude, [&](FreeFormatRead& values) {
+    free_format(lines, kExpectAltitude, [&](FreeFormatRead& values) {
         config.altitude_km = values.real(kExpectAltitude);
         at.altitude = values.line();
     });
-    lines.free_format(kExpectOutputFrame, [&](FreeFormatRead& values) {
+    free_format(lines, kExpectOutputFrame, [&](FreeFormatRead& values) {
         config.output_frame_code = static_cast<int>(values.integer(kExpectOutputFrame, kInt32Min, kInt32Max));
         at.output_frame = values.line();
     });
-    lines.free_format("the longitude window (two numbers)", [&](FreeFormatRead& values) {
+    free_format(lines, "the longitude window (two numbers)", [&](FreeFormatRead& values) {
         config.longitude_min = values.real(kExpectLongitudeMin);
         at.longitude_window = values.line();
         config.longitude_max = values.real(kExpectLongitudeMax);
