@@ -205,7 +205,6 @@ public:
     std::string_view rest() const { return record_.substr(pos_); }
 
 private:
-
     // The run of characters from `pos` up to the next blank, comma or the end.
     static std::string_view token_at(std::string_view record, std::size_t pos) {
         std::size_t end = pos;
