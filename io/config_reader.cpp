@@ -306,7 +306,7 @@ void free_format(LineCursor& lines, std::string_view expected, Read read) {
 // line, padded with blanks. Blanks are ignored, an all-blank field is 0, and
 // otherwise the field holds an optional sign and digits.
 int fixed_integer(std::string_view line, int line_number, std::size_t first, std::size_t last,
-                  std::string_view expected) {
+                  std::string_view expected, bool blank_allowed = true) {
     const std::string_view field = line.size() >= first ? line.substr(first - 1, last - first + 1) : std::string_view{};
     int value = 0;
     bool negative = false;
@@ -325,7 +325,9 @@ int fixed_integer(std::string_view line, int line_number, std::size_t first, std
             fail(line_number, expected, quoted_text(field));
         }
     }
-    if (!sign_allowed && !digits) fail(line_number, expected, quoted_text(field));
+    if ((!sign_allowed || !blank_allowed) && !digits) {
+        fail(line_number, expected, field.empty() ? std::string("nothing") : quoted_text(field));
+    }
     return negative ? -value : value;
 }
 
@@ -470,9 +472,10 @@ RunConfiguration parse_configuration(std::string_view text) {
     const int date_line = lines.next_line_number();
     const std::string_view date = lines.take("the date (day, month and year in columns 1-2, 4-5 and 7-10)");
     check_fixed_layout(date, date_line, 10, kExpectDate);
-    config.day = fixed_integer(date, date_line, 1, 2, "the day (an integer in columns 1-2)");
-    config.month = fixed_integer(date, date_line, 4, 5, "the month (an integer in columns 4-5)");
-    config.year = fixed_integer(date, date_line, 7, 10, "the year (an integer in columns 7-10)");
+    // A blank day, month or year is a date cut short, not a zero.
+    config.day = fixed_integer(date, date_line, 1, 2, "the day (an integer in columns 1-2)", false);
+    config.month = fixed_integer(date, date_line, 4, 5, "the month (an integer in columns 4-5)", false);
+    config.year = fixed_integer(date, date_line, 7, 10, "the year (an integer in columns 7-10)", false);
 
     const int time_line = lines.next_line_number();
     const std::string_view time = lines.take("the time (hour, minute and second in columns 1-2, 4-5 and 7-8)");

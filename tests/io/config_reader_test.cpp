@@ -109,8 +109,6 @@ TEST(ConfigReader, DateAndTimeComeFromFixedColumns) {
         {false, " 1  3 2005", 1, 3, 2005},    // blanks in place of leading zeros
         {false, "1  3  2005", 1, 3, 2005},    // day "1 ", month "3 ", year "2005"
         {false, "15 03 2005 \t ", 15, 3, 2005},  // blanks after the year
-        {false, "15 03", 15, 3, 0},           // short line: missing fields are blank
-        {false, "", 0, 0, 0},
         {false, "-1 +2 - 5", -1, 2, -5},
         {true, " 6  5  4", 6, 5, 4},
         {true, "23 59 59  ", 23, 59, 59},
@@ -344,6 +342,12 @@ TEST(ConfigReader, MalformedInputIsReportedWithItsLine) {
          "nothing after column 8, found \"12:30:45\", which has \":\" in column 3"},
         {"three-digit second", with([](FileParts& p) { p.time = "23 59 599"; }), 3, "which has text after column 8"},
         {"one-digit minute", with([](FileParts& p) { p.time = "12 5 00"; }), 3, "which has \"0\" in column 6"},
+        {"date without a year", with([](FileParts& p) { p.date = "15 03"; }), 2,
+         "expected the year (an integer in columns 7-10), found nothing"},
+        {"blank year", with([](FileParts& p) { p.date = "15 03     "; }), 2,
+         "expected the year (an integer in columns 7-10), found \"    \""},
+        {"blank day", with([](FileParts& p) { p.date = "   03 2005"; }), 2, "expected the day (an integer in columns 1-2), found \"  \""},
+        {"empty date line", with([](FileParts& p) { p.date = ""; }), 2, "expected the day (an integer in columns 1-2), found nothing"},
         {"sign alone", with([](FileParts& p) { p.date = "15 03 +   "; }), 2, "expected the year (an integer in columns 7-10), found \"+   \""},
         {"sign after a digit", with([](FileParts& p) { p.time = "1- 30 45"; }), 3, "expected the hour (an integer in columns 1-2), found \"1-\""},
         {"point in the second", with([](FileParts& p) { p.time = "12 30 4."; }), 3, "expected the second (an integer in columns 7-8), found \"4.\""},
