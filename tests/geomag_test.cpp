@@ -375,24 +375,43 @@ EpochState aligned_epoch_2015() {
 }
 
 TEST(InternalField, AgreesWithAnIndependentSynthesisOfTheTable) {
-    const EpochState epoch = aligned_epoch_2015();
     EpochState raw = aligned_epoch();
     for (int i = 0; i < kCoefficientCount; ++i) {
         raw.g_coef[i] = igrf12_g[23][i];
         raw.h_coef[i] = igrf12_h[23][i];
     }
+    // The 2015 coefficients in a frame aligned with GEO, and the whole epoch of
+    // 1 January 2015, 12 UT, as set_epoch builds it: its own recursion
+    // coefficients and a tilted GSM frame.
+    std::ostringstream notice;
+    const EpochState epochs[] = {aligned_epoch_2015(), set_epoch(2015, 1, 12, 0, 0, notice)};
+    ASSERT_GT(std::fabs(epochs[1].tilt), 0.3);
     const double points[][3] = {{1.0, 0.0, 0.0}, {0.3, -0.8, 0.6}, {-1.2, 0.9, -1.4}, {0.1, 0.2, -1.1}};
-    for (const auto& p : points) {
-        double bx, by, bz;
-        internal_field_gsm(epoch, p[0], p[1], p[2], bx, by, bz);
-        const double h = 1e-5;
-        const double ex = -(potential(raw, p[0] + h, p[1], p[2]) - potential(raw, p[0] - h, p[1], p[2])) / (2 * h);
-        const double ey = -(potential(raw, p[0], p[1] + h, p[2]) - potential(raw, p[0], p[1] - h, p[2])) / (2 * h);
-        const double ez = -(potential(raw, p[0], p[1], p[2] + h) - potential(raw, p[0], p[1], p[2] - h)) / (2 * h);
-        const double scale = std::sqrt(bx * bx + by * by + bz * bz);
-        EXPECT_NEAR(bx, ex, 1e-6 * scale);
-        EXPECT_NEAR(by, ey, 1e-6 * scale);
-        EXPECT_NEAR(bz, ez, 1e-6 * scale);
+    for (const EpochState& epoch : epochs) {
+        const auto& a = epoch.geo_gsm_matrix;  // GEO = a * GSM
+        for (const auto& p : points) {
+            double bx, by, bz;
+            internal_field_gsm(epoch, p[0], p[1], p[2], bx, by, bz);
+            double geo[3] = {0, 0, 0};
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j) geo[i] += a[i][j] * p[j];
+            const double h = 1e-5;
+            double minus_gradient[3];
+            for (int i = 0; i < 3; ++i) {
+                double up[3] = {geo[0], geo[1], geo[2]}, down[3] = {geo[0], geo[1], geo[2]};
+                up[i] += h;
+                down[i] -= h;
+                minus_gradient[i] =
+                    -(potential(raw, up[0], up[1], up[2]) - potential(raw, down[0], down[1], down[2])) / (2 * h);
+            }
+            double expected[3] = {0, 0, 0};
+            for (int j = 0; j < 3; ++j)
+                for (int i = 0; i < 3; ++i) expected[j] += a[i][j] * minus_gradient[i];
+            const double scale = std::sqrt(bx * bx + by * by + bz * bz);
+            EXPECT_NEAR(bx, expected[0], 1e-6 * scale) << epoch.tilt;
+            EXPECT_NEAR(by, expected[1], 1e-6 * scale) << epoch.tilt;
+            EXPECT_NEAR(bz, expected[2], 1e-6 * scale) << epoch.tilt;
+        }
     }
 }
 
