@@ -300,6 +300,21 @@ TEST(DipoleField, TiltZeroReferencePointsAndInverseCube) {
     dipole_field_gsm(epoch, std::cos(0.4), 0, -std::sin(0.4), bx, by, bz);
     EXPECT_NEAR(bx, 30000 * std::sin(0.4), 1e-9);
     EXPECT_NEAR(bz, 30000 * std::cos(0.4), 1e-9);
+    // Off the noon-midnight plane, the field of the unit moment
+    // m = -(sin psi, 0, cos psi): B = b0 (3 (m.r) r - r^2 m) / r^5.
+    const double m[3] = {-std::sin(0.4), 0.0, -std::cos(0.4)};
+    const double points[][3] = {{0.7, -1.1, 0.4}, {-2.0, 1.5, -0.3}, {0.2, 3.0, 1.0}};
+    for (const auto& p : points) {
+        dipole_field_gsm(epoch, p[0], p[1], p[2], bx, by, bz);
+        const double r2 = p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
+        const double m_dot_r = m[0] * p[0] + m[1] * p[1] + m[2] * p[2];
+        const double r5 = r2 * r2 * std::sqrt(r2);
+        const double b[3] = {bx, by, bz};
+        for (int k = 0; k < 3; ++k) {
+            const double expected = 30000.0 * (3 * m_dot_r * p[k] - r2 * m[k]) / r5;
+            EXPECT_NEAR(b[k], expected, 1e-12 * 30000.0 / r2) << p[1] << " component " << k;
+        }
+    }
 }
 
 TEST(InternalField, OnlyG10IsTheAxialDipole) {
