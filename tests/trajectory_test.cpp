@@ -13,6 +13,8 @@
 namespace cones {
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 EpochState epoch_2015() {
     std::ostringstream notice;
     return set_epoch(2015, 172, 12, 0, 0, notice);
@@ -150,6 +152,37 @@ TEST(AsymptoticDirection, FrameAndLongitudeWindow) {
         // A negative azimuth is wrapped by the single-precision full turn,
         // 1e-5 degrees more than 360.
         EXPECT_NEAR(longitude, c.expected, 2e-5) << c.lon_min << " " << c.direction_longitude;
+    }
+}
+
+TEST(AsymptoticDirection, OutputFrameCodes) {
+    // Code 0 gives GEO, 1 GSE and any other code GSM. With the tilt of a
+    // solstice the GSE and GSM frames are some ten degrees apart about their
+    // common X axis.
+    const EpochState epoch = epoch_2015();
+    ASSERT_GT(std::fabs(epoch.sin_gse_gsm), 0.1);
+    const double v[3] = {-1.5, 2.5, 4.0};  // GSM
+    const auto& a = epoch.geo_gsm_matrix;  // GEO = a * GSM
+    double geo[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) geo[i] += a[i][j] * v[j];
+    // GSM Y = cos GSE Y + sin GSE Z, GSM Z = -sin GSE Y + cos GSE Z.
+    const double c = epoch.cos_gse_gsm, s = epoch.sin_gse_gsm;
+    const double gse[3] = {v[0], c * v[1] - s * v[2], s * v[1] + c * v[2]};
+    struct Case {
+        int code;
+        const double* direction;  // the vector in the frame of the code
+    };
+    const Case cases[] = {{0, geo}, {1, gse}, {2, v}, {-1, v}, {89, v}};
+    TraceSettings settings;
+    settings.field.epoch = &epoch;
+    for (const Case& entry : cases) {
+        settings.output_frame_code = entry.code;
+        const double* d = entry.direction;
+        double latitude, longitude;
+        asymptotic_direction(settings, v[0], v[1], v[2], latitude, longitude);
+        EXPECT_NEAR(latitude, std::atan2(d[2], std::hypot(d[0], d[1])) * 180 / kPi, 1e-6) << entry.code;
+        EXPECT_NEAR(longitude, std::atan2(d[1], d[0]) * 180 / kPi, 2e-5) << entry.code;
     }
 }
 
