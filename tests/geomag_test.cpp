@@ -174,6 +174,33 @@ TEST(SunPosition, ServesTheYearsOfTheModelAndRefusesOthers) {
     EXPECT_NEAR(lon, 1.5 * kPi, 0.001);
 }
 
+// Difference of two angles in radians, reduced to (-pi, pi].
+double angle_difference(double a, double b) { return std::remainder(a - b, 2 * kPi); }
+
+TEST(SunPosition, LeapYearDatesAgreeWithAnIndependentEphemeris) {
+    struct Case {
+        int year, day, hour, minute, second;
+        double gst, solar_longitude, right_ascension, declination;  // radians
+    };
+    // From tools/sun_reference.py: an ephemeris counted from J2000.0 with the
+    // Julian date of the calendar; it agrees to about 0.01 degrees, and a day
+    // of error would move the longitude and the sidereal time by 0.017 rad.
+    const Case cases[] = {
+        {2024, 80, 3, 6, 0, 3.92081, 0.00007, 0.00006, 0.00003},       // 20 March 2024 03:06:00
+        {2024, 289, 18, 30, 0, 5.27576, 3.54116, 3.51123, -0.15534},   // 15 October 2024 18:30:00
+        {2000, 366, 23, 0, 0, 1.49529, 4.89731, 4.91352, -0.40171},    // 31 December 2000 23:00:00
+        {1968, 186, 6, 45, 30, 0.41397, 1.78624, 1.80496, 0.39916},    // 04 July 1968 06:45:30
+    };
+    for (const Case& c : cases) {
+        double gst, lon, ra, dec;
+        ASSERT_TRUE(sun_position(c.year, c.day, c.hour, c.minute, c.second, gst, lon, ra, dec));
+        EXPECT_NEAR(angle_difference(gst, c.gst), 0.0, 1e-3) << c.year << " day " << c.day;
+        EXPECT_NEAR(angle_difference(lon, c.solar_longitude), 0.0, 1e-3) << c.year << " day " << c.day;
+        EXPECT_NEAR(angle_difference(ra, c.right_ascension), 0.0, 1e-3) << c.year << " day " << c.day;
+        EXPECT_NEAR(dec, c.declination, 1e-3) << c.year << " day " << c.day;
+    }
+}
+
 TEST(SetEpoch, FrameMatricesAreRotationsAndTheTiltFollowsTheSeason) {
     std::ostringstream notice;
     const EpochState june = set_epoch(2015, 172, 17, 0, 0, notice);
