@@ -4,9 +4,8 @@
 
 #include <sstream>
 
-#include "driver/config.hpp"
-#include "driver/field_selector.hpp"
-#include "driver/trajectory.hpp"
+#include "tracing/field_selector.hpp"
+#include "tracing/trajectory.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {
@@ -53,7 +52,7 @@ BENCHMARK(BM_DipoleField);
 void BM_TotalFieldT89(benchmark::State& state) {
     ModelParameters parameters{};
     parameters[7] = 2.0;
-    const FieldContext field = make_field_context(epoch(), field_model::kT89, parameters);
+    const FieldContext field = make_field_context(epoch(), FieldModel::kT89, parameters);
     field_loop(state, [&field](double x, double y, double z, double& bx, double& by, double& bz) {
         total_field_gsm(field, x, y, z, bx, by, bz);
     }, 1.2, -0.7, 0.9);
@@ -61,15 +60,14 @@ void BM_TotalFieldT89(benchmark::State& state) {
 BENCHMARK(BM_TotalFieldT89);
 
 // One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
-// the field model given by the second argument.
+// the field model given by the second argument (a FieldModel value).
 void BM_Trajectory(benchmark::State& state) {
     ModelParameters parameters{};
     parameters[7] = 2.0;
     TraceSettings settings;
-    settings.field = make_field_context(epoch(), static_cast<int>(state.range(1)), parameters);
+    settings.field = make_field_context(epoch(), static_cast<FieldModel>(state.range(1)), parameters);
     settings.start_radius = start_radius(20.0);
-    StationRecord station;
-    station.name = "Jungfraujoch        ";
+    StationEntry station;
     station.latitude = 46.55;
     station.longitude = 7.98;
     const ProtonMotion motion = proton_motion(static_cast<double>(state.range(0)));
@@ -81,7 +79,15 @@ void BM_Trajectory(benchmark::State& state) {
     }
     state.counters["steps"] = static_cast<double>(steps);
 }
-BENCHMARK(BM_Trajectory)->Args({5, 10})->Args({10, 10})->Args({10, 0})->Args({10, 89})->Args({5, 89});
+constexpr long kDipoleModel = static_cast<long>(FieldModel::kDipole);
+constexpr long kInternalModel = static_cast<long>(FieldModel::kInternal);
+constexpr long kT89Model = static_cast<long>(FieldModel::kT89);
+BENCHMARK(BM_Trajectory)
+    ->Args({5, kInternalModel})
+    ->Args({10, kInternalModel})
+    ->Args({10, kDipoleModel})
+    ->Args({10, kT89Model})
+    ->Args({5, kT89Model});
 
 }  // namespace
 }  // namespace cones
