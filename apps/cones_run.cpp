@@ -14,25 +14,15 @@ namespace cones {
 
 int run_configuration(const RunConfiguration& config, const char* output_path,
                       std::ostream& progress, std::ostream& errors, unsigned threads) {
-    const EpochState epoch =
-        set_epoch(config.year, day_of_year(config.day, config.month, config.year), config.hour,
-                  config.minute, config.second, progress);
+    const EpochState epoch = epoch_of(config, progress);
     return trace_and_write(config, epoch, output_path, progress, errors, threads);
 }
 
 int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
                     const char* output_path, std::ostream& progress, std::ostream& errors,
                     unsigned threads) {
-    TraceSettings settings;
-    settings.field = make_field_context(epoch, field_model_of_code(config.field_model_code), config.parameters);
-    settings.start_radius = start_radius(config.altitude_km);
-    settings.output_frame = output_frame_of_code(config.output_frame_code);
-    settings.longitude_min = config.longitude_min;
-    settings.longitude_max = config.longitude_max;
-
-    std::vector<StationEntry> entries;
-    entries.reserve(config.stations.size());
-    for (const StationRecord& station : config.stations) entries.push_back(station_entry(station));
+    const TraceSettings settings = trace_settings_of(config, epoch);
+    const std::vector<StationEntry> entries = station_entries(config);
     const std::size_t station_count = entries.size();
 
     int status = kExitSuccess;

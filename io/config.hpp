@@ -4,13 +4,16 @@
 
 #include <array>
 #include <cstdint>
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "models/model_parameters.hpp"
+#include "geomag/geomag.hpp"
 #include "tracing/inputs.hpp"
+#include "tracing/trajectory.hpp"
 
 namespace cones {
 
@@ -84,6 +87,19 @@ OutputFrame output_frame_of_code(int code);
 // The place and arrival direction of a station line (the name stays with the
 // file's record).
 StationEntry station_entry(const StationRecord& station);
+
+// The place and arrival direction of every station line, in file order.
+std::vector<StationEntry> station_entries(const RunConfiguration& config);
+
+// The epoch of the configured date and time (day and month turned into the
+// day of the year). The notice of a year outside the model's range goes to
+// `notice`.
+EpochState epoch_of(const RunConfiguration& config, std::ostream& notice);
+
+// The run-wide tracing settings of a configuration: the field model with its
+// parameters prepared for `epoch` (which must outlive the settings), the start
+// radius, the output frame and the longitude window.
+TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState& epoch);
 
 // Parses the text of "Cones.ini" (LF or CR LF line ends) into a configuration.
 // Throws ConfigError on the first malformed item.

@@ -1,4 +1,5 @@
 // The file's codes and station records turned into the engine's inputs.
+#include "io/calendar.hpp"
 #include "io/config.hpp"
 
 namespace cones {
@@ -30,6 +31,28 @@ StationEntry station_entry(const StationRecord& station) {
     entry.zenith = station.zenith;
     entry.azimuth = station.azimuth;
     return entry;
+}
+
+std::vector<StationEntry> station_entries(const RunConfiguration& config) {
+    std::vector<StationEntry> entries;
+    entries.reserve(config.stations.size());
+    for (const StationRecord& station : config.stations) entries.push_back(station_entry(station));
+    return entries;
+}
+
+EpochState epoch_of(const RunConfiguration& config, std::ostream& notice) {
+    return set_epoch(config.year, day_of_year(config.day, config.month, config.year), config.hour,
+                     config.minute, config.second, notice);
+}
+
+TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState& epoch) {
+    TraceSettings settings;
+    settings.field = make_field_context(epoch, field_model_of_code(config.field_model_code), config.parameters);
+    settings.start_radius = start_radius(config.altitude_km);
+    settings.output_frame = output_frame_of_code(config.output_frame_code);
+    settings.longitude_min = config.longitude_min;
+    settings.longitude_max = config.longitude_max;
+    return settings;
 }
 
 }  // namespace cones
