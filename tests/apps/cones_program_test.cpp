@@ -473,6 +473,26 @@ TEST(ConesProgram, FullDiskLeavesOnlyCompleteLines) {
     }
 }
 
+TEST(ConesProgram, TheRunIsTracedOnTheDayOfYearOfTheConfiguredDate) {
+    // 15 March 2005 is day 31 + 28 + 15 = 74. In IGRF plus T89 with the
+    // directions written in GSM, every allowed cell depends on the date.
+    std::vector<std::string> lines = valid_lines();
+    lines[11] = "89";  // field model code
+    lines[13] = "2";   // output frame: GSM
+    lines.push_back("30.0");
+    ScratchDirectory dir("date");
+    write_file(dir.path() / "Cones.ini", join(lines));
+    const ProgramRun run = run_program_in(dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const RunConfiguration config = read_configuration((dir.path() / "Cones.ini").string());
+    std::ostringstream notice, progress, errors;
+    const EpochState epoch = set_epoch(2005, 74, 12, 0, 0, notice);
+    const std::string expected = (dir.path() / "expected.dat").string();
+    ASSERT_EQ(trace_and_write(config, epoch, expected.c_str(), progress, errors), kExitSuccess);
+    EXPECT_EQ(read_file(dir.path() / "Cones.dat"), read_file(expected));
+}
+
 TEST(RunDriver, DayOfYearUsesTheGregorianLeapYears) {
     struct Case {
         int day, month, year, expected;
