@@ -163,6 +163,19 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
 void t96_external_field(const T96Prepared& model, const EpochState& epoch, double x, double y,
                         double z, double& bx, double& by, double& bz);
 
+// Weights of the model field (interior) and of the penetrated IMF (exterior)
+// in the magnetopause boundary layer 1.075 <= sigma < 1.085.
+struct T96BoundaryWeights {
+    double interior = 0.0;
+    double exterior = 0.0;
+};
+
+// Given: sigma, the spheroidal magnetopause coordinate.
+// Returned: interior = 0.5 (1 - t), exterior = 0.5 (1 + t), t = (sigma - 1.08) / 0.005
+//   with the single-precision 1.08 and 0.005: both 0.5 on the magnetopause.
+// Notes: meaningful in the layer only; the driver does not call it elsewhere.
+T96BoundaryWeights t96_boundary_weights(double sigma);
+
 // The spheroidal magnetopause coordinate sigma of an unscaled GSM point:
 // 1.08 on the model magnetopause, smaller inside.
 // Given: model; x, y, z in GSM, Earth radii. Returned: sigma (dimensionless).
@@ -315,6 +328,22 @@ T96Vector t96_region2_shielding(const T96Prepared& model, double x, double y, do
 // Given: x, y, z, Earth radii. Returned: xi.
 // Notes: -1 near the frame's z axis (f^2 + g^2 < 1e-5).
 double t96_region2_stretched_coordinate(double x, double y, double z);
+
+// The representations of the region-2 source selected by the stretched
+// coordinate xi, with their weights (the normalisation -0.02 included).
+enum class T96Region2Band { kOuter, kOuterAndSheet, kSheet, kInnerAndSheet, kInner };
+struct T96Region2Weights {
+    T96Region2Band band = T96Region2Band::kOuter;
+    double outer = 0.0;
+    double sheet = 0.0;
+    double inner = 0.0;
+};
+
+// Given: xi. Returned: the band and weights: outer alone below -0.045; outer
+//   and sheet from -0.045 (included) to -0.015; sheet alone up to 0.015;
+//   inner and sheet up to 0.045; inner alone from 0.045. Each edge belongs to
+//   the band above it; the weights of a blend sum to -0.02.
+T96Region2Weights t96_region2_weights(double xi);
 
 // Smooth step from 0 to 1 across [xi0 - width, xi0 + width).
 // Given: xi, xi0, width. Returned: the step, 0.5 at xi0.

@@ -78,6 +78,11 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
     return model;
 }
 
+T96BoundaryWeights t96_boundary_weights(double sigma) {
+    const double t = (sigma - kBoundary) / kLayerHalfWidth;
+    return {0.5 * (1.0 - t), 0.5 * (1.0 + t)};
+}
+
 // Given: model; x, y, z unscaled GSM, Earth radii.
 // Returned: sigma = sqrt((q + m^2 + sqrt((q + m^2)^2 - 4 a^2 m^2)) / (2 a^2)),
 //   q = a^2 + y^2 + z^2, m = max(a + x - x0, 0).
@@ -152,10 +157,9 @@ void t96_external_field(const T96Prepared& model, const EpochState& epoch, doubl
         return;
     }
 
-    // Blending layer: interior weight falls linearly from 1 to 0 across it.
-    const double t = (sigma - kBoundary) / kLayerHalfWidth;
-    const double wi = 0.5 * (1.0 - t);
-    const double we = 0.5 * (1.0 + t);
+    // Boundary layer: the interior weight falls linearly from 1 to 0 across it.
+    const T96BoundaryWeights w = t96_boundary_weights(sigma);
+    const double wi = w.interior, we = w.exterior;
     double qx, qy, qz;
     dipole_field_gsm(epoch, x, y, z, qx, qy, qz);
     const double g = penetrated_factor();

@@ -292,32 +292,59 @@ double t96_region2_stretched_coordinate(double x, double y, double z) {
     return alpha - st * st;
 }
 
+T96Region2Weights t96_region2_weights(double xi) {
+    const double d = kBandCentre, d1 = kBandHalfWidth;
+    T96Region2Weights w;
+    if (xi < -(d + d1)) {
+        w.band = T96Region2Band::kOuter;
+        w.outer = kNormalisation;
+    } else if (xi < d1 - d) {
+        w.band = T96Region2Band::kOuterAndSheet;
+        w.sheet = kNormalisation * t96_region2_transition(xi, -d, d1);
+        w.outer = kNormalisation - w.sheet;
+    } else if (xi < d - d1) {
+        w.band = T96Region2Band::kSheet;
+        w.sheet = kNormalisation;
+    } else if (xi < d + d1) {
+        w.band = T96Region2Band::kInnerAndSheet;
+        w.inner = kNormalisation * t96_region2_transition(xi, d, d1);
+        w.sheet = kNormalisation - w.inner;
+    } else {
+        w.band = T96Region2Band::kInner;
+        w.inner = kNormalisation;
+    }
+    return w;
+}
+
 // Given: model; x, y, z scaled GSM, Earth radii.
 // Returned: the region-2 source field in GSM, nT for unit amplitude.
+// Notes: only the representations of the point's band are evaluated.
 T96Vector t96_region2_source(const T96Prepared& model, double x, double y, double z) {
     const T96Region2Terms& terms = model.region2;
     const double c = terms.cos_tilt, s = terms.sin_tilt;
     const double xs = x * c - z * s;
     const double zs = z * c + x * s;
     const double xi = t96_region2_stretched_coordinate(xs, y, zs);
-    const double d = kBandCentre, d1 = kBandHalfWidth;
+    const T96Region2Weights w = t96_region2_weights(xi);
     T96Vector b;
-    if (xi < -(d + d1)) {
-        b = scaled(kNormalisation, outer_representation(terms, xs, y, zs));
-    } else if (xi < d1 - d) {
-        const double f2 = kNormalisation * t96_region2_transition(xi, -d, d1);
-        const double f1 = kNormalisation - f2;
-        b = blend(f1, outer_representation(terms, xs, y, zs), f2,
-                  sheet_representation(terms, xi, xs, y, zs));
-    } else if (xi < d - d1) {
-        b = scaled(kNormalisation, sheet_representation(terms, xi, xs, y, zs));
-    } else if (xi < d + d1) {
-        const double f1 = kNormalisation * t96_region2_transition(xi, d, d1);
-        const double f2 = kNormalisation - f1;
-        b = blend(f1, inner_representation(terms, xs, y, zs), f2,
-                  sheet_representation(terms, xi, xs, y, zs));
-    } else {
-        b = scaled(kNormalisation, inner_representation(terms, xs, y, zs));
+    switch (w.band) {
+        case T96Region2Band::kOuter:
+            b = scaled(w.outer, outer_representation(terms, xs, y, zs));
+            break;
+        case T96Region2Band::kOuterAndSheet:
+            b = blend(w.outer, outer_representation(terms, xs, y, zs), w.sheet,
+                      sheet_representation(terms, xi, xs, y, zs));
+            break;
+        case T96Region2Band::kSheet:
+            b = scaled(w.sheet, sheet_representation(terms, xi, xs, y, zs));
+            break;
+        case T96Region2Band::kInnerAndSheet:
+            b = blend(w.inner, inner_representation(terms, xs, y, zs), w.sheet,
+                      sheet_representation(terms, xi, xs, y, zs));
+            break;
+        case T96Region2Band::kInner:
+            b = scaled(w.inner, inner_representation(terms, xs, y, zs));
+            break;
     }
     return {b.x * c + b.z * s, b.y, b.z * c - b.x * s};
 }
