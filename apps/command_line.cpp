@@ -1,0 +1,128 @@
+#include "apps/command_line.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <new>
+#include <ostream>
+
+#ifndef CONES_VERSION
+#error "the build sets CONES_VERSION"
+#endif
+
+namespace cones {
+
+CommandLine::CommandLine(int argc, const char* const* argv, std::initializer_list<OptionSpec> options) {
+    const auto find_long = [&](std::string_view name) -> const OptionSpec* {
+        for (const OptionSpec& option : options)
+            if (option.name == name) return &option;
+        return nullptr;
+    };
+    const auto find_short = [&](char name) -> const OptionSpec* {
+        for (const OptionSpec& option : options)
+            if (option.short_name != 0 && option.short_name == name) return &option;
+        return nullptr;
+    };
+    bool options_ended = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (options_ended || argument.size() < 2 || argument[0] != '-') {
+            positional_.emplace_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            options_ended = true;
+            continue;
+        }
+        const OptionSpec* spec = nullptr;
+        std::optional<std::string> inline_value;
+        std::string shown;
+        if (argument.substr(0, 2) == "--") {
+            std::string_view name = argument.substr(2);
+            const std::size_t equals = name.find('=');
+            if (equals != std::string_view::npos) {
+                inline_value = std::string(name.substr(equals + 1));
+                name = name.substr(0, equals);
+            }
+            spec = find_long(name);
+            shown = "--" + std::string(name);
+        } else if (argument.size() == 2) {
+            spec = find_short(argument[1]);
+            shown = std::string(argument);
+        }
+        if (spec == nullptr) throw UsageError("unknown option '" + std::string(argument) + "'");
+        const std::string key(spec->name);
+        if (values_.count(key) != 0) throw UsageError("option " + shown + " is given twice");
+        if (!spec->takes_value) {
+            if (inline_value) throw UsageError("option " + shown + " takes no value");
+            values_[key] = "";
+        } else if (inline_value) {
+            values_[key] = *inline_value;
+        } else {
+            if (i + 1 >= argc) throw UsageError("option " + shown + " needs a value");
+            values_[key] = argv[++i];
+        }
+    }
+}
+
+std::optional<std::string> CommandLine::value(std::string_view name) const {
+    const auto found = values_.find(std::string(name));
+    if (found == values_.end()) return std::nullopt;
+    return found->second;
+}
+
+double number_option(std::string_view option, const std::string& text) {
+    double value = 0.0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (!text.empty() && *first == '+') ++first;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (text.empty() || error != std::errc() || end != last || !std::isfinite(value)) {
+        throw UsageError("option --" + std::string(option) + " expects a number, found '" + text + "'");
+    }
+    return value;
+}
+
+unsigned threads_option(const std::string& text) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > 4096) {
+        throw UsageError("option --threads expects a whole number from 1 to 4096, found '" + text + "'");
+    }
+    return value;
+}
+
+const char* program_version() { return CONES_VERSION; }
+
+int run_program_main(const ProgramInfo& info, int argc, const char* const* argv, std::ostream& out,
+                     std::ostream& err, const std::function<int(int, const char* const*)>& body) {
+    try {
+        for (int i = 1; i < argc; ++i) {
+            const std::string_view argument = argv[i];
+            if (argument == "--") break;
+            if (argument == "--help" || argument == "-h") {
+                out << info.usage;
+                return 0;
+            }
+            if (argument == "--version") {
+                out << info.name << ' ' << program_version() << '\n';
+                return 0;
+            }
+        }
+        return body(argc, argv);
+    } catch (const UsageError& error) {
+        out.flush();
+        err << info.name << ": " << error.what() << "\nTry '" << info.name << " --help' for more information.\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        out.flush();
+        err << info.name << ": out of memory\n";
+        return 4;
+    } catch (const std::exception& error) {
+        out.flush();
+        err << info.name << ": " << error.what() << '\n';
+        return 4;
+    }
+}
+
+}  // namespace cones

@@ -1,0 +1,72 @@
+// The command line of the programs: options parsed in one place, the usage
+// text and the version printed the same way by every program, and one outer
+// handler that turns any failure into a message and an exit status.
+#pragma once
+
+#include <functional>
+#include <initializer_list>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cones {
+
+// A command line that cannot be used: what() says what is wrong.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One option a program accepts: "--name" alone, or "--name VALUE" /
+// "--name=VALUE" when it takes a value. `short_name` is an optional one-letter
+// alias ('o' for "-o FILE"), 0 for none.
+struct OptionSpec {
+    std::string_view name;
+    bool takes_value = false;
+    char short_name = 0;
+};
+
+// The parsed command line. Unknown options, a missing value, a value given to
+// a flag and an option given twice are UsageErrors; "--" ends the options.
+class CommandLine {
+public:
+    CommandLine(int argc, const char* const* argv, std::initializer_list<OptionSpec> options);
+
+    bool has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
+    // The option's value, or nothing when it was not given.
+    std::optional<std::string> value(std::string_view name) const;
+    const std::vector<std::string>& positional() const { return positional_; }
+
+private:
+    std::map<std::string, std::string> values_;
+    std::vector<std::string> positional_;
+};
+
+// The value of a numeric option: the whole text must be the number.
+// `option` names it in the message of a UsageError.
+double number_option(std::string_view option, const std::string& text);
+
+// A thread count from "--threads": a whole number from 1 to 4096.
+unsigned threads_option(const std::string& text);
+
+// What a program says about itself.
+struct ProgramInfo {
+    const char* name;   // as typed by the user
+    const char* usage;  // the whole --help text
+};
+
+// The version of the programs, set by the build.
+const char* program_version();
+
+// Runs a program: "--help" prints the usage text and "--version" the version
+// (both on `out`, exit status 0); otherwise `body` runs. A UsageError is
+// reported as "<name>: <message>" and a hint to --help on `err`, exit status
+// 1; any other exception as "<name>: <message>", exit status 4.
+int run_program_main(const ProgramInfo& info, int argc, const char* const* argv, std::ostream& out,
+                     std::ostream& err, const std::function<int(int, const char* const*)>& body);
+
+}  // namespace cones

@@ -1,0 +1,39 @@
+// cones: asymptotic cones of acceptance of cosmic-ray stations.
+// Reads "Cones.ini" in the current directory and writes "Cones.dat" there.
+#include <iostream>
+
+#include "apps/command_line.hpp"
+#include "apps/cones_run.hpp"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: cones [--threads N]\n"
+    "\n"
+    "Traces cosmic-ray proton trajectories backwards from every station entry of\n"
+    "Cones.ini (in the current directory) at every rigidity listed there, and\n"
+    "writes their asymptotic directions to Cones.dat. Progress lines go to\n"
+    "standard output.\n"
+    "\n"
+    "Options:\n"
+    "  --threads N   trace on N threads (default: all hardware threads; 1 traces\n"
+    "                one trajectory after the other). The output is the same\n"
+    "                for every N.\n"
+    "  --help        show this text and exit\n"
+    "  --version     show the version and exit\n"
+    "\n"
+    "Exit status: 0 done; 1 Cones.ini or the command line cannot be used;\n"
+    "2 Cones.dat cannot be written; 3 a trajectory cannot be integrated.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const cones::ProgramInfo info{"cones", kUsage};
+    return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
+        const cones::CommandLine line(count, arguments, {{"threads", true}});
+        if (!line.positional().empty()) throw cones::UsageError("unexpected argument '" + line.positional().front() + "'");
+        const unsigned threads = line.value("threads") ? cones::threads_option(*line.value("threads")) : 0;
+        return cones::run_program(std::cout, std::cerr, threads);
+    });
+}

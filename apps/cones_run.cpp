@@ -1,0 +1,86 @@
+#include "apps/cones_run.hpp"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tracing/field_selector.hpp"
+#include "io/output_file.hpp"
+#include "tracing/engine.hpp"
+#include "tracing/trajectory.hpp"
+#include "geomag/geomag.hpp"
+
+namespace cones {
+
+int run_configuration(const RunConfiguration& config, const char* output_path,
+                      std::ostream& progress, std::ostream& errors, unsigned threads) {
+    const EpochState epoch = epoch_of(config, progress);
+    return trace_and_write(config, epoch, output_path, progress, errors, threads);
+}
+
+int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
+                    const char* output_path, std::ostream& progress, std::ostream& errors,
+                    unsigned threads) {
+    const TraceSettings settings = trace_settings_of(config, epoch);
+    const std::vector<StationEntry> entries = station_entries(config);
+    const std::size_t station_count = entries.size();
+
+    int status = kExitSuccess;
+    try {
+        OutputFile output(output_path);
+        output.write_line(cones_header(config.stations));
+        std::string line;
+        // Results arrive in file order: rigidity by rigidity, station by
+        // station. The progress lines and the table are written as they come,
+        // exactly as a run that traces one trajectory after the other.
+        const auto write_result = [&](std::size_t index, const TraceResult& result) {
+            const double rigidity = config.rigidities[index / station_count];
+            const StationRecord& station = config.stations[index % station_count];
+            if (index % station_count == 0) {
+                line = rigidity_field(rigidity);
+                progress << " Rigidity" << fixed_field(rigidity, 7, 2) << " GV ======\n";
+            }
+            progress << "   " << station.name << '\n';
+            if (result.outcome == TraceOutcome::kIntegrationFailed) {
+                progress.flush();
+                const std::string name = station.name.substr(0, station.name.find_last_not_of(' ') + 1);
+                errors << "Cones: the trajectory of station " << name << " at rigidity " << rigidity
+                       << " GV cannot be integrated: the step size fell to its minimum "
+                          "without meeting the tolerances (trajectory time "
+                       << result.time << " s). " << output_path
+                       << " holds the rigidities completed before this one.\n";
+                status = kExitIntegrationFailed;
+                return false;
+            }
+            line += result.outcome == TraceOutcome::kAllowed ? direction_fields(result.latitude, result.longitude)
+                                                              : std::string(kForbiddenMarker);
+            if (index % station_count == station_count - 1) {
+                line += kLineEnd;
+                output.write_line(line);
+            }
+            return true;
+        };
+        trace_jobs(settings, rigidity_major_jobs(entries, config.rigidities), threads, write_result);
+        if (status != kExitSuccess) return status;
+        output.close();
+    } catch (const OutputError& error) {
+        progress.flush();
+        errors << error.what() << '\n';
+        return kExitOutputFailed;
+    }
+    progress.flush();
+    return kExitSuccess;
+}
+
+int run_program(std::ostream& progress, std::ostream& errors, unsigned threads) {
+    RunConfiguration config;
+    try {
+        config = read_configuration("Cones.ini");
+    } catch (const ConfigError& error) {
+        errors << error.what() << '\n';
+        return kExitBadConfiguration;
+    }
+    return run_configuration(config, "Cones.dat", progress, errors, threads);
+}
+
+}  // namespace cones

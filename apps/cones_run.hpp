@@ -1,0 +1,40 @@
+// The whole run: read "Cones.ini", set up the epoch, trace every rigidity and
+// station entry, write "Cones.dat" and the progress lines.
+#pragma once
+
+#include <iosfwd>
+
+#include "io/calendar.hpp"
+#include "io/config.hpp"
+#include "geomag/geomag.hpp"
+
+namespace cones {
+
+// Exit statuses of the program.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitBadConfiguration = 1;
+inline constexpr int kExitOutputFailed = 2;
+inline constexpr int kExitIntegrationFailed = 3;
+
+// Traces a validated configuration: sets up the epoch (its year notice goes to
+// `progress`), writes "Cones.dat" at `output_path` and the progress lines.
+// Returns the exit status; failures are reported on `errors`. `threads` is the
+// number of tracing threads (0: all hardware threads); the output is the same
+// for every number.
+int run_configuration(const RunConfiguration& config, const char* output_path,
+                      std::ostream& progress, std::ostream& errors, unsigned threads = 0);
+
+// The tracing part of run_configuration, for an epoch already set up: writes
+// "Cones.dat" at `output_path` and the progress lines, and returns the exit
+// status. If a trajectory cannot be integrated, the lines of the rigidities
+// completed before it stay in the file and the failure is reported on `errors`.
+int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
+                    const char* output_path, std::ostream& progress, std::ostream& errors,
+                    unsigned threads = 0);
+
+// The program: reads "Cones.ini" in the current directory and runs it.
+// Returns the exit status; nothing is written to "Cones.dat" unless the
+// configuration is valid.
+int run_program(std::ostream& progress, std::ostream& errors, unsigned threads = 0);
+
+}  // namespace cones

@@ -1,0 +1,119 @@
+// Run-wide configuration: what "Cones.ini" holds, and the codes that steer the
+// field models and the output frame.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "models/model_parameters.hpp"
+#include "geomag/geomag.hpp"
+#include "tracing/inputs.hpp"
+#include "tracing/trajectory.hpp"
+
+namespace cones {
+
+// Field model selection (the file's integer code).
+namespace field_model {
+inline constexpr int kDipole = 0;          // tilted dipole only
+inline constexpr int kInternal = 10;       // IGRF only
+inline constexpr int kT89 = 89;            // IGRF + T89
+inline constexpr int kT96 = 96;            // IGRF + T96
+inline constexpr int kT01 = 1;             // IGRF + T01
+inline constexpr int kT01Storm = 3;        // IGRF + storm-time T01
+// Any other code: IGRF only, with no magnetopause.
+}  // namespace field_model
+
+// Frame of the written asymptotic direction.
+namespace output_frame {
+inline constexpr int kGeo = 0;
+inline constexpr int kGse = 1;
+// Any other code: GSM.
+}  // namespace output_frame
+
+// One station entry: a place and one arrival direction.
+struct StationRecord {
+    std::string name;        // exactly 20 characters, blank padded
+    double latitude = 0.0;   // degrees north
+    double longitude = 0.0;  // degrees east
+    std::int16_t zenith = 0;   // degrees
+    std::int16_t azimuth = 0;  // degrees from north through east
+};
+
+// Everything "Cones.ini" holds, in the units of the file.
+struct RunConfiguration {
+    int day = 0, month = 0, year = 0;
+    int hour = 0, minute = 0, second = 0;
+    ModelParameters parameters{};
+    int field_model_code = 0;
+    double altitude_km = 0.0;
+    int output_frame_code = 0;
+    double longitude_min = 0.0, longitude_max = 0.0;
+    std::vector<StationRecord> stations;
+    std::vector<double> rigidities;  // GV
+};
+
+// A malformed or unusable configuration. what() is the complete message for
+// the user: it names "Cones.ini", the line number (when there is one), what was
+// expected and what was found.
+class ConfigError : public std::runtime_error {
+public:
+    // "Cones.ini, line <line>: <message>", or "Cones.ini: <message>" for line 0.
+    ConfigError(int line, const std::string& message);
+    // The message for a file that cannot be opened: exactly
+    // "Can not open file CONES.INI".
+    static ConfigError cannot_open();
+    int line() const noexcept { return line_; }  // 0 when no single line is at fault
+
+private:
+    struct Verbatim {};
+    ConfigError(Verbatim, const std::string& message) : std::runtime_error(message), line_(0) {}
+    int line_;
+};
+
+// The file's field model code as the engine's field model: 0 dipole, 10 IGRF,
+// 89, 96, 1 and 3 IGRF with T89, T96, T01 and storm-time T01; any other code
+// IGRF with no magnetopause.
+FieldModel field_model_of_code(int code);
+
+// The file's output frame code as the engine's frame: 0 GEO, 1 GSE, any other
+// code GSM.
+OutputFrame output_frame_of_code(int code);
+
+// The place and arrival direction of a station line (the name stays with the
+// file's record).
+StationEntry station_entry(const StationRecord& station);
+
+// The place and arrival direction of every station line, in file order.
+std::vector<StationEntry> station_entries(const RunConfiguration& config);
+
+// The epoch of the configured date and time (day and month turned into the
+// day of the year). The notice of a year outside the model's range goes to
+// `notice`.
+EpochState epoch_of(const RunConfiguration& config, std::ostream& notice);
+
+// The run-wide tracing settings of a configuration: the field model with its
+// parameters prepared for `epoch` (which must outlive the settings), the start
+// radius, the output frame and the longitude window.
+TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState& epoch);
+
+// Parses the text of "Cones.ini" (LF or CR LF line ends) into a configuration.
+// Throws ConfigError on the first malformed item.
+RunConfiguration parse_configuration(std::string_view text);
+
+// Rejects configurations whose run would be undefined: an invalid date or time,
+// empty station or rigidity lists, a rigidity that is not positive, a value
+// that is not finite, a start altitude at or below the Earth's centre, and
+// field model codes whose model is not available or whose parameters select no
+// model. Throws ConfigError.
+void validate_configuration(const RunConfiguration& config);
+
+// Reads and validates "Cones.ini" at `path`. Throws ConfigError (also when the
+// file cannot be opened: "Can not open file CONES.INI").
+RunConfiguration read_configuration(const std::string& path);
+
+}  // namespace cones

@@ -1,0 +1,102 @@
+// Escape tests of every field model code.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tracing/magnetopause.hpp"
+
+namespace cones {
+namespace {
+
+struct Case {
+    const char* what;
+    FieldModel model;
+    double pressure;
+    double tilt;
+    double x, y, z;
+    int expected;
+};
+
+ModelParameters with_pressure(double pressure) {
+    ModelParameters parameters{};
+    parameters[0] = pressure;
+    return parameters;
+}
+
+constexpr int kOut = kOutsideMagnetosphere;
+constexpr int kIn = kInsideMagnetosphere;
+
+TEST(Magnetopause, BoundariesOfEveryCode) {
+    // Radius of the T96 tail cylinder and nose at P = 2 nPa (F = 1).
+    const double t96_radius = double(28.55f);
+    const double t96_nose = double(75.6f) + double(-64.51f);
+    const Case cases[] = {
+        {"sphere: r = 30 is inside", FieldModel::kDipole, 2, 0, 30, 0, 0, kIn},
+        {"sphere: r = 30.001 is outside", FieldModel::kDipole, 2, 0, 0, -30.001, 0, kOut},
+        {"sphere for the internal field", FieldModel::kInternal, 2, 0, 0, 0, 30.001, kOut},
+        {"sphere ignores the tail limit", FieldModel::kInternal, 2, 0, -29, 0, 0, kIn},
+        {"T89 tail cylinder, rho 22.4", FieldModel::kT89, 2, 0, -30, 22.4, 0, kOut},
+        {"T89 tail cylinder, rho 22.3", FieldModel::kT89, 2, 0, -30, 0, 22.3, kIn},
+        {"T89 beyond x = -70", FieldModel::kT89, 2, 0, -70, 0, 0, kOut},
+        {"T89 nose on the axis", FieldModel::kT89, 2, 0, 11.07, 0, 0, kOut},
+        {"T89 just inside the nose", FieldModel::kT89, 2, 0, 11.06, 0, 0, kIn},
+        {"T89 outer cone", FieldModel::kT89, 2, 0, -20, 0, 0.08995136 * 244.15 + 0.01, kOut},
+        {"T89 inside the outer cone", FieldModel::kT89, 2, 0, -20, 0, 0.08995136 * 244.15 - 0.01, kIn},
+        {"T89 inner cone", FieldModel::kT89, 2, 0, -10, 0.3400383 * 57.08 + 0.01, 0, kOut},
+        {"T89 inside the inner cone", FieldModel::kT89, 2, 0, -10, 0.3400383 * 57.08 - 0.01, 0, kIn},
+        {"T89 dayside paraboloid", FieldModel::kT89, 2, 0, 5, std::sqrt(6.07 / 0.043188184) + 0.01, 0, kOut},
+        {"T89 inside the paraboloid", FieldModel::kT89, 2, 0, 5, std::sqrt(6.07 / 0.043188184) - 0.01, 0, kIn},
+        {"T96 nose at P = 2", FieldModel::kT96, 2, 0, t96_nose + 0.001, 0, 0, kOut},
+        {"T96 inside the nose", FieldModel::kT96, 2, 0, t96_nose - 0.01, 0, 0, kIn},
+        {"T96 tail cylinder", FieldModel::kT96, 2, 0, -66, t96_radius + 0.01, 0, kOut},
+        {"T96 inside the tail", FieldModel::kT96, 2, 0, -66, t96_radius - 0.01, 0, kIn},
+        {"T96 flank at X0", FieldModel::kT96, 2, 0, -64.5, 0, t96_radius + 0.01, kOut},
+        {"T96 beyond x = -70", FieldModel::kT96, 2, 0, -70.01, 0, 0, kOut},
+        {"T96 higher pressure compresses the nose", FieldModel::kT96, 8, 0, 9.5, 0, 0, kOut},
+        {"T96 lower pressure widens it", FieldModel::kT96, 0.5, 0, 12, 0, 0, kIn},
+        {"T01 deep inside", FieldModel::kT01, 2, 0, 5, 0, 0, kIn},
+        {"T01 far upstream", FieldModel::kT01, 2, 0, 15, 0, 0, kOut},
+        {"T01 far down the tail but narrow", FieldModel::kT01, 2, 0, -80, 0, 0, kOut},
+        {"T01 tail at x = -60", FieldModel::kT01, 2, 0, -60, 0, 0, kIn},
+        {"T01 flank", FieldModel::kT01, 2, 0, 0, 20, 0, kOut},
+        {"T01 tilted", FieldModel::kT01, 2, 0.5, 5, 3, 4, kIn},
+        {"storm-time T01 inside", FieldModel::kT01Storm, 2, 0, 5, 0, 0, kIn},
+        {"storm-time T01 far upstream", FieldModel::kT01Storm, 2, 0.3, 15, 0, 0, kOut},
+        {"no magnetopause: always inside", FieldModel::kInternalUnbounded, 2, 0, 1000, 1000, 1000, kIn},
+        {"no magnetopause beyond the tail limit", FieldModel::kInternalUnbounded, 2, 0, -100, 0, 0, kIn},
+    };
+    for (const Case& c : cases) {
+        EpochState epoch;
+        epoch.tilt = c.tilt;
+        epoch.sin_tilt = std::sin(c.tilt);
+        epoch.cos_tilt = std::cos(c.tilt);
+        EXPECT_EQ(magnetopause_test(epoch, c.x, c.y, c.z, c.model, with_pressure(c.pressure)), c.expected)
+            << c.what;
+    }
+}
+
+// The T01 surfaces: the subsolar point lies where sigma = 1.196, a little
+// beyond the parameter a0 scaled by the pressure; it moves inward with
+// pressure as P^(-alpha).
+TEST(Magnetopause, T01NoseScalesWithPressure) {
+    EpochState epoch;
+    for (const FieldModel model : {FieldModel::kT01, FieldModel::kT01Storm}) {
+        double previous = 1e9;
+        for (const double pressure : {0.5, 2.0, 8.0}) {
+            // Find the nose on the X axis by bisection.
+            double inside = 0.0, outside = 40.0;
+            for (int i = 0; i < 60; ++i) {
+                const double mid = 0.5 * (inside + outside);
+                (magnetopause_test(epoch, mid, 0, 0, model, with_pressure(pressure)) < 0 ? outside : inside) = mid;
+            }
+            EXPECT_GT(inside, 6.0) << static_cast<int>(model) << " " << pressure;
+            EXPECT_LT(inside, 16.0) << static_cast<int>(model) << " " << pressure;
+            EXPECT_LT(inside, previous);
+            previous = inside;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace cones

@@ -1,0 +1,266 @@
+// Field selection, equation of motion, start state, classification and the
+// physics of traced trajectories.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include "tracing/field_selector.hpp"
+#include "tracing/trajectory.hpp"
+
+namespace cones {
+namespace {
+
+EpochState epoch_2015() {
+    std::ostringstream notice;
+    return set_epoch(2015, 172, 12, 0, 0, notice);
+}
+
+StationEntry station(double latitude, double longitude, int zenith, int azimuth) {
+    StationEntry s;
+    s.latitude = latitude;
+    s.longitude = longitude;
+    s.zenith = zenith;
+    s.azimuth = azimuth;
+    return s;
+}
+
+TraceSettings settings_for(const EpochState& epoch, FieldModel model) {
+    TraceSettings settings;
+    settings.field = make_field_context(epoch, model, ModelParameters{});
+    settings.start_radius = start_radius(20.0);
+    return settings;
+}
+
+TEST(ProtonMotion, SpeedAndStartRadiusOfTheReferenceTrajectory) {
+    EXPECT_NEAR(start_radius(20.0), 1.0031391, 5e-8);
+    const ProtonMotion motion = proton_motion(10.0);
+    EXPECT_NEAR(motion.speed, 46.84856, 5e-6);
+    const double beta = motion.speed * kEarthRadius / kSpeedOfLight;
+    const double gamma = 1.0 / std::sqrt(1.0 - beta * beta);
+    EXPECT_NEAR(motion.charge_to_mass * gamma, kProtonChargeToMass, 1e-6);
+    // p c = gamma m c^2 beta = R (GV) for a proton.
+    EXPECT_NEAR(gamma * beta * kProtonRestEnergy, 10.0, 1e-9);
+}
+
+TEST(FieldSelector, EachCodeEvaluatesItsModels) {
+    const EpochState epoch = epoch_2015();
+    ModelParameters parameters{};
+    parameters[7] = 2.0;  // Kp
+    const double x = -3.1, y = 1.7, z = 2.2;
+    double dx, dy, dz, ix, iy, iz, tx, ty, tz, bx, by, bz;
+    dipole_field_gsm(epoch, x, y, z, dx, dy, dz);
+    internal_field_gsm(epoch, x, y, z, ix, iy, iz);
+    t89_external_field(t89_coefficients(3), epoch, x, y, z, tx, ty, tz);
+
+    total_field_gsm(make_field_context(epoch, FieldModel::kDipole, parameters), x, y, z, bx, by, bz);
+    EXPECT_EQ(bx, dx);
+    EXPECT_EQ(by, dy);
+    EXPECT_EQ(bz, dz);
+    for (const FieldModel model : {FieldModel::kInternal, FieldModel::kInternalUnbounded}) {
+        total_field_gsm(make_field_context(epoch, model, parameters), x, y, z, bx, by, bz);
+        EXPECT_EQ(bx, ix);
+        EXPECT_EQ(by, iy);
+        EXPECT_EQ(bz, iz);
+    }
+    total_field_gsm(make_field_context(epoch, FieldModel::kT89, parameters), x, y, z, bx, by, bz);
+    EXPECT_EQ(bx, ix + tx);
+    EXPECT_EQ(by, iy + ty);
+    EXPECT_EQ(bz, iz + tz);
+}
+
+TEST(EquationOfMotion, LorentzForceOfTheReversedCharge) {
+    const EpochState epoch = epoch_2015();
+    const FieldContext field = make_field_context(epoch, FieldModel::kInternal, ModelParameters{});
+    const double p[3] = {1.3, -0.4, 0.9};
+    double bx, by, bz;
+    total_field_gsm(field, p[0], p[1], p[2], bx, by, bz);
+
+    TrajectoryDerivatives forward{&field, 9.0e7};
+    TrajectoryDerivatives reversed{&field, -9.0e7};
+    const double state[6] = {p[0], p[1], p[2], 12.0, -30.0, 5.0};
+    double a[6], b[6];
+    forward(0.0, state, a);
+    reversed(0.0, state, b);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(a[k], state[k + 3]);
+        EXPECT_EQ(b[k + 3], -a[k + 3]);
+    }
+    // a = -q (v x B) 1e-9
+    EXPECT_NEAR(a[3], -(-30.0 * bz - 5.0 * by) * 9.0e7 / 1e9, 1e-9 * std::fabs(a[3]));
+    // The acceleration is perpendicular to v.
+    EXPECT_NEAR(a[3] * 12.0 - a[4] * 30.0 + a[5] * 5.0, 0.0, 1e-9 * std::hypot(a[3], a[4], a[5]) * 33);
+
+    // Velocity along the field: no force.
+    const double along[6] = {p[0], p[1], p[2], bx * 1e-3, by * 1e-3, bz * 1e-3};
+    forward(0.0, along, a);
+    const double scale = 9.0e7 * 1e-9 * std::hypot(bx, by, bz) * std::hypot(bx, by, bz) * 1e-3;
+    for (int k = 3; k < 6; ++k) EXPECT_NEAR(a[k], 0.0, 1e-14 * scale);
+}
+
+TEST(StartState, ZenithAndAzimuthInTheLocalSky) {
+    EpochState aligned;  // GSM coincides with GEO
+    struct Case {
+        double latitude, longitude;
+        int zenith, azimuth;
+        double position[3], velocity[3];
+    };
+    const double r0 = 1.25, v = 2.0;
+    const Case cases[] = {
+        {0, 90, 0, 0, {0, r0, 0}, {0, v, 0}},
+        {0, 90, 0, 137, {0, r0, 0}, {0, v, 0}},     // vertical: azimuth has no effect
+        {0, 90, 90, 90, {0, r0, 0}, {-v, 0, 0}},    // eastward
+        {0, 90, 90, 0, {0, r0, 0}, {0, 0, v}},      // northward
+        {0, -90, 90, -90, {0, -r0, 0}, {-v, 0, 0}}, // west at 270 E, azimuth -90 = 270
+        {90, 0, 0, 0, {0, 0, r0}, {0, 0, v}},
+        {0, 0, 180, 0, {r0, 0, 0}, {-v, 0, 0}},     // into the Earth
+    };
+    for (const Case& c : cases) {
+        const TraceState s = start_state(aligned, station(c.latitude, c.longitude, c.zenith, c.azimuth), r0, v);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(s[k], c.position[k], 1e-8) << c.longitude << " " << c.zenith << " " << c.azimuth;
+            EXPECT_NEAR(s[k + 3], c.velocity[k], 1e-8) << c.longitude << " " << c.zenith << " " << c.azimuth;
+        }
+    }
+}
+
+TEST(AsymptoticDirection, FrameAndLongitudeWindow) {
+    EpochState aligned;
+    TraceSettings settings;
+    settings.field.epoch = &aligned;
+    struct Case {
+        double lon_min, lon_max;
+        double direction_longitude;
+        double expected;
+    };
+    const Case cases[] = {
+        {-180, 180, 200, -160}, {-180, 180, 100, 100}, {0, 360, 200, 200},
+        {0, 360, 359, 359},     {-90, 270, 300, -60},  {-360, 0, 10, -350},
+    };
+    for (const Case& c : cases) {
+        settings.longitude_min = c.lon_min;
+        settings.longitude_max = c.lon_max;
+        const double phi = c.direction_longitude * kDegreesToRadians;
+        double latitude, longitude;
+        asymptotic_direction(settings, 5 * std::cos(phi), 5 * std::sin(phi), 5.0, latitude, longitude);
+        EXPECT_NEAR(latitude, 45.0, 1e-6);
+        // A negative azimuth is wrapped by the single-precision full turn,
+        // 1e-5 degrees more than 360.
+        EXPECT_NEAR(longitude, c.expected, 2e-5) << c.lon_min << " " << c.direction_longitude;
+    }
+}
+
+// Velocity in GSM of a station's vertical start.
+double gsm_x_of_vertical(const EpochState& epoch, const StationEntry& s) {
+    return start_state(epoch, s, 1.0, 1.0)[3];
+}
+
+TEST(Tracing, TailLimitAllowsAndTimeLimitForbids) {
+    // Without a magnetopause (unlisted code 5) a 1000 GV proton sent up from the
+    // night side reaches x = -70 and is allowed; sent up from the day side it
+    // runs outward until the 10 s limit and is forbidden. With code 10 both
+    // leave the 30 Earth-radius sphere.
+    const EpochState epoch = epoch_2015();
+    const auto& a = epoch.geo_gsm_matrix;
+    // Sub-solar point: GSM X axis in GEO.
+    const double sun_lat = std::asin(a[2][0]) / kDegreesToRadians;
+    const double sun_lon = std::atan2(a[1][0], a[0][0]) / kDegreesToRadians;
+    const StationEntry day = station(sun_lat, sun_lon, 0, 0);
+    const StationEntry night = station(-sun_lat, sun_lon + 180.0, 0, 0);
+    ASSERT_GT(gsm_x_of_vertical(epoch, day), 0.99);
+    ASSERT_LT(gsm_x_of_vertical(epoch, night), -0.99);
+    const ProtonMotion motion = proton_motion(1000.0);
+
+    const TraceResult day_open = trace_trajectory(settings_for(epoch, FieldModel::kInternalUnbounded), day, motion);
+    EXPECT_EQ(day_open.outcome, TraceOutcome::kForbidden);
+    EXPECT_GT(day_open.time, kTimeLimit);
+    const TraceResult night_open = trace_trajectory(settings_for(epoch, FieldModel::kInternalUnbounded), night, motion);
+    EXPECT_EQ(night_open.outcome, TraceOutcome::kAllowed);
+    EXPECT_LE(night_open.state[0], -70.0);
+    EXPECT_LT(night_open.time, 2.0);
+    for (const StationEntry& s : {day, night}) {
+        const TraceResult closed = trace_trajectory(settings_for(epoch, FieldModel::kInternal), s, motion);
+        EXPECT_EQ(closed.outcome, TraceOutcome::kAllowed);
+        EXPECT_GT(std::hypot(closed.state[0], closed.state[1], closed.state[2]), 30.0);
+    }
+}
+
+TEST(Tracing, SpeedIsConservedAlongTheTrajectory) {
+    const EpochState epoch = epoch_2015();
+    struct Case {
+        double latitude, longitude;
+        int zenith, azimuth;
+        double rigidity;
+        FieldModel model;
+    };
+    const Case cases[] = {{46.55, 7.98, 0, 0, 5.0, FieldModel::kInternal},
+                          {40.0, -100.0, 30, 90, 2.0, FieldModel::kInternal},
+                          {18.59, 98.49, 0, 0, 15.0, FieldModel::kDipole},
+                          {-60.0, 20.0, 45, 200, 1.0, FieldModel::kInternal},
+                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT89}};
+    for (const Case& c : cases) {
+        TraceSettings settings = settings_for(epoch, c.model);
+        ModelParameters parameters{};
+        parameters[7] = 3.0;
+        settings.field = make_field_context(epoch, c.model, parameters);
+        const ProtonMotion motion = proton_motion(c.rigidity);
+        const TraceResult result =
+            trace_trajectory(settings, station(c.latitude, c.longitude, c.zenith, c.azimuth), motion);
+        ASSERT_NE(result.outcome, TraceOutcome::kIntegrationFailed);
+        EXPECT_GT(result.steps, 20);
+        const double speed = std::hypot(result.state[3], result.state[4], result.state[5]);
+        // The magnetic force does no work; what remains is the integrator's
+        // error, a few 1e-6 over thousands of steps of a trapped trajectory.
+        // Any force component along v would change the speed by order one.
+        EXPECT_NEAR(speed / motion.speed, 1.0, 5e-5) << c.latitude << " " << c.rigidity;
+    }
+}
+
+TEST(Tracing, StormerVerticalCutoffAtTheDipoleEquator) {
+    const EpochState epoch = epoch_2015();
+    // A point of the geographic equator on the dipole equator: perpendicular
+    // to the dipole axis m = (g11, h11, g10) / b0 (up to sign).
+    const double mx = epoch.g_coef[2], my = epoch.h_coef[2];
+    const double longitude = std::atan2(-mx, my) / kDegreesToRadians;
+    const StationEntry equator = station(0.0, longitude, 0, 0);
+    const TraceSettings settings = settings_for(epoch, FieldModel::kDipole);
+    // Vertical cutoff c B0 R_E / (4 r^2) of a dipole of equatorial surface field B0.
+    const double r0 = settings.start_radius;
+    const double cutoff = kSpeedOfLight * epoch.dipole_strength * 1e-9 * kEarthRadius / 4.0 / (r0 * r0) / 1e9;
+    EXPECT_NEAR(cutoff, 14.2, 0.2);
+    for (const double factor : {0.5, 0.8, 0.9}) {
+        const TraceResult result = trace_trajectory(settings, equator, proton_motion(factor * cutoff));
+        EXPECT_EQ(result.outcome, TraceOutcome::kForbidden) << factor;
+    }
+    for (const double factor : {1.1, 1.3, 2.0}) {
+        const TraceResult result = trace_trajectory(settings, equator, proton_motion(factor * cutoff));
+        EXPECT_EQ(result.outcome, TraceOutcome::kAllowed) << factor;
+    }
+}
+
+TEST(Tracing, EastWestEffectOfPositiveParticles) {
+    // Stormer cutoff at the dipole equator for zenith 60 degrees:
+    // 4 Rv / (1 + sqrt(1 -/+ sin 60))^2, about 2.1 Rv from the east and
+    // 0.7 Rv from the west (Rv the vertical cutoff). Protons come more easily
+    // from the west.
+    const EpochState epoch = epoch_2015();
+    const double longitude = std::atan2(-epoch.g_coef[2], epoch.h_coef[2]) / kDegreesToRadians;
+    const TraceSettings settings = settings_for(epoch, FieldModel::kDipole);
+    const ProtonMotion motion = proton_motion(15.0);  // about 1.05 Rv
+    EXPECT_EQ(trace_trajectory(settings, station(0.0, longitude, 60, 90), motion).outcome,
+              TraceOutcome::kForbidden);
+    EXPECT_EQ(trace_trajectory(settings, station(0.0, longitude, 60, 270), motion).outcome,
+              TraceOutcome::kAllowed);
+}
+
+TEST(Tracing, AFieldThatIsNotANumberFailsTheIntegration) {
+    EpochState broken = epoch_2015();
+    broken.dipole_strength = std::numeric_limits<double>::quiet_NaN();
+    const TraceResult result = trace_trajectory(settings_for(broken, FieldModel::kDipole), station(50, 10, 0, 0), proton_motion(5.0));
+    EXPECT_EQ(result.outcome, TraceOutcome::kIntegrationFailed);
+}
+
+}  // namespace
+}  // namespace cones

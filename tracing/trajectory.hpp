@@ -1,0 +1,88 @@
+// Tracing one cosmic-ray trajectory backwards from a station and classifying it.
+#pragma once
+
+#include <array>
+
+#include "tracing/field_selector.hpp"
+#include "tracing/inputs.hpp"
+
+namespace cones {
+
+// Physical constants of the tracing.
+inline constexpr double kEarthRadius = 6371200.0;          // m, the unit of length
+inline constexpr double kSpeedOfLight = 299792458.0;       // m/s
+inline constexpr double kProtonRestEnergy = double(0.938256f);  // GeV
+inline constexpr double kProtonChargeToMass = 95787474.96487609;  // C/kg
+// Every angle conversion multiplies by this decimal (not pi/180 to full
+// precision) into radians and divides by it back into degrees.
+inline constexpr double kDegreesToRadians = 0.01745329252;
+
+// Stop rules of a trajectory.
+inline constexpr double kTimeLimit = 10.0;          // s of trajectory time
+inline constexpr double kTailLimit = -70.0;         // GSM x, Earth radii
+inline constexpr double kMagnetopauseRadius = 7.0;  // the escape test applies beyond this
+
+// Speed (Earth radii per second) and relativistic charge-to-mass ratio (C/kg)
+// of a proton of rigidity R (GV).
+struct ProtonMotion {
+    double speed = 0.0;
+    double charge_to_mass = 0.0;
+};
+ProtonMotion proton_motion(double rigidity);
+
+// Start radius in Earth radii for an altitude in km above the reference sphere.
+double start_radius(double altitude_km);
+
+// Run-wide settings of the tracing, prepared once.
+struct TraceSettings {
+    FieldContext field;
+    double start_radius = 1.0;     // Earth radii
+    OutputFrame output_frame = OutputFrame::kGeo;
+    double longitude_min = -180.0;  // degrees
+    double longitude_max = 180.0;
+};
+
+// State (x, y, z, vx, vy, vz) in GSM, Earth radii and Earth radii per second.
+using TraceState = std::array<double, 6>;
+
+// Start state of a station entry: the position at the start radius above the
+// station and the reversed arrival velocity (speed V toward zenith angle and
+// azimuth from geographic north through east), both in GSM.
+TraceState start_state(const EpochState& epoch, const StationEntry& station,
+                       double start_radius, double speed);
+
+enum class TraceOutcome {
+    kAllowed,            // left the magnetosphere within the time limit
+    kForbidden,          // returned to the Earth or stayed trapped
+    kIntegrationFailed,  // the integrator could not meet its tolerances
+};
+
+struct TraceResult {
+    TraceOutcome outcome = TraceOutcome::kForbidden;
+    double latitude = 0.0;   // asymptotic latitude, degrees (allowed only)
+    double longitude = 0.0;  // asymptotic longitude in the window, degrees
+    double time = 0.0;       // trajectory time at the last step, s
+    TraceState state{};      // state after the last completed step
+    long steps = 0;          // integrator calls
+};
+
+// Traces one trajectory from the station entry for the proton motion of a
+// rigidity, and classifies it. For an allowed trajectory the asymptotic
+// direction (the final velocity direction) is given in the output frame, with
+// the longitude moved into the window.
+TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,
+                             const ProtonMotion& motion);
+
+// trace_trajectory compiled for one field model: the function to call for
+// every trajectory of a run, chosen once when the run is prepared.
+using Tracer = TraceResult (*)(const TraceSettings& settings, const StationEntry& station,
+                               const ProtonMotion& motion);
+Tracer trajectory_tracer(FieldModel model);
+
+// Asymptotic latitude and longitude (degrees) of a final GSM velocity, in the
+// output frame, the longitude moved at most once by +360 and once by -360 into
+// [longitude_min, longitude_max].
+void asymptotic_direction(const TraceSettings& settings, double vx, double vy, double vz,
+                          double& latitude, double& longitude);
+
+}  // namespace cones
