@@ -109,7 +109,8 @@ RunConfiguration parse_configuration(std::string_view text);
 // empty station or rigidity lists, a rigidity that is not positive, a value
 // that is not finite, a start altitude at or below the Earth's centre, and
 // field model codes whose model is not available or whose parameters select no
-// model. Throws ConfigError.
+// model, and a solar-wind pressure <= 0 for the pressure-scaled models 96, 1
+// and 3 (reported on line 4, where its read starts). Throws ConfigError.
 void validate_configuration(const RunConfiguration& config);
 
 // Reads and validates "Cones.ini" at `path`. Throws ConfigError (also when the

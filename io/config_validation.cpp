@@ -1,7 +1,8 @@
 // Checks of a read configuration for values with which the run has no defined
 // result: an impossible date or time, empty lists, rigidities that are not
 // positive, values that are not finite, a start below the Earth's centre, and
-// field models that are missing or given parameters that select no model.
+// field models that are missing or given parameters that select no model or
+// leave it undefined.
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -15,9 +16,11 @@
 namespace cones {
 namespace {
 
-// Lines of the column-fixed date and time.
+// Lines of the column-fixed date and time, and the line where the read of the
+// model parameters starts with the solar-wind pressure.
 constexpr int kDateLine = 2;
 constexpr int kTimeLine = 3;
+constexpr int kPressureLine = 4;
 
 // Shortest decimal text that reads back as the same double ("inf", "nan" for
 // the values that are not finite).
@@ -55,10 +58,30 @@ constexpr const char* kParameterNames[10] = {
     "parameter 10",
 };
 
+// The models that scale the magnetosphere with a power of the solar-wind
+// pressure, and their names; nullptr for the others.
+const char* pressure_scaled_model(int code) {
+    if (code == field_model::kT96) return "T96";
+    if (code == field_model::kT01) return "T01";
+    if (code == field_model::kT01Storm) return "storm-time T01";
+    return nullptr;
+}
+
+// The pressure-scaled models are undefined for a pressure P <= 0: they take
+// its square root and its power, and divide by the latter.
+void check_pressure(int code, double pressure) {
+    const char* model = pressure_scaled_model(code);
+    if (model != nullptr && !(pressure > 0.0)) {
+        fail(kPressureLine,
+             "a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model " +
+                 std::to_string(code) + " (" + model + ")",
+             number_text(pressure));
+    }
+}
+
 // The external models of these codes are not part of this program.
 void check_model_available(int code) {
     const char* model = nullptr;
-    if (code == field_model::kT96) model = "T96";
     if (code == field_model::kT01) model = "T01";
     if (code == field_model::kT01Storm) model = "storm-time T01";
     if (model != nullptr) {
@@ -83,6 +106,7 @@ void validate_configuration(const RunConfiguration& config) {
 
     for (std::size_t k = 0; k < config.parameters.size(); ++k) check_finite(config.parameters[k], kParameterNames[k]);
 
+    check_pressure(config.field_model_code, config.parameters[0]);
     check_model_available(config.field_model_code);
     const double kp = config.parameters[7];
     if (config.field_model_code == field_model::kT89 && !(kp > -1.5)) {

@@ -7,6 +7,7 @@
 #include "geomag/geomag.hpp"
 #include "models/model_parameters.hpp"
 #include "models/t89/t89.hpp"
+#include "models/t96/t96.hpp"
 #include "tracing/inputs.hpp"
 #include "tracing/magnetopause.hpp"
 
@@ -20,12 +21,15 @@ struct FieldContext {
     FieldModel model = FieldModel::kInternal;
     ModelParameters parameters{};
     T89Coefficients t89{};  // used by T89
+    T96Prepared t96{};      // used by T96
     Magnetopause boundary{};
 };
 
 // Prepares the field context for a run. The epoch must outlive the context.
 // For T89 the coefficient set is chosen by the Kp index (element 8), which
 // must be greater than -1.5 (the configuration check rejects smaller values).
+// T96 is prepared from the pressure, Dst, By and Bz (elements 1 to 4) and the
+// epoch's tilt; the pressure must be positive (also checked there).
 FieldContext make_field_context(const EpochState& epoch, FieldModel model,
                                 const ModelParameters& parameters);
 
@@ -60,6 +64,7 @@ inline void model_field_gsm(const FieldContext& field, double x, double y, doubl
         double ex = 0.0, ey = 0.0, ez = 0.0;
         internal_field_gsm(epoch, x, y, z, bx, by, bz);
         if constexpr (M == FieldModel::kT89) t89_external_field(field.t89, epoch, x, y, z, ex, ey, ez);
+        if constexpr (M == FieldModel::kT96) t96_external_field(field.t96, epoch, x, y, z, ex, ey, ez);
         bx = bx + ex;
         by = by + ey;
         bz = bz + ez;

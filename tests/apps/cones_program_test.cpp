@@ -97,7 +97,10 @@ TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
         {"text for a parameter", 4, "abc", "Cones.ini, line 4:"},
         {"parameter that is not finite", 5, "1e999", "Cones.ini"},
         {"real for the field model code", 12, "10.5", "Cones.ini, line 12:"},
-        {"T96 is not available", 12, "96", "not available"},
+        {"T96 with pressure 0", 4, "0", "Cones.ini, line 4: expected a solar-wind dynamic pressure (parameter 1) "
+         "greater than 0 nPa for field model 96 (T96), found 0", 12, "96"},
+        {"T96 with a negative pressure", 4, "-3.5", "Cones.ini, line 4:", 12, "96"},
+        {"T01 with a negative pressure", 4, "-1", "for field model 1 (T01), found -1", 12, "1"},
         {"T01 is not available", 12, "1", "not available"},
         {"storm-time T01 is not available", 12, "3", "not available"},
         {"one value for the longitude window", 15, "-180.", "Cones.ini"},
