@@ -129,8 +129,9 @@ void t96_external_field(const T96Prepared& model, const EpochState& epoch, doubl
     const double k = model.kappa;
     const double xk = k * x, yk = k * y, zk = k * z;
     const T96Vector shield = t96_dipole_shielding_field(model, xk, yk, zk);
-    const T96SheetFields sheet = t96_ring_current_tail_field(model, xk, yk, zk);
-    const T96Vector r1 = t96_region1_field(model, xk, yk, zk);
+    const T96Hinge hinge = t96_hinge(xk, yk, zk);
+    const T96SheetFields sheet = t96_ring_current_tail_field(model, hinge, xk, yk, zk);
+    const T96Vector r1 = t96_region1_field(model, hinge, xk, yk, zk);
     const T96Vector r2 = t96_region2_field(model, xk, yk, zk);
     const T96Vector imf = t96_interconnection_field(model, xk, k * ys, k * zs);
     const double imf_y = imf.y * c + imf.z * s;

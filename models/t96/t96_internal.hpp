@@ -52,10 +52,45 @@ T96Vector t96_cartesian_shielding(const T96ShieldingTable<N>& table,
                                   const T96ShieldingWeights<N>& weights, double x, double y,
                                   double z);
 
+// A point's distance r from the Earth's centre (and r^2 = x^2 + y^2 + z^2)
+// with the two roots sqrt((r + 9)^2 + 16) and sqrt((r - 9)^2 + 16) of the
+// hinging law (hinge distance 9 Re, spread 4 Re), which the current sheet and
+// the region-1 currents share.
+struct T96Hinge {
+    double r2;
+    double r;
+    double root_plus;
+    double root_minus;
+};
+T96Hinge t96_hinge(double x, double y, double z);
+// The same for a distance r alone (r2 is then r^2).
+T96Hinge t96_hinge_at(double r);
+
+// Sheet geometry, sheet fields and region-1 field at a point whose hinge
+// terms are already known (the driver evaluates them once per point).
+T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, const T96Hinge& hinge,
+                                                 double x, double y, double z);
+T96SheetFields t96_ring_current_tail_field(const T96Prepared& model, const T96Hinge& hinge,
+                                           double x, double y, double z);
+T96Vector t96_region1_source(const T96Prepared& model, const T96Hinge& hinge, double x, double y,
+                             double z);
+T96Vector t96_region1_field(const T96Prepared& model, const T96Hinge& hinge, double x, double y,
+                            double z);
+
+// Spherical coordinates of a point about the z axis: rho = sqrt(x^2 + y^2),
+// r = sqrt(rho^2 + z^2), cos and sin of the azimuth (x / rho, y / rho) and of
+// the colatitude (z / r, rho / r). Singular on the z axis.
+struct T96Polar {
+    double rho;
+    double r;
+    double cos_phi, sin_phi;
+    double cos_theta, sin_theta;
+};
+T96Polar t96_polar(double x, double y, double z);
+
 // Conical harmonics m = 1..n (n <= 5) of the Birkeland current fields about
-// the z axis, at (x, y, z), Earth radii: field m is written to h[m - 1].
-// Singular on the z axis.
-void t96_conical_harmonics(double x, double y, double z, int n, T96Vector* h);
+// the z axis at the point of `polar`: field m is written to h[m - 1].
+void t96_conical_harmonics(const T96Polar& polar, int n, T96Vector* h);
 
 // Preparation of each component family (each writes its own members).
 void t96_prepare_sheet(T96Prepared& model, double epoch_sin_tilt);

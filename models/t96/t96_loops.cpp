@@ -76,18 +76,28 @@ T96DipoleTriplet t96_dipole_triplet_field(double x, double y, double z) {
     return t;
 }
 
-// Given: x, y, z (Earth radii) about the harmonics' axis z; n <= 5 harmonics.
+T96Polar t96_polar(double x, double y, double z) {
+    T96Polar p;
+    p.rho = std::sqrt(x * x + y * y);
+    p.cos_phi = x / p.rho;
+    p.sin_phi = y / p.rho;
+    p.r = std::sqrt(p.rho * p.rho + z * z);
+    p.cos_theta = z / p.r;
+    p.sin_theta = p.rho / p.r;
+    return p;
+}
+
+// Given: the point's spherical coordinates about the harmonics' axis z;
+//   n <= 5 harmonics.
 // Returned: h[m - 1], the field of harmonic m = 1..n.
 // Notes: cos m phi and sin m phi by the angle-addition recurrence; tn =
-//   tan(theta/2) and its reciprocal raised to integer powers. Singular on the
-//   z axis (rho = 0).
-void t96_conical_harmonics(double x, double y, double z, int n, T96Vector* h) {
-    const double rho = std::sqrt(x * x + y * y);
-    const double cf1 = x / rho;
-    const double sf1 = y / rho;
-    const double r = std::sqrt(rho * rho + z * z);
-    const double c = z / r;
-    const double s = rho / r;
+//   tan(theta/2) and its reciprocal raised to integer powers.
+void t96_conical_harmonics(const T96Polar& polar, int n, T96Vector* h) {
+    const double cf1 = polar.cos_phi;
+    const double sf1 = polar.sin_phi;
+    const double r = polar.r;
+    const double c = polar.cos_theta;
+    const double s = polar.sin_theta;
     const double ch = std::sqrt(0.5 * (1.0 + c));
     const double sh = std::sqrt(0.5 * (1.0 - c));
     const double tn = sh / ch;

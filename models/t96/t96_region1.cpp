@@ -9,10 +9,8 @@
 namespace cones {
 namespace {
 
-// Hinging of the current system with distance (same law as the current sheet).
-constexpr double kHingeDistance = 9.0;
-constexpr double kHingeSpreadSquared = 16.0;
-// sqrt((9 + 1)^2 + 16) - sqrt((9 - 1)^2 + 16)
+// Hinging of the current system with distance (the law of the current
+// sheet): normalisation sqrt((9 + 1)^2 + 16) - sqrt((9 - 1)^2 + 16).
 constexpr double kHingeNormalisation = 1.8260577042698483;
 
 // Region-1 oval: colatitude at noon (12 degrees), its southern mirror, the
@@ -60,11 +58,10 @@ constexpr DipoleGroup kOffAxisGroups[9] = {
     {4 * 0.4, 9 * 0.4, 20},    {7 * 0.4, 6 * 0.4, 20},  {10 * 0.4, 3 * 0.4, 20}};
 constexpr double kOnAxisPairs[5] = {2, 3, 4.5, 7, 10};
 
-// sin and cos of the hinged tilt at distance r for the tilt's sine s.
-T96Angle hinged_tilt(double s, double r) {
-    const double c = std::sqrt((r + kHingeDistance) * (r + kHingeDistance) + kHingeSpreadSquared) -
-                     std::sqrt((r - kHingeDistance) * (r - kHingeDistance) + kHingeSpreadSquared);
-    const double sa = s / r * c / kHingeNormalisation;
+// sin and cos of the hinged tilt at the distance of `hinge` for the tilt's sine s.
+T96Angle hinged_tilt(double s, const T96Hinge& hinge) {
+    const double c = hinge.root_plus - hinge.root_minus;
+    const double sa = s / hinge.r * c / kHingeNormalisation;
     return {std::sqrt(1.0 - sa * sa), sa};
 }
 
@@ -122,7 +119,7 @@ T96Vector plasma_sheet_sum(const T96Region1Terms& terms, double x, double y, dou
     const double xm = x * c - z * s;
     const double zm = z * c + x * s;
     T96Vector conical[5];
-    t96_conical_harmonics(xm - kConicalOffset, y, zm, 5, conical);
+    t96_conical_harmonics(t96_polar(xm - kConicalOffset, y, zm), 5, conical);
 
     T96Vector off_axis[9][3], off_axis_tilt[9][3];
     for (int i = 0; i < 9; ++i) {
@@ -194,15 +191,15 @@ void t96_prepare_region1(T96Prepared& model) {
     for (int i = 0; i < 12; ++i) {
         const double xi = kHighLatitudeGrid[i].x * kGridScaleX;
         const double yi = kHighLatitudeGrid[i].y * kGridScaleY;
-        const T96Angle hinge = hinged_tilt(s, std::sqrt(xi * xi + yi * yi));
+        const T96Angle hinge = hinged_tilt(s, t96_hinge_at(std::sqrt(xi * xi + yi * yi)));
         T96GridDipole& d = terms.dipoles[i];
         d.x = xi * hinge.cos;
         d.y = yi;
         d.z = -xi * hinge.sin;
         d.mirrored = std::fabs(d.y) > kMirrorThreshold;
     }
-    terms.crossed_loops_hinge = hinged_tilt(s, std::fabs(kCrossedLoopsCentre + kCrossedLoopsRadius));
-    terms.loop_hinge = hinged_tilt(s, std::fabs(kSingleLoopRadius - kSingleLoopCentre));
+    terms.crossed_loops_hinge = hinged_tilt(s, t96_hinge_at(std::fabs(kCrossedLoopsCentre + kCrossedLoopsRadius)));
+    terms.loop_hinge = hinged_tilt(s, t96_hinge_at(std::fabs(kSingleLoopRadius - kSingleLoopCentre)));
     terms.crossed_loops_inclination = {std::cos(kLoopInclination), std::sin(kLoopInclination)};
     model.region1_shielding = t96_shielding_weights(kT96Region1Shielding, s, model.cos_tilt,
                                                     T96RateForm::kSquaredReciprocals);
@@ -216,11 +213,15 @@ void t96_prepare_region1(T96Prepared& model) {
 //   mirror in the south). Where a layer's boundary points coincide the
 //   blending weight divides by zero.
 T96Vector t96_region1_source(const T96Prepared& model, double x, double y, double z) {
+    return t96_region1_source(model, t96_hinge(x, y, z), x, y, z);
+}
+
+T96Vector t96_region1_source(const T96Prepared& model, const T96Hinge& distances, double x, double y,
+                             double z) {
     const T96Region1Terms& terms = model.region1;
-    const double r2 = x * x + y * y + z * z;
-    const double r = std::sqrt(r2);
-    const double r3 = r * r2;
-    const T96Angle hinge = hinged_tilt(terms.sin_tilt, r);
+    const double r = distances.r;
+    const double r3 = r * distances.r2;
+    const T96Angle hinge = hinged_tilt(terms.sin_tilt, distances);
     const double xa = x * hinge.cos - z * hinge.sin;
     const double za = x * hinge.sin + z * hinge.cos;
     const double phi = (xa == 0.0 && y == 0.0) ? 0.0 : std::atan2(y, xa);
@@ -266,7 +267,12 @@ T96Vector t96_region1_shielding(const T96Prepared& model, double x, double y, do
 // Given: model; x, y, z scaled GSM, Earth radii.
 // Returned: source plus shielding, nT for unit amplitude.
 T96Vector t96_region1_field(const T96Prepared& model, double x, double y, double z) {
-    return plus(t96_region1_source(model, x, y, z), t96_region1_shielding(model, x, y, z));
+    return t96_region1_field(model, t96_hinge(x, y, z), x, y, z);
+}
+
+T96Vector t96_region1_field(const T96Prepared& model, const T96Hinge& hinge, double x, double y,
+                            double z) {
+    return plus(t96_region1_source(model, hinge, x, y, z), t96_region1_shielding(model, x, y, z));
 }
 
 }  // namespace cones

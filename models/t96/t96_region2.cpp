@@ -121,9 +121,10 @@ T96Vector dipole_distribution(double x, double y, double z, int mode) {
     return {z / rho4 * (y * y - x * x), -2.0 * x * y * z / rho4, x / rho2};
 }
 
-T96Vector inner_representation(const T96Region2Terms& terms, double x, double y, double z) {
+T96Vector inner_representation(const T96Region2Terms& terms, const T96Polar& polar, double x,
+                               double y, double z) {
     T96Vector h[5];
-    t96_conical_harmonics(x, y, z, 5, h);
+    t96_conical_harmonics(polar, 5, h);
     const T96Vector loops = four_loops(x, y, z, kInnerLoopX, kInnerLoopY, kInnerLoopZ,
                                        kInnerLoopRadius, terms.inner_four_loops);
     const T96Vector d6 = dipole_distribution(x - kDistributionShift0, y, z, 0);
@@ -170,20 +171,17 @@ double terms_sum(const T96ProfileTerms& t, const Profiles& p) {
     return t.constant + t.t1 * p.t1 + t.t2 * p.t2 + t.t3 * p.t3;
 }
 
-// Sheet representation at (x, y, z) whose stretched coordinate is xi.
-T96Vector sheet_representation(const T96Region2Terms& terms, double xi, double x, double y,
-                               double z) {
+// Sheet representation at the point of `polar` whose stretched coordinate is xi.
+T96Vector sheet_representation(const T96Region2Terms& terms, double xi, const T96Polar& polar) {
     const Profiles px = profiles(xi, kT96Region2SheetProfileX);
     const Profiles py = profiles(xi, kT96Region2SheetProfileY);
     const Profiles pz = profiles(xi, kT96Region2SheetProfileZ);
 
-    const double rho = std::sqrt(x * x + y * y);
-    const double r = std::sqrt(rho * rho + z * z);
     double cos_m[4], sin_m[5];  // cos j phi for j = 0..3, sin j phi for j = 0..4
     cos_m[0] = 1.0;
     sin_m[0] = 0.0;
-    cos_m[1] = x / rho;
-    sin_m[1] = y / rho;
+    cos_m[1] = polar.cos_phi;
+    sin_m[1] = polar.sin_phi;
     double c = cos_m[1], s = sin_m[1];
     for (int j = 2; j <= 4; ++j) {
         const double c_next = c * cos_m[1] - s * sin_m[1];
@@ -192,7 +190,7 @@ T96Vector sheet_representation(const T96Region2Terms& terms, double xi, double x
         if (j <= 3) cos_m[j] = c;
         sin_m[j] = s;
     }
-    const double ct = z / r;
+    const double ct = polar.cos_theta;
     const double ct2 = ct * ct;
 
     T96Vector b;
@@ -327,24 +325,27 @@ T96Vector t96_region2_source(const T96Prepared& model, double x, double y, doubl
     const double xi = t96_region2_stretched_coordinate(xs, y, zs);
     const T96Region2Weights w = t96_region2_weights(xi);
     T96Vector b;
-    switch (w.band) {
-        case T96Region2Band::kOuter:
-            b = scaled(w.outer, outer_representation(terms, xs, y, zs));
-            break;
-        case T96Region2Band::kOuterAndSheet:
-            b = blend(w.outer, outer_representation(terms, xs, y, zs), w.sheet,
-                      sheet_representation(terms, xi, xs, y, zs));
-            break;
-        case T96Region2Band::kSheet:
-            b = scaled(w.sheet, sheet_representation(terms, xi, xs, y, zs));
-            break;
-        case T96Region2Band::kInnerAndSheet:
-            b = blend(w.inner, inner_representation(terms, xs, y, zs), w.sheet,
-                      sheet_representation(terms, xi, xs, y, zs));
-            break;
-        case T96Region2Band::kInner:
-            b = scaled(w.inner, inner_representation(terms, xs, y, zs));
-            break;
+    if (w.band == T96Region2Band::kOuter) {
+        b = scaled(w.outer, outer_representation(terms, xs, y, zs));
+    } else {
+        // The inner and sheet representations share the point's spherical coordinates.
+        const T96Polar polar = t96_polar(xs, y, zs);
+        switch (w.band) {
+            case T96Region2Band::kOuterAndSheet:
+                b = blend(w.outer, outer_representation(terms, xs, y, zs), w.sheet,
+                          sheet_representation(terms, xi, polar));
+                break;
+            case T96Region2Band::kSheet:
+                b = scaled(w.sheet, sheet_representation(terms, xi, polar));
+                break;
+            case T96Region2Band::kInnerAndSheet:
+                b = blend(w.inner, inner_representation(terms, polar, xs, y, zs), w.sheet,
+                          sheet_representation(terms, xi, polar));
+                break;
+            default:
+                b = scaled(w.inner, inner_representation(terms, polar, xs, y, zs));
+                break;
+        }
     }
     return {b.x * c + b.z * s, b.y, b.z * c - b.x * s};
 }

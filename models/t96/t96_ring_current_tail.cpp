@@ -143,6 +143,18 @@ LongTailSheet long_tail_sheet(double zk, double xc1, double xc2, double xnx, dou
 
 }  // namespace
 
+T96Hinge t96_hinge_at(double r) {
+    const double rp = r + kHingeDistance, rm = r - kHingeDistance;
+    return {r * r, r, std::sqrt(rp * rp + kHingeSpreadSquared), std::sqrt(rm * rm + kHingeSpreadSquared)};
+}
+
+T96Hinge t96_hinge(double x, double y, double z) {
+    const double r2 = x * x + y * y + z * z;
+    T96Hinge hinge = t96_hinge_at(std::sqrt(r2));
+    hinge.r2 = r2;
+    return hinge;
+}
+
 void t96_prepare_sheet(T96Prepared& model, double epoch_sin_tilt) {
     const double s = epoch_sin_tilt;
     model.sheet.sin_tilt = s;
@@ -162,15 +174,20 @@ void t96_prepare_sheet(T96Prepared& model, double epoch_sin_tilt) {
 // Notes: y^4 is (y^2)^2. Singular at r = 0.
 T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, double x, double y,
                                                  double z) {
+    return t96_warped_sheet_geometry(model, t96_hinge(x, y, z), x, y, z);
+}
+
+T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, const T96Hinge& hinge,
+                                                 double x, double y, double z) {
     const T96SheetTilt& tilt = model.sheet;
     const double s = tilt.sin_tilt;
     T96WarpedSheetGeometry g;
     g.hinge_shift = tilt.hinge_shift;
 
-    const double r = std::sqrt(x * x + y * y + z * z);
+    const double r = hinge.r;
     const double rp = r + kHingeDistance, rm = r - kHingeDistance;
-    const double q1 = std::sqrt(rp * rp + kHingeSpreadSquared);
-    const double q2 = std::sqrt(rm * rm + kHingeSpreadSquared);
+    const double q1 = hinge.root_plus;
+    const double q2 = hinge.root_minus;
     const double c = q1 - q2;
     const double cs = rp / q1 - rm / q2;
     g.sin_sheet_tilt = tilt.tilt_over_hinge / r * c;
@@ -266,7 +283,12 @@ T96Vector t96_long_tail_shielding(const T96Prepared& model, double x, double y, 
 // Returned: the three fields, each its source plus its shielding, nT.
 T96SheetFields t96_ring_current_tail_field(const T96Prepared& model, double x, double y,
                                            double z) {
-    const T96WarpedSheetGeometry g = t96_warped_sheet_geometry(model, x, y, z);
+    return t96_ring_current_tail_field(model, t96_hinge(x, y, z), x, y, z);
+}
+
+T96SheetFields t96_ring_current_tail_field(const T96Prepared& model, const T96Hinge& hinge,
+                                           double x, double y, double z) {
+    const T96WarpedSheetGeometry g = t96_warped_sheet_geometry(model, hinge, x, y, z);
     T96SheetFields f;
     const T96Vector ring_shield = t96_ring_current_shielding(model, x, y, z);
     const T96Vector ring = t96_ring_current_source(g, x, y, z);

@@ -138,7 +138,7 @@ TEST(T96Divergence, LoopAndDipoleHelpers) {
             "conical harmonic " + std::to_string(m),
             [m](double x, double y, double z) {
                 T96Vector h[5];
-                t96_conical_harmonics(x, y, z, 5, h);
+                t96_conical_harmonics(t96_polar(x, y, z), 5, h);
                 return h[m - 1];
             },
             off_axis);
