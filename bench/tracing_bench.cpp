@@ -105,9 +105,15 @@ void BM_IntegratorStep(benchmark::State& state) {
 BENCHMARK(BM_IntegratorStep);
 
 // One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
-// the field model given by the second argument (a FieldModel value).
+// the field model given by the second argument (a FieldModel value). T96
+// sees a moderately disturbed magnetosphere (P = 3 nPa, Dst = -30 nT,
+// By = 2 nT, Bz = -3 nT), T89 Kp = 2.
 void BM_Trajectory(benchmark::State& state) {
     ModelParameters parameters{};
+    parameters[0] = 3.0;
+    parameters[1] = -30.0;
+    parameters[2] = 2.0;
+    parameters[3] = -3.0;
     parameters[7] = 2.0;
     TraceSettings settings;
     settings.field = make_field_context(epoch(), static_cast<FieldModel>(state.range(1)), parameters);
@@ -127,12 +133,15 @@ void BM_Trajectory(benchmark::State& state) {
 constexpr long kDipoleModel = static_cast<long>(FieldModel::kDipole);
 constexpr long kInternalModel = static_cast<long>(FieldModel::kInternal);
 constexpr long kT89Model = static_cast<long>(FieldModel::kT89);
+constexpr long kT96Model = static_cast<long>(FieldModel::kT96);
 BENCHMARK(BM_Trajectory)
     ->Args({5, kInternalModel})
     ->Args({10, kInternalModel})
     ->Args({10, kDipoleModel})
     ->Args({10, kT89Model})
-    ->Args({5, kT89Model});
+    ->Args({5, kT89Model})
+    ->Args({10, kT96Model})
+    ->Args({5, kT96Model});
 
 }  // namespace
 }  // namespace cones

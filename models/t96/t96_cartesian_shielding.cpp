@@ -6,6 +6,36 @@
 #include "models/t96/t96_internal.hpp"
 
 namespace cones {
+namespace {
+
+// cos(v / scale[n]) and sin(v / scale[n]) for each scale of one set.
+template <std::size_t N>
+void scaled_angles(double v, const float (&scale)[N], double (&cos_v)[N], double (&sin_v)[N]) {
+    for (std::size_t n = 0; n < N; ++n) {
+        const double d = scale[n];
+        cos_v[n] = std::cos(v / d);
+        sin_v[n] = std::sin(v / d);
+    }
+}
+
+// Adds the N x N harmonics of one sum to h: harmonic (i, k) = term(i, k, w, e)
+// with its rate w and e = exp(w x), taken with the first amplitude of its pair
+// and, times the sum's tilt factor, with the second.
+template <std::size_t N, class Term>
+void add_sum(T96Vector& h, const T96AmplitudePair* amplitudes, const double (&rate)[N][N], double x,
+             double factor, const Term& term) {
+    for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t k = 0; k < N; ++k) {
+            const double w = rate[i][k];
+            const T96Vector d = term(i, k, w, std::exp(x * w));
+            const T96AmplitudePair& pair = amplitudes[i * N + k];
+            t96_accumulate(h, pair.first, d);
+            t96_accumulate(h, pair.second, T96Vector{d.x * factor, d.y * factor, d.z * factor});
+        }
+    }
+}
+
+}  // namespace
 
 template <std::size_t N>
 T96ShieldingWeights<N> t96_shielding_weights(const T96ShieldingTable<N>& table, double s,
@@ -41,59 +71,25 @@ T96Vector t96_cartesian_shielding(const T96ShieldingTable<N>& table,
                                   const T96ShieldingWeights<N>& weights, double x, double y,
                                   double z) {
     T96Vector h;
-    std::size_t l = 0;
-
     double cos_y[N], sin_y[N], cos_z[N], sin_z[N];
-    for (std::size_t i = 0; i < N; ++i) {
-        const double p = table.p[i];
-        cos_y[i] = std::cos(y / p);
-        sin_y[i] = std::sin(y / p);
-    }
-    for (std::size_t k = 0; k < N; ++k) {
-        const double r = table.r[k];
-        sin_z[k] = std::sin(z / r);
-        cos_z[k] = std::cos(z / r);
-    }
-    const double c = weights.first_factor;
-    for (std::size_t i = 0; i < N; ++i) {
-        const double p = table.p[i];
-        for (std::size_t k = 0; k < N; ++k, ++l) {
-            const double r = table.r[k];
-            const double w = weights.first_rate[i][k];
-            const double e = std::exp(x * w);
-            T96Vector d{-w * e * cos_y[i] * sin_z[k], e / p * sin_y[i] * sin_z[k],
-                        -e / r * cos_y[i] * cos_z[k]};
-            t96_accumulate(h, table.amplitudes[l].first, d);
-            d = T96Vector{d.x * c, d.y * c, d.z * c};
-            t96_accumulate(h, table.amplitudes[l].second, d);
-        }
-    }
+    scaled_angles(y, table.p, cos_y, sin_y);
+    scaled_angles(z, table.r, cos_z, sin_z);
+    add_sum(h, table.amplitudes, weights.first_rate, x, weights.first_factor,
+            [&](std::size_t i, std::size_t k, double w, double e) {
+                const double p = table.p[i], r = table.r[k];
+                return T96Vector{-w * e * cos_y[i] * sin_z[k], e / p * sin_y[i] * sin_z[k],
+                                 -e / r * cos_y[i] * cos_z[k]};
+            });
 
-    for (std::size_t i = 0; i < N; ++i) {
-        const double q = table.q[i];
-        cos_y[i] = std::cos(y / q);
-        sin_y[i] = std::sin(y / q);
-    }
-    for (std::size_t k = 0; k < N; ++k) {
-        const double t = table.s[k];
-        cos_z[k] = std::cos(z / t);
-        sin_z[k] = std::sin(z / t);
-    }
+    scaled_angles(y, table.q, cos_y, sin_y);
+    scaled_angles(z, table.s, cos_z, sin_z);
     const double s = weights.sin_tilt;
-    const double s3 = weights.second_factor;
-    for (std::size_t i = 0; i < N; ++i) {
-        const double q = table.q[i];
-        for (std::size_t k = 0; k < N; ++k, ++l) {
-            const double t = table.s[k];
-            const double w = weights.second_rate[i][k];
-            const double e = std::exp(x * w);
-            T96Vector d{-s * w * e * cos_y[i] * cos_z[k], s * e / q * sin_y[i] * cos_z[k],
-                        s * e / t * cos_y[i] * sin_z[k]};
-            t96_accumulate(h, table.amplitudes[l].first, d);
-            d = T96Vector{d.x * s3, d.y * s3, d.z * s3};
-            t96_accumulate(h, table.amplitudes[l].second, d);
-        }
-    }
+    add_sum(h, table.amplitudes + N * N, weights.second_rate, x, weights.second_factor,
+            [&](std::size_t i, std::size_t k, double w, double e) {
+                const double q = table.q[i], t = table.s[k];
+                return T96Vector{-s * w * e * cos_y[i] * cos_z[k], s * e / q * sin_y[i] * cos_z[k],
+                                 s * e / t * cos_y[i] * sin_z[k]};
+            });
     return h;
 }
 

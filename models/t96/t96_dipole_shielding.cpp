@@ -13,87 +13,83 @@ namespace {
 constexpr double kPerpendicularAxisRadius = 1e-8;
 constexpr double kParallelAxisRadius = 1e-10;
 
-// Position relative to the x axis: rho and the azimuth phi from +y toward +z.
-struct AxisPosition {
-    double rho;
+// Azimuth phi about the x axis, from +y toward +z, as its sine and cosine;
+// within `axis_radius` of the axis phi is taken as 90 degrees.
+struct Azimuth {
     double sin_phi;
     double cos_phi;
 };
 
-AxisPosition axis_position(double rho, double y, double z, double axis_radius) {
-    if (rho < axis_radius) return {rho, 1.0, 0.0};
-    return {rho, z / rho, y / rho};
+Azimuth azimuth(double rho, double y, double z, double axis_radius) {
+    if (rho < axis_radius) return {1.0, 0.0};
+    return {z / rho, y / rho};
+}
+
+// One cylindrical harmonic at distance rho from the axis and at x: its
+// amplitude, zeta = rho / d, xi = x / d, J0(zeta), J1(zeta) and e^xi.
+struct Harmonic {
+    double a, zeta, xi, j0, j1, e;
+};
+
+Harmonic harmonic(const T96CylindricalHarmonic& entry, double x, double rho) {
+    const double d = entry.scale;
+    Harmonic h;
+    h.a = entry.amplitude;
+    h.zeta = rho / d;
+    h.xi = x / d;
+    t96_bessel_j0_j1(h.zeta, h.j0, h.j1);
+    h.e = std::exp(h.xi);
+    return h;
 }
 
 // Harmonics 1..3 are fields of the form grad(J1(rho/d) e^(x/d) sin phi) for
 // the dipole's z part, 4..6 their companions with an x-weighted potential.
+// On the axis rho is taken as 1e-8.
 T96Vector perpendicular_sum(const T96CylindricalHarmonic (&table)[6], double x, double rho_raw,
                             double y, double z) {
-    AxisPosition p = axis_position(rho_raw, y, z, kPerpendicularAxisRadius);
-    if (rho_raw < kPerpendicularAxisRadius) p.rho = kPerpendicularAxisRadius;
-    const double rho = p.rho, sin_phi = p.sin_phi, cos_phi = p.cos_phi;
+    const Azimuth p = azimuth(rho_raw, y, z, kPerpendicularAxisRadius);
+    const double rho = rho_raw < kPerpendicularAxisRadius ? kPerpendicularAxisRadius : rho_raw;
+    const double sin_phi = p.sin_phi, cos_phi = p.cos_phi;
     const double s2 = sin_phi * sin_phi;
     const double s2c2 = sin_phi * sin_phi - cos_phi * cos_phi;
     T96Vector b;
-    for (int i = 0; i < 3; ++i) {
-        const double a = table[i].amplitude;
-        const double d = table[i].scale;
-        const double zeta = rho / d;
-        double j0, j1;
-        t96_bessel_j0_j1(zeta, j0, j1);
-        const double e = std::exp(x / d);
-        b.x = b.x - a * j1 * e * sin_phi;
-        b.y = b.y + a * (2.0 * j1 / zeta - j0) * e * sin_phi * cos_phi;
-        b.z = b.z + a * (j1 / zeta * s2c2 - j0 * s2) * e;
-    }
-    for (int i = 3; i < 6; ++i) {
-        const double a = table[i].amplitude;
-        const double d = table[i].scale;
-        const double zeta = rho / d;
-        const double xi = x / d;
-        double j0, j1;
-        t96_bessel_j0_j1(zeta, j0, j1);
-        const double e = std::exp(xi);
-        const double b_rho = (xi * j0 - (zeta * zeta + xi - 1.0) * j1 / zeta) * e * sin_phi;
-        const double b_phi = (j0 + j1 / zeta * (xi - 1.0)) * e * cos_phi;
-        b.x = b.x + a * (zeta * j0 + xi * j1) * e * sin_phi;
-        b.y = b.y + a * (b_rho * cos_phi - b_phi * sin_phi);
-        b.z = b.z + a * (b_rho * sin_phi + b_phi * cos_phi);
+    for (int i = 0; i < 6; ++i) {
+        const Harmonic h = harmonic(table[i], x, rho);
+        const double a = h.a, zeta = h.zeta, xi = h.xi, j0 = h.j0, j1 = h.j1, e = h.e;
+        if (i < 3) {
+            b.x = b.x - a * j1 * e * sin_phi;
+            b.y = b.y + a * (2.0 * j1 / zeta - j0) * e * sin_phi * cos_phi;
+            b.z = b.z + a * (j1 / zeta * s2c2 - j0 * s2) * e;
+        } else {
+            const double b_rho = (xi * j0 - (zeta * zeta + xi - 1.0) * j1 / zeta) * e * sin_phi;
+            const double b_phi = (j0 + j1 / zeta * (xi - 1.0)) * e * cos_phi;
+            b.x = b.x + a * (zeta * j0 + xi * j1) * e * sin_phi;
+            b.y = b.y + a * (b_rho * cos_phi - b_phi * sin_phi);
+            b.z = b.z + a * (b_rho * sin_phi + b_phi * cos_phi);
+        }
     }
     return b;
 }
 
 // Harmonics of the dipole's x part: axially symmetric fields of J0 and J1.
+// On the axis rho stays 0.
 T96Vector parallel_sum(const T96CylindricalHarmonic (&table)[6], double x, double rho, double y,
                        double z) {
-    const AxisPosition p = axis_position(rho, y, z, kParallelAxisRadius);
-    const double sin_phi = p.sin_phi, cos_phi = p.cos_phi;
+    const Azimuth p = azimuth(rho, y, z, kParallelAxisRadius);
     T96Vector b;
-    for (int i = 0; i < 3; ++i) {
-        const double a = table[i].amplitude;
-        const double d = table[i].scale;
-        const double zeta = rho / d;
-        const double xi = x / d;
-        double j0, j1;
-        t96_bessel_j0_j1(zeta, j0, j1);
-        const double e = std::exp(xi);
-        const double b_rho = j1 * e;
-        b.x = b.x - a * j0 * e;
-        b.y = b.y + a * b_rho * cos_phi;
-        b.z = b.z + a * b_rho * sin_phi;
-    }
-    for (int i = 3; i < 6; ++i) {
-        const double a = table[i].amplitude;
-        const double d = table[i].scale;
-        const double zeta = rho / d;
-        const double xi = x / d;
-        double j0, j1;
-        t96_bessel_j0_j1(zeta, j0, j1);
-        const double e = std::exp(xi);
-        const double b_rho = (zeta * j0 + xi * j1) * e;
-        b.x = b.x + a * (zeta * j1 - j0 * (xi + 1.0)) * e;
-        b.y = b.y + a * b_rho * cos_phi;
-        b.z = b.z + a * b_rho * sin_phi;
+    for (int i = 0; i < 6; ++i) {
+        const Harmonic h = harmonic(table[i], x, rho);
+        const double a = h.a, zeta = h.zeta, xi = h.xi, j0 = h.j0, j1 = h.j1, e = h.e;
+        double b_rho;
+        if (i < 3) {
+            b_rho = j1 * e;
+            b.x = b.x - a * j0 * e;
+        } else {
+            b_rho = (zeta * j0 + xi * j1) * e;
+            b.x = b.x + a * (zeta * j1 - j0 * (xi + 1.0)) * e;
+        }
+        b.y = b.y + a * b_rho * p.cos_phi;
+        b.z = b.z + a * b_rho * p.sin_phi;
     }
     return b;
 }

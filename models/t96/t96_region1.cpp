@@ -9,10 +9,6 @@
 namespace cones {
 namespace {
 
-// Hinging of the current system with distance (the law of the current
-// sheet): normalisation sqrt((9 + 1)^2 + 16) - sqrt((9 - 1)^2 + 16).
-constexpr double kHingeNormalisation = 1.8260577042698483;
-
 // Region-1 oval: colatitude at noon (12 degrees), its southern mirror, the
 // increase from noon to midnight (8 degrees), and the half-width of the
 // blending layers (single precision).
@@ -61,7 +57,7 @@ constexpr double kOnAxisPairs[5] = {2, 3, 4.5, 7, 10};
 // sin and cos of the hinged tilt at the distance of `hinge` for the tilt's sine s.
 T96Angle hinged_tilt(double s, const T96Hinge& hinge) {
     const double c = hinge.root_plus - hinge.root_minus;
-    const double sa = s / hinge.r * c / kHingeNormalisation;
+    const double sa = s / hinge.r * c / kT96HingeNormalisation;
     return {std::sqrt(1.0 - sa * sa), sa};
 }
 

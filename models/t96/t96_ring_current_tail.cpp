@@ -12,8 +12,8 @@ namespace {
 // Hinging of the sheet: distance 9 Re with spread 4 Re (spread squared 16).
 constexpr double kHingeDistance = 9.0;
 constexpr double kHingeSpreadSquared = 16.0;
-// C1 = sqrt((1 + 9)^2 + 16) - sqrt((1 - 9)^2 + 16) and 0.5 (sum of the two roots).
-constexpr double kHingeNormalisation = 1.8260577042698483;
+// Half the sum of the hinge roots at r = 1: z shift of the long tail sheet per
+// unit sine of the tilt.
 constexpr double kHingeShiftFactor = 9.857300762134084;
 
 // Ring current: two sheet-current terms of scale beta and amplitude F.
@@ -159,7 +159,7 @@ void t96_prepare_sheet(T96Prepared& model, double epoch_sin_tilt) {
     const double s = epoch_sin_tilt;
     model.sheet.sin_tilt = s;
     model.sheet.hinge_shift = kHingeShiftFactor * s;
-    model.sheet.tilt_over_hinge = s / kHingeNormalisation;
+    model.sheet.tilt_over_hinge = s / kT96HingeNormalisation;
     model.sheet.warp_factor = 10.0 * s;
     const double c = std::sqrt(1.0 - s * s);
     const auto form = T96RateForm::kDividedSquares;
@@ -192,7 +192,7 @@ T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, const
     const double cs = rp / q1 - rm / q2;
     g.sin_sheet_tilt = tilt.tilt_over_hinge / r * c;
     g.cos_sheet_tilt = std::sqrt(1.0 - g.sin_sheet_tilt * g.sin_sheet_tilt);
-    const double rc = r * kHingeNormalisation;
+    const double rc = r * kT96HingeNormalisation;
     g.tilt_derivative = s / (r * r) * (cs * r - c) / std::sqrt(rc * rc - (c * s) * (c * s));
 
     const double y2 = y * y;
