@@ -227,9 +227,10 @@ struct T96WarpedSheetGeometry {
 // The sheet geometry at a scaled GSM point (Earth radii).
 // Given: model (the epoch's sine of the tilt); x, y, z.
 // Returned: the geometry.
-// Notes: the sheet tilt grows from 0 at the Earth to psi far out, hinging at
-//   9 Re with a spread of 4 Re; the tail sheets thicken from 2 Re at midnight
-//   toward the flanks. The origin (r = 0) is singular.
+// Notes: the sheet is hinged: it leans with the dipole's tilt at the Earth
+//   and flattens beyond the hinge distance 9 Re (spread 4 Re), shifted in z by
+//   9.857 sin psi; it is warped in y, and the tail sheets thicken from 2 Re at
+//   midnight toward the flanks. The origin (r = 0) is singular.
 T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, double x, double y,
                                                  double z);
 
@@ -305,7 +306,9 @@ T96DipoleTriplet t96_dipole_triplet_field(double x, double y, double z);
 //   northern and southern ovals. The origin is singular.
 T96Vector t96_region1_field(const T96Prepared& model, double x, double y, double z);
 
-// The region-1 source field alone and the shielding field alone.
+// The region-1 source field alone, and the shielding field alone (4 x 4
+// Cartesian harmonic sums).
+// Given: model; x, y, z scaled GSM position, Earth radii. Returned: GSM, nT.
 T96Vector t96_region1_source(const T96Prepared& model, double x, double y, double z);
 T96Vector t96_region1_shielding(const T96Prepared& model, double x, double y, double z);
 
@@ -315,11 +318,13 @@ T96Vector t96_region1_shielding(const T96Prepared& model, double x, double y, do
 // Given: model; x, y, z scaled GSM position, Earth radii. Returned: GSM, nT.
 // Notes: the source, in the frame rotated about y by the tilt, is an inner, a
 //   sheet and an outer representation selected by the stretched coordinate xi,
-//   blended across 0.015 <= |xi + 0.03 or xi - 0.03| bands, times -0.02. The
-//   z axis of that frame is singular.
+//   blended in the bands |xi + 0.03| < 0.015 and |xi - 0.03| < 0.015, times
+//   -0.02. The z axis of that frame is singular.
 T96Vector t96_region2_field(const T96Prepared& model, double x, double y, double z);
 
-// The region-2 source field alone and the shielding field alone.
+// The region-2 source field alone, and the shielding field alone (2 x 2
+// Cartesian harmonic sums at the GSM position).
+// Given: model; x, y, z scaled GSM position, Earth radii. Returned: GSM, nT.
 T96Vector t96_region2_source(const T96Prepared& model, double x, double y, double z);
 T96Vector t96_region2_shielding(const T96Prepared& model, double x, double y, double z);
 
