@@ -2,23 +2,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sstream>
-
 #include "tracing/field_selector.hpp"
 #include "tracing/integrator.hpp"
 #include "tracing/trajectory.hpp"
+#include "bench/bench_epoch.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {
 namespace {
 
-const EpochState& epoch() {
-    static const EpochState state = [] {
-        std::ostringstream notice;
-        return set_epoch(2025, 166, 12, 0, 0, notice);
-    }();
-    return state;
-}
+const EpochState& epoch() { return bench_epoch(); }
 
 // One field evaluation at a GSM point (Earth radii).
 template <class Field>
@@ -105,16 +98,11 @@ void BM_IntegratorStep(benchmark::State& state) {
 BENCHMARK(BM_IntegratorStep);
 
 // One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
-// the field model given by the second argument (a FieldModel value). T96
-// sees a moderately disturbed magnetosphere (P = 3 nPa, Dst = -30 nT,
-// By = 2 nT, Bz = -3 nT), T89 Kp = 2.
+// the field model given by the second argument (a FieldModel value).
 void BM_Trajectory(benchmark::State& state) {
-    ModelParameters parameters{};
-    parameters[0] = 3.0;
-    parameters[1] = -30.0;
-    parameters[2] = 2.0;
-    parameters[3] = -3.0;
-    parameters[7] = 2.0;
+    // Moderate activity; each model reads its own elements (T96 the first
+    // four, T01 and storm-time T01 the first seven, T89 the Kp index).
+    const ModelParameters parameters = {2.0, -30.0, 2.0, -3.0, 4.0, 6.0, 8.0, 2.0, 0.0, 0.0};
     TraceSettings settings;
     settings.field = make_field_context(epoch(), static_cast<FieldModel>(state.range(1)), parameters);
     settings.start_radius = start_radius(20.0);
@@ -134,6 +122,8 @@ constexpr long kDipoleModel = static_cast<long>(FieldModel::kDipole);
 constexpr long kInternalModel = static_cast<long>(FieldModel::kInternal);
 constexpr long kT89Model = static_cast<long>(FieldModel::kT89);
 constexpr long kT96Model = static_cast<long>(FieldModel::kT96);
+constexpr long kT01Model = static_cast<long>(FieldModel::kT01);
+constexpr long kT01StormModel = static_cast<long>(FieldModel::kT01Storm);
 BENCHMARK(BM_Trajectory)
     ->Args({5, kInternalModel})
     ->Args({10, kInternalModel})
@@ -141,7 +131,11 @@ BENCHMARK(BM_Trajectory)
     ->Args({10, kT89Model})
     ->Args({5, kT89Model})
     ->Args({10, kT96Model})
-    ->Args({5, kT96Model});
+    ->Args({5, kT96Model})
+    ->Args({10, kT01Model})
+    ->Args({5, kT01Model})
+    ->Args({10, kT01StormModel})
+    ->Args({5, kT01StormModel});
 
 }  // namespace
 }  // namespace cones

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "models/t01/t01_tilt_deformation.hpp"
 #include "tracing/field_selector.hpp"
 
 namespace cones {
@@ -44,26 +45,11 @@ int t96_boundary(const Magnetopause& boundary, double x, double rho) {
     return kInsideMagnetosphere;
 }
 
-// The tilt deformation converges in a handful of passes; the cap only guards
-// against a pathological input (a non-finite coordinate), for which the last
-// pass is used.
-constexpr int kMaxTiltPasses = 1000;
-
 int t01_boundary(const Magnetopause& boundary, double x, double y, double z) {
     const double r = std::sqrt((x * x + y * y) + z * z);
-    const double sin_tilt = boundary.sin_tilt;
-    double xs = x, zs = z;
-    for (int pass = 0; pass < kMaxTiltPasses; ++pass) {
-        const double xp = xs, zp = zs;
-        const double zr = zp / r;
-        const double hinge = boundary.t01_hinge_distance - double(5.2f) * (zr * zr);
-        const double w = r / hinge;
-        const double s = sin_tilt / std::pow(1.0 + w * w * w, double(0.33333334f));
-        const double c = std::sqrt(1.0 - s * s);
-        xs = x * c - z * s;
-        zs = z * c + x * s;
-        if (std::fabs(xs - xp) + std::fabs(zs - zp) <= 1e-6) break;
-    }
+    const T01TiltDeformation deformed = t01_tilt_deformation(
+        x, z, r, boundary.sin_tilt, boundary.t01_hinge_distance, -double(5.2f), double(0.33333334f));
+    const double xs = deformed.xs, zs = deformed.zs;
 
     const double d = (xs - boundary.t01_x_m) > 0.0 ? (xs - boundary.t01_x_m) : 0.0;
     const double a2 = boundary.t01_a0_squared;
