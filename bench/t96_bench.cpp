@@ -3,23 +3,14 @@
 // IGRF plus T96 are timed with the other models' in tracing_bench.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-
+#include "bench/bench_epoch.hpp"
 #include "geomag/geomag.hpp"
 #include "models/t96/t96.hpp"
 
 namespace cones {
 namespace {
 
-// The components read only the dipole tilt of the epoch.
-EpochState tilted_epoch() {
-    EpochState epoch;
-    epoch.tilt = 0.3;
-    epoch.sin_tilt = std::sin(epoch.tilt);
-    epoch.cos_tilt = std::cos(epoch.tilt);
-    epoch.dipole_strength = 29500.0;
-    return epoch;
-}
+const EpochState& epoch() { return bench_epoch(); }
 
 // A moderately disturbed magnetosphere: P = 3 nPa, Dst = -30 nT, By = 2 nT,
 // Bz = -3 nT.
@@ -43,15 +34,14 @@ constexpr Point kPoints[] = {
 
 void BM_T96ExternalField(benchmark::State& state) {
     const Point p = kPoints[state.range(0)];
-    const EpochState epoch = tilted_epoch();
-    const T96Prepared model = t96_prepare(parameters(), epoch);
+    const T96Prepared model = t96_prepare(parameters(), epoch());
     double x = p.x, y = p.y, z = p.z;
     for (auto _ : state) {
         benchmark::DoNotOptimize(x);
         benchmark::DoNotOptimize(y);
         benchmark::DoNotOptimize(z);
         double bx, by, bz;
-        t96_external_field(model, epoch, x, y, z, bx, by, bz);
+        t96_external_field(model, epoch(), x, y, z, bx, by, bz);
         benchmark::DoNotOptimize(bx);
         benchmark::DoNotOptimize(by);
         benchmark::DoNotOptimize(bz);
@@ -63,7 +53,7 @@ BENCHMARK(BM_T96ExternalField)->DenseRange(0, 4)->ArgName("point");
 enum Component { kDipoleShielding, kSheets, kRegion1, kRegion2, kInterconnection };
 
 void BM_T96Component(benchmark::State& state) {
-    const T96Prepared model = t96_prepare(parameters(), tilted_epoch());
+    const T96Prepared model = t96_prepare(parameters(), epoch());
     double x = -10.0 * model.kappa, y = 3.0 * model.kappa, z = 0.5 * model.kappa;
     const auto component = static_cast<Component>(state.range(0));
     for (auto _ : state) {
@@ -82,8 +72,7 @@ BENCHMARK(BM_T96Component)->DenseRange(0, 4)->ArgName("component");
 // Preparing the model for a run.
 void BM_T96Prepare(benchmark::State& state) {
     const ModelParameters p = parameters();
-    const EpochState epoch = tilted_epoch();
-    for (auto _ : state) benchmark::DoNotOptimize(t96_prepare(p, epoch));
+    for (auto _ : state) benchmark::DoNotOptimize(t96_prepare(p, epoch()));
 }
 BENCHMARK(BM_T96Prepare);
 
