@@ -100,8 +100,8 @@ BENCHMARK(BM_IntegratorStep);
 // One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
 // the field model given by the second argument (a FieldModel value).
 void BM_Trajectory(benchmark::State& state) {
-    // Moderate activity; each model reads its own elements (T01 and storm-time
-    // T01 the first seven, T89 the Kp index).
+    // Moderate activity; each model reads its own elements (T96 the first
+    // four, T01 and storm-time T01 the first seven, T89 the Kp index).
     const ModelParameters parameters = {2.0, -30.0, 2.0, -3.0, 4.0, 6.0, 8.0, 2.0, 0.0, 0.0};
     TraceSettings settings;
     settings.field = make_field_context(epoch(), static_cast<FieldModel>(state.range(1)), parameters);
@@ -121,6 +121,7 @@ void BM_Trajectory(benchmark::State& state) {
 constexpr long kDipoleModel = static_cast<long>(FieldModel::kDipole);
 constexpr long kInternalModel = static_cast<long>(FieldModel::kInternal);
 constexpr long kT89Model = static_cast<long>(FieldModel::kT89);
+constexpr long kT96Model = static_cast<long>(FieldModel::kT96);
 constexpr long kT01Model = static_cast<long>(FieldModel::kT01);
 constexpr long kT01StormModel = static_cast<long>(FieldModel::kT01Storm);
 BENCHMARK(BM_Trajectory)
@@ -129,6 +130,8 @@ BENCHMARK(BM_Trajectory)
     ->Args({10, kDipoleModel})
     ->Args({10, kT89Model})
     ->Args({5, kT89Model})
+    ->Args({10, kT96Model})
+    ->Args({5, kT96Model})
     ->Args({10, kT01Model})
     ->Args({5, kT01Model})
     ->Args({10, kT01StormModel})

@@ -130,9 +130,10 @@ RunConfiguration parse_configuration(std::string_view text);
 // Earth), a longitude window that cannot hold every longitude (it must reach at
 // least 360 degrees above its lower end, with the lower end at most 360 and
 // the upper end at least 0), a station latitude outside [-90, 90], and field
-// model codes whose model is not available or whose parameters select no
-// model. Throws ConfigError naming the line of the item (config.lines and
-// StationRecord::line).
+// model codes whose parameters select no model (a Kp of -1.5 or less for T89)
+// or leave it undefined (a solar-wind pressure of 0 or less for T96, T01 and
+// storm-time T01). Throws ConfigError naming the line of the item
+// (config.lines and StationRecord::line).
 void validate_configuration(const RunConfiguration& config);
 
 // Reads and validates "Cones.ini" at `path`. Throws ConfigError (also when the

@@ -2,8 +2,8 @@
 // or no sound result: an impossible date or time, empty lists, rigidities that
 // are not positive, values that are not finite, a start below the Earth's
 // surface, a longitude window that cannot hold every longitude, a station
-// latitude beyond a pole, and field models that are missing or given
-// parameters that select no model. Every message names the item's line.
+// latitude beyond a pole, and field models given parameters that select no
+// model or leave it undefined. Every message names the item's line.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -58,16 +58,6 @@ constexpr const char* kParameterNames[10] = {
     "parameter 10",
 };
 
-// The external models of these codes are not part of this program.
-void check_model_available(int code, int line) {
-    const char* model = nullptr;
-    if (code == field_model::kT96) model = "T96";
-    if (model != nullptr) {
-        throw ConfigError(line, "field model " + std::to_string(code) + " (" + model +
-                                 ") is not available in this version");
-    }
-}
-
 // The models scaled by the solar-wind pressure take powers of it and divide
 // by them: they need a positive pressure.
 void check_pressure(int code, double pressure, int line) {
@@ -119,7 +109,6 @@ void validate_configuration(const RunConfiguration& config) {
                      kParameterNames[k]);
     }
 
-    check_model_available(config.field_model_code, at.field_model);
     check_pressure(config.field_model_code, config.parameters[0], at.parameters[0]);
     const double kp = config.parameters[7];
     if (config.field_model_code == field_model::kT89 && !(kp > -1.5)) {

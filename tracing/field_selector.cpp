@@ -9,6 +9,7 @@ FieldContext make_field_context(const EpochState& epoch, FieldModel model,
     field.model = model;
     field.parameters = parameters;
     if (model == FieldModel::kT89) field.t89 = t89_coefficients(t89_set_number(parameters[7]));
+    if (model == FieldModel::kT96) field.t96 = t96_prepare(parameters, epoch);
     if (model == FieldModel::kT01) field.t01 = t01_prepare(parameters, epoch);
     if (model == FieldModel::kT01Storm) field.t01 = t01_storm_prepare(parameters, epoch);
     field.boundary = prepare_magnetopause(epoch, model, parameters);

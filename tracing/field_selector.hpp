@@ -8,6 +8,7 @@
 #include "models/model_parameters.hpp"
 #include "models/t01/t01.hpp"
 #include "models/t89/t89.hpp"
+#include "models/t96/t96.hpp"
 #include "tracing/inputs.hpp"
 #include "tracing/magnetopause.hpp"
 
@@ -21,6 +22,7 @@ struct FieldContext {
     FieldModel model = FieldModel::kInternal;
     ModelParameters parameters{};
     T89Coefficients t89{};  // used by T89
+    T96Prepared t96{};      // used by T96
     T01Prepared t01{};      // used by T01 and storm-time T01
     Magnetopause boundary{};
 };
@@ -28,6 +30,8 @@ struct FieldContext {
 // Prepares the field context for a run. The epoch must outlive the context.
 // For T89 the coefficient set is chosen by the Kp index (element 8), which
 // must be greater than -1.5 (the configuration check rejects smaller values).
+// T96 is prepared from the pressure (element 1, which must be positive), Dst
+// and the IMF By and Bz, and the epoch's tilt.
 // For T01 and storm-time T01 the model is prepared from the pressure (element
 // 1, which must be positive), Dst, the IMF and the history indices, and the
 // epoch's tilt.
@@ -65,6 +69,7 @@ inline void model_field_gsm(const FieldContext& field, double x, double y, doubl
         double ex = 0.0, ey = 0.0, ez = 0.0;
         internal_field_gsm(epoch, x, y, z, bx, by, bz);
         if constexpr (M == FieldModel::kT89) t89_external_field(field.t89, epoch, x, y, z, ex, ey, ez);
+        if constexpr (M == FieldModel::kT96) t96_external_field(field.t96, epoch, x, y, z, ex, ey, ez);
         if constexpr (M == FieldModel::kT01 || M == FieldModel::kT01Storm) {
             t01_external_field(field.t01, epoch, x, y, z, ex, ey, ez);
         }

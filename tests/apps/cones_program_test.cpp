@@ -123,7 +123,8 @@ TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
         {"text for a parameter", 4, "abc", "Cones.ini, line 4:"},
         {"parameter that is not finite", 5, "1e999", "Cones.ini"},
         {"real for the field model code", 12, "10.5", "Cones.ini, line 12:"},
-        {"T96 is not available", 12, "96", "not available"},
+        {"T96 with zero pressure", 4, "0", "Cones.ini, line 4: expected a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model 96 (T96), found 0", 12, "96"},
+        {"T96 with negative pressure", 4, "-3.5", "for field model 96 (T96), found -3.5", 12, "96"},
         {"T01 with zero pressure", 4, "0.0", "Cones.ini, line 4: expected a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model 1 (T01), found 0", 12, "1"},
         {"storm-time T01 with negative pressure", 4, "-1.5", "greater than 0 nPa for field model 3 (storm-time T01), found -1.5", 12, "3"},
         {"one value for the longitude window", 15, "-180.", "Cones.ini"},
@@ -160,7 +161,6 @@ TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
         {"tab in a station name", 18, "46.55 7.98 0 0 'Jungfrau\tjoch'", "Cones.ini, line 18: expected the station name"},
         // Checks of values that used to name no line.
         {"rigidity zero names its line", 21, "0", "Cones.ini, line 21: expected rigidity 2 greater than 0 GV, found 0"},
-        {"T96 names the model line", 12, "96", "Cones.ini, line 12: field model 96"},
         {"station latitude not finite", 18, "1e999 7.98 0 0 J", "Cones.ini, line 18:"},
     };
     for (const MalformedCase& c : cases) {

@@ -30,9 +30,10 @@ StationEntry station(double latitude, double longitude, int zenith, int azimuth)
     return s;
 }
 
-TraceSettings settings_for(const EpochState& epoch, FieldModel model) {
+TraceSettings settings_for(const EpochState& epoch, FieldModel model,
+                           const ModelParameters& parameters = ModelParameters{}) {
     TraceSettings settings;
-    settings.field = make_field_context(epoch, model, ModelParameters{});
+    settings.field = make_field_context(epoch, model, parameters);
     settings.start_radius = start_radius(20.0);
     return settings;
 }
@@ -51,12 +52,17 @@ TEST(ProtonMotion, SpeedAndStartRadiusOfTheReferenceTrajectory) {
 TEST(FieldSelector, EachCodeEvaluatesItsModels) {
     const EpochState epoch = epoch_2015();
     ModelParameters parameters{};
+    parameters[0] = 3.0;    // P, nPa
+    parameters[1] = -40.0;  // Dst, nT
+    parameters[2] = 2.0;    // IMF By, Bz, nT
+    parameters[3] = -5.0;
     parameters[7] = 2.0;  // Kp
     const double x = -3.1, y = 1.7, z = 2.2;
-    double dx, dy, dz, ix, iy, iz, tx, ty, tz, bx, by, bz;
+    double dx, dy, dz, ix, iy, iz, tx, ty, tz, ux, uy, uz, bx, by, bz;
     dipole_field_gsm(epoch, x, y, z, dx, dy, dz);
     internal_field_gsm(epoch, x, y, z, ix, iy, iz);
     t89_external_field(t89_coefficients(3), epoch, x, y, z, tx, ty, tz);
+    t96_external_field(t96_prepare(parameters, epoch), epoch, x, y, z, ux, uy, uz);
 
     total_field_gsm(make_field_context(epoch, FieldModel::kDipole, parameters), x, y, z, bx, by, bz);
     EXPECT_EQ(bx, dx);
@@ -72,6 +78,11 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
     EXPECT_EQ(bx, ix + tx);
     EXPECT_EQ(by, iy + ty);
     EXPECT_EQ(bz, iz + tz);
+    total_field_gsm(make_field_context(epoch, FieldModel::kT96, parameters), x, y, z, bx, by, bz);
+    EXPECT_EQ(bx, ix + ux);
+    EXPECT_EQ(by, iy + uy);
+    EXPECT_EQ(bz, iz + uz);
+    EXPECT_GT(std::abs(ux) + std::abs(uy) + std::abs(uz), 1.0);
 }
 
 TEST(EquationOfMotion, LorentzForceOfTheReversedCharge) {
@@ -285,12 +296,15 @@ TEST(Tracing, SpeedIsConservedAlongTheTrajectory) {
                           {40.0, -100.0, 30, 90, 2.0, FieldModel::kInternal},
                           {18.59, 98.49, 0, 0, 15.0, FieldModel::kDipole},
                           {-60.0, 20.0, 45, 200, 1.0, FieldModel::kInternal},
-                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT89}};
+                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT89},
+                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT96}};
     for (const Case& c : cases) {
-        TraceSettings settings = settings_for(epoch, c.model);
         ModelParameters parameters{};
-        parameters[7] = 3.0;
-        settings.field = make_field_context(epoch, c.model, parameters);
+        parameters[0] = 4.0;    // P for T96
+        parameters[1] = -60.0;  // Dst
+        parameters[3] = -6.0;   // IMF Bz
+        parameters[7] = 3.0;    // Kp for T89
+        const TraceSettings settings = settings_for(epoch, c.model, parameters);
         const ProtonMotion motion = proton_motion(c.rigidity);
         const TraceResult result =
             trace_trajectory(settings, station(c.latitude, c.longitude, c.zenith, c.azimuth), motion);
