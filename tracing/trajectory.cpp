@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "tracing/integrator.hpp"
-#include "tracing/magnetopause.hpp"
+#include "tracing/trajectory_stepper.hpp"
 
 namespace cones {
 
@@ -65,45 +64,11 @@ namespace {
 template <FieldModel M>
 TraceResult trace_in_model(const TraceSettings& settings, const StationEntry& station,
                            const ProtonMotion& motion) {
-    const FieldContext& field = settings.field;
-    TraceResult result;
-    TraceState& y = result.state;
-    y = start_state(*field.epoch, station, settings.start_radius, motion.speed);
-
-    ModelDerivatives<M> derivatives{&field, motion.charge_to_mass};
-    IntegratorWork<6> work;
-    double t = 0.0;
-    double rel_tol = 1e-8;
-    double abs_tol = 1e-6;
-    int flag = -1;
-    double r = 0.0;
-    for (;;) {
-        rkf_integrate<6>(derivatives, y.data(), t, 100.0, rel_tol, abs_tol, flag, work);
-        ++result.steps;
-        // Any other status leaves t and y as they were and the tracing goes on
-        // with a continuation call.
-        const bool cannot_continue = (flag == rkf_status::kStepTooSmall);
-        flag = -2;
-        r = std::sqrt(y[1] * y[1] + y[0] * y[0] + y[2] * y[2]);
-        if (t > kTimeLimit || y[0] <= kTailLimit || r < 1.0) break;
-        if (r > kMagnetopauseRadius && magnetopause_test<M>(field.boundary, y[0], y[1], y[2]) < 0) break;
-        if (cannot_continue) {
-            // The step size fell to its minimum without meeting the tolerances
-            // and the trajectory has not stopped: it can be neither continued
-            // nor classified.
-            result.outcome = TraceOutcome::kIntegrationFailed;
-            result.time = t;
-            return result;
-        }
-    }
-    result.time = t;
-    if (!(r > 1.0 && t <= kTimeLimit)) {
-        result.outcome = TraceOutcome::kForbidden;
-        return result;
-    }
-    result.outcome = TraceOutcome::kAllowed;
-    asymptotic_direction(settings, y[3], y[4], y[5], result.latitude, result.longitude);
-    return result;
+    TrajectoryStepper<M> trajectory;
+    trajectory.start(settings, station, motion);
+    const ModelDerivatives<M> derivatives{&settings.field, motion.charge_to_mass};
+    while (trajectory.advance()) derivatives(trajectory.point_t(), trajectory.point_y(), trajectory.derivative());
+    return trajectory.result();
 }
 
 }  // namespace
