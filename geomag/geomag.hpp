@@ -7,6 +7,7 @@
 
 #include <array>
 #include <iosfwd>
+#include <type_traits>
 
 namespace cones {
 
@@ -16,6 +17,12 @@ inline constexpr int kCoefficientCount = 66;
 inline constexpr int kMaxDegree = 10;
 
 constexpr int coefficient_index(int n, int m) { return n * (n + 1) / 2 + m; }
+
+// An input of a routine written over its number type Real (double for one
+// point, a Pack for one point per lane): it takes no part in deducing Real,
+// which the outputs fix, so a call for one point may pass any arithmetic type.
+template <class Real>
+using Given = std::type_identity_t<Real>;
 
 // The geophysical state of the run date and time. Built once by set_epoch and
 // only read afterwards by every field model and frame rotation.
@@ -72,33 +79,56 @@ void convert_spherical_cartesian(double& r, double& theta, double& phi, double& 
 void spherical_vector_to_cartesian(double theta, double phi, double v_r, double v_theta,
                                    double v_phi, double& v_x, double& v_y, double& v_z);
 
-// GEO <-> GSM rotation. direction >= 0: GEO to GSM; < 0: GSM to GEO.
-// Reads all inputs before writing, so the same variables may be passed in place.
-void transform_geo_gsm(const EpochState& epoch, double& x_geo, double& y_geo, double& z_geo,
-                       double& x_gsm, double& y_gsm, double& z_gsm, int direction);
+// GEO <-> GSM rotation by the epoch's matrix.
+// Given: a position or vector in GEO (direction >= 0) or in GSM (direction < 0),
+// in any unit; Real is double (one point) or a Pack (one point per lane).
+// Returned: the same position or vector in the other frame, same unit.
+// Notes: reads all inputs before writing, so the same variables may be passed
+// in place.
+template <class Real>
+void transform_geo_gsm(const EpochState& epoch, Real& x_geo, Real& y_geo, Real& z_geo, Real& x_gsm,
+                       Real& y_gsm, Real& z_gsm, int direction);
 
-// GSE <-> GSM rotation about the common X axis. direction >= 0: GSE to GSM;
-// < 0: GSM to GSE. May be called in place.
-void transform_gse_gsm(const EpochState& epoch, double& x_gse, double& y_gse, double& z_gse,
-                       double& x_gsm, double& y_gsm, double& z_gsm, int direction);
+// GSE <-> GSM rotation about the common X axis (toward the Sun).
+// Given: a position or vector in GSE (direction >= 0) or in GSM (direction <
+// 0); Real is double or a Pack.
+// Returned: the same position or vector in the other frame.
+// Notes: may be called in place.
+template <class Real>
+void transform_gse_gsm(const EpochState& epoch, Real& x_gse, Real& y_gse, Real& z_gse, Real& x_gsm,
+                       Real& y_gsm, Real& z_gsm, int direction);
 
-// Field of the tilted centred dipole of the epoch at a GSM point (Earth radii),
-// as GSM components in nT. The origin is singular; callers never pass it.
-void dipole_field_gsm(const EpochState& epoch, double x, double y, double z, double& bx,
-                      double& by, double& bz);
+// Field of the tilted centred dipole of the epoch.
+// Given: a GSM point (Earth radii); Real is double (one point) or a Pack (one
+// point per lane).
+// Returned: the field's GSM components, nT.
+// Notes: the origin is singular; callers never pass it.
+template <class Real>
+void dipole_field_gsm(const EpochState& epoch, Given<Real> x, Given<Real> y, Given<Real> z, Real& bx, Real& by,
+                      Real& bz);
 
 // Spherical-harmonic synthesis of the internal field in spherical GEO
-// components. Inputs: r (Earth radii), sine and cosine of the colatitude and
-// of the east longitude. Outputs in nT: b_r, b_theta (southward), b_phi
-// (eastward). The highest degree falls with r (10 below r = 3, 4 from r = 28).
-// Near the poles (sin theta < 1e-5) b_phi comes from the theta-derivative.
-void spherical_harmonic_sum(const EpochState& epoch, double r, double sin_theta,
-                            double cos_theta, double sin_phi, double cos_phi, double& b_r,
-                            double& b_theta, double& b_phi);
+// components.
+// Given: r (Earth radii), sine and cosine of the colatitude and of the east
+// longitude; Real is double or a Pack.
+// Returned: b_r, b_theta (southward), b_phi (eastward), nT.
+// Notes: the highest degree falls with r (10 below r = 3, 4 from r = 28). In
+// a Pack each lane has its own highest degree: the loops run to the largest
+// and a lane's sums take only the terms up to its own, in the same order as
+// for one point. Near the poles (sin theta < 1e-5, single precision) b_phi
+// comes from the theta-derivative.
+template <class Real>
+void spherical_harmonic_sum(const EpochState& epoch, Given<Real> r, Given<Real> sin_theta,
+                            Given<Real> cos_theta, Given<Real> sin_phi, Given<Real> cos_phi, Real& b_r,
+                            Real& b_theta, Real& b_phi);
 
-// The internal (IGRF) field of the epoch at a GSM point (Earth radii), as GSM
-// components in nT. The origin is singular; callers never pass it.
-void internal_field_gsm(const EpochState& epoch, double x, double y, double z, double& bx,
-                        double& by, double& bz);
+// The internal (IGRF) field of the epoch.
+// Given: a GSM point (Earth radii); Real is double or a Pack.
+// Returned: the field's GSM components, nT.
+// Notes: the origin is singular; callers never pass it. On the geographic
+// axis (sin theta < 1e-5, double precision) the longitude is taken as 0.
+template <class Real>
+void internal_field_gsm(const EpochState& epoch, Given<Real> x, Given<Real> y, Given<Real> z, Real& bx, Real& by,
+                        Real& bz);
 
 }  // namespace cones

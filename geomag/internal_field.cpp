@@ -1,68 +1,111 @@
-// Internal (IGRF) field: spherical-harmonic synthesis in GEO and its GSM entry.
+// Internal (IGRF) field: spherical-harmonic synthesis in GEO and its GSM entry,
+// for one point or a pack of points.
 
 #include <array>
 #include <cmath>
 
 #include "geomag/geomag.hpp"
+#include "numerics/lane_variant.hpp"
 
 namespace cones {
+namespace {
 
-void spherical_harmonic_sum(const EpochState& epoch, double r, double sin_theta,
-                            double cos_theta, double sin_phi, double cos_phi, double& b_r,
-                            double& b_theta, double& b_phi) {
+// Highest degree of the synthesis at r (Earth radii): 10 below r = 3, 4 from
+// r = 28 on. irp = trunc(r + 3); from irp = 31 on the quotient is 0, so larger
+// distances need not be converted (and cannot overflow the integer).
+int highest_degree(double r) {
+    const int irp = (r + 3.0 < 31.0) ? static_cast<int>(r + 3.0) : 31;
+    const int nm = 4 + 30 / irp;
+    return nm > kMaxDegree ? kMaxDegree : nm;
+}
+
+// The degrees a synthesis at one point takes: all up to its highest.
+struct PointDegrees {
+    int largest;
+    bool takes(int n) const { return n <= largest; }
+};
+
+[[maybe_unused]] PointDegrees degrees_at(double r) { return {highest_degree(r)}; }
+
+// The degrees of a pack of points: each lane has the highest degree of its own
+// distance, the loops run to the largest of them, and a lane takes the terms
+// up to its own degree.
+template <int W, class Isa>
+struct PackDegrees {
+    int largest;
+    Pack<W, Isa> own;
+    PackMask<W, Isa> takes(int n) const { return Pack<W, Isa>(n) <= own; }
+};
+
+template <int W, class Isa>
+PackDegrees<W, Isa> degrees_at(Pack<W, Isa> r) {
+    PackDegrees<W, Isa> degrees{0, Pack<W, Isa>()};
+    for (int lane = 0; lane < W; ++lane) {
+        const int nm = highest_degree(r[lane]);
+        degrees.own.set(lane, nm);
+        if (nm > degrees.largest) degrees.largest = nm;
+    }
+    return degrees;
+}
+
+}  // namespace
+
+template <class Real>
+void spherical_harmonic_sum(const EpochState& epoch, Given<Real> r, Given<Real> sin_theta,
+                            Given<Real> cos_theta, Given<Real> sin_phi, Given<Real> cos_phi, Real& b_r,
+                            Real& b_theta, Real& b_phi) {
     // Near the poles the longitude derivative is taken from the theta-derivative
     // of the Legendre functions; the threshold is the single-precision 1e-5.
     constexpr double kPoleLimit = double(1e-5f);
 
-    // Highest degree falls with distance: 10 below r = 3, 4 from r = 28 on.
-    // irp = trunc(r + 3); from irp = 31 on the quotient is 0, so larger
-    // distances need not be converted (and cannot overflow the integer).
-    const int irp = (r + 3.0 < 31.0) ? static_cast<int>(r + 3.0) : 31;
-    int nm = 4 + 30 / irp;
-    if (nm > kMaxDegree) nm = kMaxDegree;
+    // Each lane's terms stop at its own highest degree; the recursions of a
+    // lane past its degree go on harmlessly and are never summed.
+    const auto degrees = degrees_at(r);
+    const int nm = degrees.largest;
     const int k = nm + 1;
 
     // a[N] = (1/r)^(n+2), b[N] = (n+1) (1/r)^(n+2), for degree n = N.
-    std::array<double, kMaxDegree + 1> a{};
-    std::array<double, kMaxDegree + 1> b{};
-    const double inverse_r = 1.0 / r;
-    double power = inverse_r * inverse_r;
+    std::array<Real, kMaxDegree + 1> a{};
+    std::array<Real, kMaxDegree + 1> b{};
+    const Real inverse_r = 1.0 / r;
+    Real power = inverse_r * inverse_r;
     for (int n = 0; n < k; ++n) {
         a[n] = power;
         b[n] = power * (n + 1);
         power *= inverse_r;
     }
 
-    const bool near_pole = sin_theta < kPoleLimit;
-    double p = 1.0;  // P(m,m)
-    double d = 0.0;  // dP(m,m)/dtheta
-    double sum_r = 0.0, sum_theta = 0.0, sum_phi = 0.0;
-    double x = 0.0, y = 1.0;  // sin(m phi), cos(m phi)
+    const auto near_pole = sin_theta < kPoleLimit;
+    Real p = 1.0;  // P(m,m)
+    Real d = 0.0;  // dP(m,m)/dtheta
+    Real sum_r = 0.0, sum_theta = 0.0, sum_phi = 0.0;
+    Real x = 0.0, y = 1.0;  // sin(m phi), cos(m phi)
     const double* g = epoch.g_coef.data();
     const double* h = epoch.h_coef.data();
     const double* c = epoch.recurrence_coef.data();
 
     for (int m = 0; m <= nm; ++m) {
         if (m >= 1) {
-            const double next_x = x * cos_phi + y * sin_phi;
-            const double next_y = y * cos_phi - x * sin_phi;
+            const Real next_x = x * cos_phi + y * sin_phi;
+            const Real next_y = y * cos_phi - x * sin_phi;
             x = next_x;
             y = next_y;
         }
-        double q = p, z = d, q2 = 0.0, z2 = 0.0, t = 0.0;
+        Real q = p, z = d, q2 = 0.0, z2 = 0.0, t = 0.0;
         for (int n = m; n <= nm; ++n) {
+            const auto takes = degrees.takes(n);
             const int i = coefficient_index(n, m);
             const double e = g[i];
             const double f = h[i];
-            const double w = e * y + f * x;
-            sum_r += b[n] * w * q;
-            sum_theta -= a[n] * w * z;
+            const Real w = e * y + f * x;
+            sum_r = select(takes, sum_r + b[n] * w * q, sum_r);
+            sum_theta = select(takes, sum_theta - a[n] * w * z, sum_theta);
             if (m >= 1) {
-                const double u = near_pole ? z : q;
-                t += a[n] * (e * x - f * y) * u;
+                const Real u = select(near_pole, z, q);
+                t = select(takes, t + a[n] * (e * x - f * y) * u, t);
             }
-            const double next_z = cos_theta * z - sin_theta * q - c[i] * z2;
-            const double next_q = cos_theta * q - c[i] * q2;
+            const Real next_z = cos_theta * z - sin_theta * q - c[i] * z2;
+            const Real next_q = cos_theta * q - c[i] * q2;
             z2 = z;
             q2 = q;
             z = next_z;
@@ -70,42 +113,45 @@ void spherical_harmonic_sum(const EpochState& epoch, double r, double sin_theta,
         }
         d = sin_theta * d + cos_theta * p;
         p = p * sin_theta;
-        if (m >= 1) sum_phi += m * t;
+        if (m >= 1) sum_phi = select(degrees.takes(m), sum_phi + m * t, sum_phi);
     }
 
     b_r = sum_r;
     b_theta = sum_theta;
-    if (near_pole) {
-        b_phi = (cos_theta < 0.0) ? -sum_phi : sum_phi;
-    } else {
-        b_phi = sum_phi / sin_theta;
-    }
+    b_phi = select(near_pole, select(cos_theta < 0.0, -sum_phi, sum_phi), sum_phi / sin_theta);
 }
 
-void internal_field_gsm(const EpochState& epoch, double x, double y, double z, double& bx,
-                        double& by, double& bz) {
-    double gx = x, gy = y, gz = z;
+template <class Real>
+void internal_field_gsm(const EpochState& epoch, Given<Real> x, Given<Real> y, Given<Real> z, Real& bx, Real& by,
+                        Real& bz) {
+    using std::sqrt;
+    Real gx = x, gy = y, gz = z;
     transform_geo_gsm(epoch, gx, gy, gz, gx, gy, gz, -1);
 
-    const double rho2 = gx * gx + gy * gy;
-    const double rho = std::sqrt(rho2);
-    const double r = std::sqrt(rho2 + gz * gz);
-    const double sin_theta = rho / r;
-    const double cos_theta = gz / r;
-    double sin_phi = 0.0, cos_phi = 1.0;
-    if (sin_theta >= 1e-5) {
-        sin_phi = gy / rho;
-        cos_phi = gx / rho;
-    }
+    const Real rho2 = gx * gx + gy * gy;
+    const Real rho = sqrt(rho2);
+    const Real r = sqrt(rho2 + gz * gz);
+    const Real sin_theta = rho / r;
+    const Real cos_theta = gz / r;
+    // On the geographic axis the longitude is 0.
+    const auto off_axis = sin_theta >= 1e-5;
+    const Real sin_phi = select(off_axis, gy / rho, Real(0.0));
+    const Real cos_phi = select(off_axis, gx / rho, Real(1.0));
 
-    double b_r, b_theta, b_phi;
+    Real b_r, b_theta, b_phi;
     spherical_harmonic_sum(epoch, r, sin_theta, cos_theta, sin_phi, cos_phi, b_r, b_theta, b_phi);
 
-    const double e = b_r * sin_theta + b_theta * cos_theta;
+    const Real e = b_r * sin_theta + b_theta * cos_theta;
     bx = e * cos_phi - b_phi * sin_phi;
     by = e * sin_phi + b_phi * cos_phi;
     bz = b_r * cos_theta - b_theta * sin_theta;
     transform_geo_gsm(epoch, bx, by, bz, bx, by, bz, +1);
 }
+
+#define CONES_INTERNAL_FIELD(Real)                                                                    \
+    template void spherical_harmonic_sum<Real>(const EpochState&, Real, Real, Real, Real, Real, Real&, \
+                                               Real&, Real&);                                          \
+    template void internal_field_gsm<Real>(const EpochState&, Real, Real, Real, Real&, Real&, Real&);
+CONES_FOR_EACH_NUMBER_TYPE(CONES_INTERNAL_FIELD)
 
 }  // namespace cones

@@ -1,5 +1,4 @@
-// Coordinate transforms: spherical and Cartesian components, and the GEO-GSM
-// and GSE-GSM rotations of the epoch.
+// Coordinate transforms: spherical and Cartesian components of one frame.
 
 #include <cmath>
 
@@ -39,39 +38,6 @@ void spherical_vector_to_cartesian(double theta, double phi, double v_r, double 
     v_x = e * cos_phi - v_phi * sin_phi;
     v_y = e * sin_phi + v_phi * cos_phi;
     v_z = v_r * cos_theta - v_theta * sin_theta;
-}
-
-void transform_geo_gsm(const EpochState& epoch, double& x_geo, double& y_geo, double& z_geo,
-                       double& x_gsm, double& y_gsm, double& z_gsm, int direction) {
-    const auto& a = epoch.geo_gsm_matrix;
-    if (direction >= 0) {
-        const double gx = x_geo, gy = y_geo, gz = z_geo;
-        x_gsm = a[0][0] * gx + a[1][0] * gy + a[2][0] * gz;
-        y_gsm = a[0][1] * gx + a[1][1] * gy + a[2][1] * gz;
-        z_gsm = a[0][2] * gx + a[1][2] * gy + a[2][2] * gz;
-    } else {
-        const double mx = x_gsm, my = y_gsm, mz = z_gsm;
-        x_geo = a[0][0] * mx + a[0][1] * my + a[0][2] * mz;
-        y_geo = a[1][0] * mx + a[1][1] * my + a[1][2] * mz;
-        z_geo = a[2][0] * mx + a[2][1] * my + a[2][2] * mz;
-    }
-}
-
-void transform_gse_gsm(const EpochState& epoch, double& x_gse, double& y_gse, double& z_gse,
-                       double& x_gsm, double& y_gsm, double& z_gsm, int direction) {
-    const double c = epoch.cos_gse_gsm;
-    const double s = epoch.sin_gse_gsm;
-    if (direction >= 0) {
-        const double ex = x_gse, ey = y_gse, ez = z_gse;
-        x_gsm = ex;
-        y_gsm = ey * c + ez * s;
-        z_gsm = ez * c - ey * s;
-    } else {
-        const double mx = x_gsm, my = y_gsm, mz = z_gsm;
-        x_gse = mx;
-        y_gse = my * c - mz * s;
-        z_gse = my * s + mz * c;
-    }
 }
 
 }  // namespace cones

@@ -21,10 +21,15 @@ int t89_set_number(double kp);
 // The prepared coefficient set number `set_number` (1..6).
 T89Coefficients t89_coefficients(int set_number);
 
-// T89 external field at a GSM point (Earth radii), GSM components in nT.
-// Reads sin_tilt and cos_tilt of the epoch. The boundary terms' exponential
+// T89 external field.
+// Given: the prepared coefficient set, the epoch (its sin_tilt and cos_tilt),
+// a GSM point (Earth radii); Real is double (one point) or a Pack (one point
+// per lane).
+// Returned: the field's GSM components, nT.
+// Notes: the boundary terms' exponential (the C library's exp, lane by lane)
 // is capped at 1.4e217 for x / A20 >= 500.
-void t89_external_field(const T89Coefficients& set, const EpochState& epoch, double x,
-                        double y, double z, double& bx, double& by, double& bz);
+template <class Real>
+void t89_external_field(const T89Coefficients& set, const EpochState& epoch, Given<Real> x, Given<Real> y,
+                        Given<Real> z, Real& bx, Real& by, Real& bz);
 
 }  // namespace cones

@@ -1,0 +1,188 @@
+// Packs of doubles, one value per vector lane, so that a field routine written
+// once over its number type evaluates one point (double) or W points at once
+// (Pack<W, Isa>) with exactly the same arithmetic in every lane.
+//
+// Why the lanes agree with the scalar code to the last bit: +, -, *, / and the
+// square root are correctly rounded in IEEE arithmetic at every vector width,
+// the build never contracts a product and a sum into a fused multiply-add, and
+// everything else (exp, pow, sin, atan2, ...) is computed per lane by the C
+// library's scalar function (`lanewise`).
+#pragma once
+
+#include <cmath>
+
+namespace cones {
+
+// Instruction sets a pack is compiled for. A pack carries its instruction set
+// in its type, so every routine instantiated for it has a name of its own and
+// the linker never takes a copy compiled for one processor in place of another.
+struct Sse2 {
+    static constexpr const char* kName = "SSE2";
+};
+struct Avx2 {
+    static constexpr const char* kName = "AVX2";
+};
+struct Avx512 {
+    static constexpr const char* kName = "AVX-512";
+};
+
+template <int W, class Isa>
+struct PackMask;
+
+// The vector types of W doubles and of W 64-bit lane masks.
+template <int W>
+struct LaneVectors;
+template <>
+struct LaneVectors<2> {
+    typedef double Values __attribute__((vector_size(16)));
+    typedef long Masks __attribute__((vector_size(16)));
+};
+template <>
+struct LaneVectors<4> {
+    typedef double Values __attribute__((vector_size(32)));
+    typedef long Masks __attribute__((vector_size(32)));
+};
+template <>
+struct LaneVectors<8> {
+    typedef double Values __attribute__((vector_size(64)));
+    typedef long Masks __attribute__((vector_size(64)));
+};
+
+// W doubles, one per lane.
+//
+// Given: doubles per lane, or one double for every lane (a conversion that
+// copies the value's bits: the broadcast of -0.0 is -0.0).
+// Returned: +, -, * and / lane by lane, each correctly rounded as in scalar
+// arithmetic; unary minus flips the sign bit; comparisons give a PackMask.
+// Notes: lanes that compute on a harmless stand-in point and are discarded
+// later cost nothing but their arithmetic; no operation traps.
+template <int W, class Isa>
+struct Pack {
+    static constexpr int kLanes = W;
+    using Vector = typename LaneVectors<W>::Values;
+    Vector v;
+
+    Pack() : v{} {}
+    Pack(double value) : v(broadcast(value)) {}  // every lane gets the value
+    static Pack of(Vector vector) {
+        Pack p;
+        p.v = vector;
+        return p;
+    }
+    // One value in every lane: a vector literal, one broadcast instruction.
+    static Vector broadcast(double s) {
+        if constexpr (W == 2) {
+            return Vector{s, s};
+        } else if constexpr (W == 4) {
+            return Vector{s, s, s, s};
+        } else {
+            static_assert(W == 8, "packs of 2, 4 or 8 lanes");
+            return Vector{s, s, s, s, s, s, s, s};
+        }
+    }
+
+    double operator[](int lane) const { return v[lane]; }
+    void set(int lane, double value) { v[lane] = value; }
+
+    friend Pack operator+(Pack a, Pack b) { return of(a.v + b.v); }
+    friend Pack operator-(Pack a, Pack b) { return of(a.v - b.v); }
+    friend Pack operator*(Pack a, Pack b) { return of(a.v * b.v); }
+    friend Pack operator/(Pack a, Pack b) { return of(a.v / b.v); }
+    friend Pack operator-(Pack a) { return of(-a.v); }
+    Pack& operator+=(Pack b) { return *this = *this + b; }
+    Pack& operator-=(Pack b) { return *this = *this - b; }
+    Pack& operator*=(Pack b) { return *this = *this * b; }
+
+    friend PackMask<W, Isa> operator<(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v < b.v); }
+    friend PackMask<W, Isa> operator<=(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v <= b.v); }
+    friend PackMask<W, Isa> operator>(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v > b.v); }
+    friend PackMask<W, Isa> operator>=(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v >= b.v); }
+
+    // Correctly rounded square root of every lane (one vector instruction).
+    friend Pack sqrt(Pack a) {
+        Pack r;
+        for (int i = 0; i < W; ++i) r.v[i] = __builtin_sqrt(a.v[i]);
+        return r;
+    }
+};
+
+// The truth of a comparison in each lane: all bits set (true) or clear.
+template <int W, class Isa>
+struct PackMask {
+    using Vector = typename LaneVectors<W>::Masks;
+    Vector v;
+
+    static PackMask of(Vector vector) {
+        PackMask m;
+        m.v = vector;
+        return m;
+    }
+    bool operator[](int lane) const { return v[lane] != 0; }
+    friend PackMask operator&(PackMask a, PackMask b) { return of(a.v & b.v); }
+    friend PackMask operator|(PackMask a, PackMask b) { return of(a.v | b.v); }
+    friend PackMask operator!(PackMask a) { return of(~a.v); }
+};
+
+// a where the condition holds, b elsewhere, lane by lane: a blend of the bits,
+// never arithmetic (a term masked out of a sum leaves the sum's bits, -0.0
+// included).
+inline double select(bool condition, double a, double b) { return condition ? a : b; }
+template <int W, class Isa>
+Pack<W, Isa> select(PackMask<W, Isa> condition, Pack<W, Isa> a, Pack<W, Isa> b) {
+    return Pack<W, Isa>::of(condition.v ? a.v : b.v);
+}
+
+// Number of lanes of a number type: 1 for double.
+template <class Real>
+inline constexpr int kLanesOf = Real::kLanes;
+template <>
+inline constexpr int kLanesOf<double> = 1;
+
+// A scalar function applied to each lane (the C library's exp, pow, sin, ...,
+// exactly as in scalar code).
+template <class F>
+double lanewise(double x, F&& f) {
+    return f(x);
+}
+template <int W, class Isa, class F>
+Pack<W, Isa> lanewise(Pack<W, Isa> x, F&& f) {
+    Pack<W, Isa> r;
+    for (int i = 0; i < W; ++i) r.v[i] = f(x.v[i]);
+    return r;
+}
+
+// A field routine of one point, f(x, y, z, bx, by, bz) on doubles, applied to
+// each of the first `lanes` lanes; the lanes after them are stand-ins, whose
+// field is not evaluated but copied from lane 0 (lanes is at least 1).
+template <class F>
+void lanewise_field(F&& f, int /*lanes*/, double x, double y, double z, double& bx, double& by, double& bz) {
+    f(x, y, z, bx, by, bz);
+}
+template <int W, class Isa, class F>
+void lanewise_field(F&& f, int lanes, Pack<W, Isa> x, Pack<W, Isa> y, Pack<W, Isa> z, Pack<W, Isa>& bx,
+                    Pack<W, Isa>& by, Pack<W, Isa>& bz) {
+    for (int i = 0; i < W; ++i) {
+        double fx, fy, fz;
+        if (i < lanes) {
+            f(x.v[i], y.v[i], z.v[i], fx, fy, fz);
+        } else {
+            fx = bx.v[0];
+            fy = by.v[0];
+            fz = bz.v[0];
+        }
+        bx.v[i] = fx;
+        by.v[i] = fy;
+        bz.v[i] = fz;
+    }
+}
+
+// The largest lane.
+inline double largest_lane(double x) { return x; }
+template <int W, class Isa>
+double largest_lane(Pack<W, Isa> x) {
+    double m = x.v[0];
+    for (int i = 1; i < W; ++i) m = x.v[i] > m ? x.v[i] : m;
+    return m;
+}
+
+}  // namespace cones
