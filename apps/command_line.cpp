@@ -6,6 +6,8 @@
 #include <new>
 #include <ostream>
 
+#include "tracing/lane_kernels.hpp"
+
 #ifndef CONES_VERSION
 #error "the build sets CONES_VERSION"
 #endif
@@ -88,6 +90,18 @@ unsigned threads_option(const std::string& text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > 4096) {
         throw UsageError("option --threads expects a whole number from 1 to 4096, found '" + text + "'");
+    }
+    return value;
+}
+
+unsigned lanes_option(const std::string& text) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !lane_width_available(value)) {
+        std::string widths;
+        for (const unsigned width : lane_widths()) widths += (widths.empty() ? "" : ", ") + std::to_string(width);
+        throw UsageError("option --lanes expects a lane width of this processor (" + widths + "), found '" + text +
+                         "'");
     }
     return value;
 }

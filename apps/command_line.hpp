@@ -53,6 +53,10 @@ double number_option(std::string_view option, const std::string& text);
 // A thread count from "--threads": a whole number from 1 to 4096.
 unsigned threads_option(const std::string& text);
 
+// A lane width from "--lanes": one of the widths this processor runs (1, the
+// scalar path; 2; 4 with AVX2; 8 with AVX-512).
+unsigned lanes_option(const std::string& text);
+
 // What a program says about itself.
 struct ProgramInfo {
     const char* name;   // as typed by the user

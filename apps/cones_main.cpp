@@ -8,7 +8,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cones [--threads N]\n"
+    "Usage: cones [--threads N] [--lanes W]\n"
     "\n"
     "Traces cosmic-ray proton trajectories backwards from every station entry of\n"
     "Cones.ini (in the current directory) at every rigidity listed there, and\n"
@@ -19,6 +19,10 @@ constexpr const char* kUsage =
     "  --threads N   trace on N threads (default: all hardware threads; 1 traces\n"
     "                one trajectory after the other). The output is the same\n"
     "                for every N.\n"
+    "  --lanes W     trace W trajectories at once on each thread, one per vector\n"
+    "                lane: 1 (one at a time, the scalar path), 2 (SSE2), 4 (AVX2)\n"
+    "                or 8 (AVX-512), as far as the processor has them (default:\n"
+    "                the widest). The output is the same for every W.\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -31,9 +35,11 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const cones::ProgramInfo info{"cones", kUsage};
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
-        const cones::CommandLine line(count, arguments, {{"threads", true}});
+        const cones::CommandLine line(count, arguments, {{"threads", true}, {"lanes", true}});
         if (!line.positional().empty()) throw cones::UsageError("unexpected argument '" + line.positional().front() + "'");
-        const unsigned threads = line.value("threads") ? cones::threads_option(*line.value("threads")) : 0;
-        return cones::run_program(std::cout, std::cerr, threads);
+        cones::EngineOptions options;
+        if (line.value("threads")) options.threads = cones::threads_option(*line.value("threads"));
+        if (line.value("lanes")) options.lanes = cones::lanes_option(*line.value("lanes"));
+        return cones::run_program(std::cout, std::cerr, options);
     });
 }

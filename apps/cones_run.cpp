@@ -14,19 +14,19 @@
 namespace cones {
 
 int run_configuration(const RunConfiguration& config, const char* output_path,
-                      std::ostream& progress, std::ostream& errors, unsigned threads) {
+                      std::ostream& progress, std::ostream& errors, const EngineOptions& options) {
     // A year outside the field table's range is clamped with a notice; it goes
     // among the progress lines and to the error output, where it is seen.
     std::ostringstream notice;
     const EpochState epoch = epoch_of(config, notice);
     progress << notice.str();
     errors << notice.str();
-    return trace_and_write(config, epoch, output_path, progress, errors, threads);
+    return trace_and_write(config, epoch, output_path, progress, errors, options);
 }
 
 int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
                     const char* output_path, std::ostream& progress, std::ostream& errors,
-                    unsigned threads) {
+                    const EngineOptions& options) {
     const TraceSettings settings = trace_settings_of(config, epoch);
     const std::vector<StationEntry> entries = station_entries(config);
     const std::size_t station_count = entries.size();
@@ -66,7 +66,7 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
             }
             return true;
         };
-        trace_jobs(settings, rigidity_major_jobs(entries, config.rigidities), threads, write_result);
+        trace_jobs(settings, rigidity_major_jobs(entries, config.rigidities), options, write_result);
         if (status != kExitSuccess) return status;
         output.close();
     } catch (const OutputError& error) {
@@ -78,7 +78,7 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
     return kExitSuccess;
 }
 
-int run_program(std::ostream& progress, std::ostream& errors, unsigned threads) {
+int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options) {
     RunConfiguration config;
     try {
         config = read_configuration("Cones.ini");
@@ -86,7 +86,7 @@ int run_program(std::ostream& progress, std::ostream& errors, unsigned threads) 
         errors << error.what() << '\n';
         return kExitBadConfiguration;
     }
-    return run_configuration(config, "Cones.dat", progress, errors, threads);
+    return run_configuration(config, "Cones.dat", progress, errors, options);
 }
 
 }  // namespace cones

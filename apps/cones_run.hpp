@@ -7,6 +7,7 @@
 #include "io/calendar.hpp"
 #include "io/config.hpp"
 #include "geomag/geomag.hpp"
+#include "tracing/engine.hpp"
 
 namespace cones {
 
@@ -19,10 +20,10 @@ inline constexpr int kExitIntegrationFailed = 3;
 // Traces a validated configuration: sets up the epoch (its year notice goes to
 // `progress` and to `errors`), writes "Cones.dat" at `output_path` and the
 // progress lines. Returns the exit status; failures are reported on `errors`.
-// `threads` is the number of tracing threads (0: all hardware threads); the
-// output is the same for every number.
+// `options` give the tracing threads and lanes (by default all hardware
+// threads and the widest lanes); the output is the same for every choice.
 int run_configuration(const RunConfiguration& config, const char* output_path,
-                      std::ostream& progress, std::ostream& errors, unsigned threads = 0);
+                      std::ostream& progress, std::ostream& errors, const EngineOptions& options = {});
 
 // The tracing part of run_configuration, for an epoch already set up: writes
 // "Cones.dat" at `output_path` and the progress lines, and returns the exit
@@ -30,11 +31,11 @@ int run_configuration(const RunConfiguration& config, const char* output_path,
 // completed before it stay in the file and the failure is reported on `errors`.
 int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
                     const char* output_path, std::ostream& progress, std::ostream& errors,
-                    unsigned threads = 0);
+                    const EngineOptions& options = {});
 
 // The program: reads "Cones.ini" in the current directory and runs it.
 // Returns the exit status; nothing is written to "Cones.dat" unless the
 // configuration is valid.
-int run_program(std::ostream& progress, std::ostream& errors, unsigned threads = 0);
+int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options = {});
 
 }  // namespace cones

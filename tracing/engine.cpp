@@ -3,8 +3,12 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include "tracing/lane_kernels.hpp"
 
 namespace cones {
 
@@ -32,6 +36,14 @@ unsigned engine_threads(unsigned requested) {
     return hardware > 0 ? hardware : 1;
 }
 
+unsigned engine_lanes(unsigned requested) {
+    if (requested == 0) return widest_lane_width();
+    if (!lane_width_available(requested)) {
+        throw std::invalid_argument("this processor has no lanes of width " + std::to_string(requested));
+    }
+    return requested;
+}
+
 namespace {
 
 TraceResult trace_job(Tracer trace, const TraceSettings& settings, const TraceJob& job) {
@@ -46,21 +58,25 @@ public:
     ResultWindow(std::size_t job_count, std::size_t capacity)
         : job_count_(job_count), slots_(capacity), ready_(capacity, 0) {}
 
-    // The next job for a worker, or false when there is none (all taken, or
-    // the run was ended).
-    bool take(std::size_t& index) {
+    // The next job for a worker: kNone when there is none (all taken, or the
+    // run was ended); without `wait`, kNotNow when the window is full.
+    LaneQueue::Take take(std::size_t& index, bool wait) {
         std::unique_lock lock(mutex_);
-        space_.wait(lock, [&] { return stopped_ || next_ >= job_count_ || next_ < handed_ + slots_.size(); });
-        if (stopped_ || next_ >= job_count_) return false;
+        const auto open = [&] { return stopped_ || next_ >= job_count_ || next_ < handed_ + slots_.size(); };
+        if (wait) space_.wait(lock, open);
+        if (stopped_ || next_ >= job_count_) return LaneQueue::Take::kNone;
+        if (!open()) return LaneQueue::Take::kNotNow;
         index = next_++;
-        return true;
+        return LaneQueue::Take::kTaken;
     }
 
-    void put(std::size_t index, const TraceResult& result) {
+    // Leaves a result; false when the run was ended.
+    bool put(std::size_t index, const TraceResult& result) {
         std::lock_guard lock(mutex_);
         slots_[index % slots_.size()] = result;
         ready_[index % slots_.size()] = 1;
         if (index == handed_) done_.notify_one();
+        return !stopped_;
     }
 
     void fail(std::exception_ptr error) {
@@ -105,27 +121,111 @@ private:
     std::exception_ptr error_;
 };
 
+// A worker's lanes on the shared window.
+class WindowQueue final : public LaneQueue {
+public:
+    explicit WindowQueue(ResultWindow& window) : window_(window) {}
+    Take take(std::size_t& index, bool wait) override { return window_.take(index, wait); }
+    bool put(std::size_t index, const TraceResult& result) override { return window_.put(index, result); }
+
+private:
+    ResultWindow& window_;
+};
+
+// The lanes of the calling thread, the only one: results wait in a ring until
+// all before them are complete and go to the sink at once; jobs are taken at
+// most `capacity` ahead of the results handed on.
+class InOrderQueue final : public LaneQueue {
+public:
+    InOrderQueue(std::size_t job_count, std::size_t capacity, const ResultSink& sink)
+        : job_count_(job_count), slots_(capacity), ready_(capacity, 0), sink_(sink) {}
+
+    Take take(std::size_t& index, bool /*wait*/) override {
+        if (ended_ || next_ >= job_count_) return Take::kNone;
+        if (next_ >= handed_ + slots_.size()) return Take::kNotNow;
+        index = next_++;
+        return Take::kTaken;
+    }
+
+    bool put(std::size_t index, const TraceResult& result) override {
+        slots_[index % slots_.size()] = result;
+        ready_[index % slots_.size()] = 1;
+        for (std::size_t slot = handed_ % slots_.size(); ready_[slot] != 0; slot = handed_ % slots_.size()) {
+            ready_[slot] = 0;
+            ++handed_;
+            if (!sink_(handed_ - 1, slots_[slot])) {
+                ended_ = true;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::size_t handed() const { return handed_; }
+
+private:
+    const std::size_t job_count_;
+    std::vector<TraceResult> slots_;
+    std::vector<char> ready_;
+    const ResultSink& sink_;
+    std::size_t next_ = 0;
+    std::size_t handed_ = 0;
+    bool ended_ = false;
+};
+
+// Results a thread's lanes may run ahead of the sink: enough that a long
+// trajectory in one lane leaves the others busy.
+constexpr std::size_t kWindowPerLane = 64;
+
 }  // namespace
 
-std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, unsigned threads,
+std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const EngineOptions& options,
                        const ResultSink& sink) {
-    const unsigned workers = engine_threads(threads);
+    const unsigned workers = engine_threads(options.threads);
+    const unsigned lanes = engine_lanes(options.lanes);
+    LaneStatistics statistics;
+    statistics.width = lanes;
+    std::mutex statistics_mutex;
+    const auto report = [&](const LaneStatistics& counted) {
+        std::lock_guard lock(statistics_mutex);
+        statistics.batches += counted.batches;
+        statistics.busy_lanes += counted.busy_lanes;
+    };
+    const auto publish = [&] {
+        if (options.statistics != nullptr) *options.statistics = statistics;
+    };
     const Tracer trace = trajectory_tracer(settings.field.model);
+
     if (workers == 1 || jobs.count <= 1) {
+        if (lanes > 1) {
+            InOrderQueue queue(jobs.count, kWindowPerLane * lanes, sink);
+            trace_in_lanes(settings, jobs, lanes, queue, statistics);
+            publish();
+            return queue.handed();
+        }
         for (std::size_t index = 0; index < jobs.count; ++index) {
             if (!sink(index, trace_job(trace, settings, jobs.at(index)))) return index + 1;
         }
         return jobs.count;
     }
 
-    ResultWindow window(jobs.count, 64 * static_cast<std::size_t>(workers));
+    ResultWindow window(jobs.count, kWindowPerLane * static_cast<std::size_t>(workers) * lanes);
     std::vector<std::thread> pool;
     pool.reserve(workers);
     for (unsigned w = 0; w < workers; ++w) {
         pool.emplace_back([&] {
             try {
-                std::size_t index;
-                while (window.take(index)) window.put(index, trace_job(trace, settings, jobs.at(index)));
+                if (lanes > 1) {
+                    WindowQueue queue(window);
+                    LaneStatistics counted;
+                    trace_in_lanes(settings, jobs, lanes, queue, counted);
+                    report(counted);
+                } else {
+                    std::size_t index;
+                    while (window.take(index, true) == LaneQueue::Take::kTaken) {
+                        window.put(index, trace_job(trace, settings, jobs.at(index)));
+                    }
+                }
             } catch (...) {
                 window.fail(std::current_exception());
             }
@@ -147,7 +247,15 @@ std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, unsig
     window.stop();
     for (std::thread& worker : pool) worker.join();
     if (window.error()) std::rethrow_exception(window.error());
+    publish();
     return handed;
+}
+
+std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, unsigned threads,
+                       const ResultSink& sink) {
+    EngineOptions options;
+    options.threads = threads;
+    return trace_jobs(settings, jobs, options, sink);
 }
 
 }  // namespace cones

@@ -1,6 +1,7 @@
 // The tracing engine's one entry point: trace a list of trajectories (a
-// station entry and a rigidity each) on all hardware threads and hand the
-// results back in list order. Callers never manage threads.
+// station entry and a rigidity each) on all hardware threads, several at once
+// on each in the lanes of its vector unit, and hand the results back in list
+// order. Callers never manage threads or lanes.
 #pragma once
 
 #include <cstddef>
@@ -8,22 +9,10 @@
 #include <span>
 
 #include "tracing/inputs.hpp"
+#include "tracing/lane_scheduler.hpp"
 #include "tracing/trajectory.hpp"
 
 namespace cones {
-
-// One trajectory to trace.
-struct TraceJob {
-    StationEntry station;
-    double rigidity = 0.0;  // GV
-};
-
-// The trajectories of a run: `count` jobs, the job at an index given by `at`.
-// `at` is called from the worker threads and must only read shared data.
-struct JobList {
-    std::size_t count = 0;
-    std::function<TraceJob(std::size_t index)> at;
-};
 
 // Every station entry at every rigidity, rigidity by rigidity (the order of
 // the lines of "Cones.dat"): job i is rigidity i / S at station i % S, for S
@@ -43,13 +32,33 @@ unsigned engine_threads(unsigned requested);
 // later result is handed over and the workers stop.
 using ResultSink = std::function<bool(std::size_t index, const TraceResult& result)>;
 
-// Traces the jobs with `threads` worker threads (0: all hardware threads; 1:
-// one after the other on the calling thread, with no worker thread) and hands
-// every result to `sink` in job order. Results are identical for every thread
-// count: each trajectory is traced by exactly the same arithmetic.
+// How the engine traces a job list.
+struct EngineOptions {
+    // Worker threads: 0 all hardware threads; 1 on the calling thread, with no
+    // worker thread.
+    unsigned threads = 0;
+    // Trajectories in flight per thread, one per vector lane: 0 the widest the
+    // processor has; 1 the scalar path, one trajectory after the other;
+    // otherwise one of lane_widths().
+    unsigned lanes = 0;
+    // When set, receives the width and the lane occupancy of the run.
+    LaneStatistics* statistics = nullptr;
+};
+
+// Lanes per thread: `requested` when it is one of lane_widths(), the widest
+// of them for 0. Any other width is a std::invalid_argument.
+unsigned engine_lanes(unsigned requested);
+
+// Traces the jobs as `options` say and hands every result to `sink` in job
+// order. Results are identical for every thread count and lane width: each
+// trajectory is traced by exactly the same arithmetic.
 // Returns the number of results handed over (fewer than the jobs when the
 // sink ended the run). An exception thrown by a worker (out of memory) is
 // rethrown here after all workers have stopped.
+std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const EngineOptions& options,
+                       const ResultSink& sink);
+
+// The same with `threads` worker threads and the widest lanes.
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, unsigned threads,
                        const ResultSink& sink);
 

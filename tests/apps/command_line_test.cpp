@@ -7,10 +7,12 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "apps/command_line.hpp"
 #include "apps/cones_run.hpp"
+#include "tracing/lane_kernels.hpp"
 #include "tests/support/program_run.hpp"
 
 namespace cones {
@@ -70,6 +72,18 @@ TEST(CommandLine, NumbersAndThreadCounts) {
     for (const char* bad : {"0", "-1", "1.5", "", "4097", "two"}) {
         EXPECT_THROW(threads_option(bad), UsageError) << bad;
     }
+    // A lane width the processor lacks is as unusable as one that no
+    // processor has.
+    for (const unsigned width : {1u, 2u, 4u, 8u}) {
+        if (lane_width_available(width)) {
+            EXPECT_EQ(lanes_option(std::to_string(width)), width);
+        } else {
+            EXPECT_THROW(lanes_option(std::to_string(width)), UsageError) << width;
+        }
+    }
+    for (const char* bad : {"0", "3", "16", "-2", "", "2.0", "four"}) {
+        EXPECT_THROW(lanes_option(bad), UsageError) << bad;
+    }
 }
 
 TEST(ConesProgram, HelpVersionAndUnusableArguments) {
@@ -90,6 +104,8 @@ TEST(ConesProgram, HelpVersionAndUnusableArguments) {
     } cases[] = {
         {"--threads 0", "cones: option --threads expects a whole number from 1 to 4096, found '0'"},
         {"--threads", "cones: option --threads needs a value"},
+        {"--lanes 3", "cones: option --lanes expects a lane width of this processor (1, 2"},
+        {"--lanes=16", "cones: option --lanes expects a lane width of this processor (1, 2"},
         {"--fast", "cones: unknown option '--fast'"},
         {"Cones.ini", "cones: unexpected argument 'Cones.ini'"},
     };
@@ -105,8 +121,9 @@ TEST(ConesProgram, HelpVersionAndUnusableArguments) {
 
 // A trajectory that cannot be integrated in the middle of the run (here a
 // rigidity that is not a number) ends it with exactly the rigidities before it
-// in the table and the same progress lines, whatever the number of threads.
-TEST(ConesProgram, AFailureMidwayKeepsTheCompletedRigiditiesOnEveryThreadCount) {
+// in the table and the same progress lines, whatever the number of threads and
+// lanes (with lanes, the failing trajectory shares its batches with others).
+TEST(ConesProgram, AFailureMidwayKeepsTheCompletedRigiditiesOnEveryThreadCountAndLaneWidth) {
     RunConfiguration config;
     config.day = 15, config.month = 3, config.year = 2005, config.hour = 12;
     config.field_model_code = 10;
@@ -123,9 +140,14 @@ TEST(ConesProgram, AFailureMidwayKeepsTheCompletedRigiditiesOnEveryThreadCount) 
     ScratchDirectory dir("midway_failure");
     const std::string output = (dir.path() / "Cones.dat").string();
     std::string first_table, first_progress;
+    for (const unsigned lanes : lane_widths()) {
     for (const unsigned threads : {1u, 2u, 4u}) {
+        SCOPED_TRACE(testing::Message() << threads << " threads, " << lanes << " lanes");
         std::ostringstream progress, errors;
-        EXPECT_EQ(run_configuration(config, output.c_str(), progress, errors, threads), kExitIntegrationFailed);
+        EngineOptions options;
+        options.threads = threads;
+        options.lanes = lanes;
+        EXPECT_EQ(run_configuration(config, output.c_str(), progress, errors, options), kExitIntegrationFailed);
         EXPECT_NE(errors.str().find("station Jungfraujoch at rigidity nan GV"), std::string::npos) << errors.str();
         const std::string table = read_file(output);
         // The header and the lines of 5 and 15 GV, each ending in CR LF.
@@ -133,13 +155,14 @@ TEST(ConesProgram, AFailureMidwayKeepsTheCompletedRigiditiesOnEveryThreadCount) 
         EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 3) << table;
         EXPECT_EQ(table.substr(table.size() - 2), "\r\n");
         EXPECT_TRUE(progress.str().ends_with(" Rigidity    NaN GV ======\n   Jungfraujoch        \n")) << progress.str();
-        if (threads == 1) {
+        if (first_table.empty()) {
             first_table = table;
             first_progress = progress.str();
         } else {
-            EXPECT_EQ(table, first_table) << threads;
-            EXPECT_EQ(progress.str(), first_progress) << threads;
+            EXPECT_EQ(table, first_table);
+            EXPECT_EQ(progress.str(), first_progress);
         }
+    }
     }
 }
 
