@@ -203,6 +203,7 @@ std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const
             publish();
             return queue.handed();
         }
+        publish();
         for (std::size_t index = 0; index < jobs.count; ++index) {
             if (!sink(index, trace_job(trace, settings, jobs.at(index)))) return index + 1;
         }

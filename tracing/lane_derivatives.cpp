@@ -30,6 +30,25 @@ void derivatives_in_lanes(const FieldContext& field, const DerivativeBatch& batc
     }
 }
 
+template <FieldModel M>
+void fields_in_lanes(const FieldContext& field, FieldBatch& batch) {
+    constexpr int kWidth = VariantPack::kLanes;
+    VariantPack x, y, z;
+    for (int lane = 0; lane < kWidth; ++lane) {
+        const int slot = lane < batch.count ? lane : 0;
+        x.set(lane, batch.x[slot]);
+        y.set(lane, batch.y[slot]);
+        z.set(lane, batch.z[slot]);
+    }
+    VariantPack bx, by, bz;
+    model_field_gsm<M>(field, x, y, z, bx, by, bz, batch.count);
+    for (int lane = 0; lane < batch.count; ++lane) {
+        batch.bx[lane] = bx[lane];
+        batch.by[lane] = by[lane];
+        batch.bz[lane] = bz[lane];
+    }
+}
+
 }  // namespace
 
 template <class P>
@@ -38,6 +57,13 @@ BatchDerivatives batch_derivatives(FieldModel model) {
     return with_field_model(model, [](auto m) -> BatchDerivatives { return &derivatives_in_lanes<m.value>; });
 }
 
+template <class P>
+BatchFields batch_fields(FieldModel model) {
+    static_assert(std::is_same_v<P, VariantPack>, "each instruction set's build holds its own pack");
+    return with_field_model(model, [](auto m) -> BatchFields { return &fields_in_lanes<m.value>; });
+}
+
 template BatchDerivatives batch_derivatives<VariantPack>(FieldModel model);
+template BatchFields batch_fields<VariantPack>(FieldModel model);
 
 }  // namespace cones

@@ -40,13 +40,28 @@ const char* lane_instruction_set(unsigned width) {
     }
 }
 
-BatchDerivatives lane_derivatives(unsigned width, FieldModel model) {
+namespace {
+
+void require_batch_width(unsigned width) {
     if (width < 2 || !lane_width_available(width)) {
         throw std::invalid_argument("no batch routine of " + std::to_string(width) + " lanes on this processor");
     }
+}
+
+}  // namespace
+
+BatchDerivatives lane_derivatives(unsigned width, FieldModel model) {
+    require_batch_width(width);
     if (width == 8) return batch_derivatives<Pack<8, Avx512>>(model);
     if (width == 4) return batch_derivatives<Pack<4, Avx2>>(model);
     return batch_derivatives<Pack<2, Sse2>>(model);
+}
+
+BatchFields lane_fields(unsigned width, FieldModel model) {
+    require_batch_width(width);
+    if (width == 8) return batch_fields<Pack<8, Avx512>>(model);
+    if (width == 4) return batch_fields<Pack<4, Avx2>>(model);
+    return batch_fields<Pack<2, Sse2>>(model);
 }
 
 }  // namespace cones

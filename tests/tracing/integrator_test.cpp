@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "tracing/integrator.hpp"
 
@@ -201,6 +203,124 @@ TEST(Integrator, EvaluationBudgetIsReportedAndThenRenewed) {
     run.flag = 2;
     EXPECT_EQ(run.call(f), rkf_status::kTooManyEvaluations);
     EXPECT_GT(run.t, t_stalled);  // the counter restarted and the integration went on
+}
+
+// What one integrator call leaves behind, compared bit for bit.
+template <std::size_t N>
+std::vector<double> call_record(const Integration<N>& run) {
+    std::vector<double> record(run.y.begin(), run.y.end());
+    record.insert(record.end(), {run.t, run.rel, static_cast<double>(run.flag), run.work.h,
+                                 static_cast<double>(run.work.nfe)});
+    record.insert(record.end(), run.work.yp.begin(), run.work.yp.end());
+    return record;
+}
+
+bool same_bits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+// One integration driven from outside through the stepper: the derivative is
+// evaluated by the driver, one point per turn, as the engine's lanes do.
+template <std::size_t N, class Derivative>
+struct DrivenIntegration {
+    explicit DrivenIntegration(Derivative derivative) : f(derivative) {}
+
+    Derivative f;
+    Integration<N> run;
+    int calls_left = 0;
+    int next_flag = -2;              // the flag of each call after the first
+    RkfStepper<N> stepper;
+    bool in_call = false;
+    std::vector<double> points;      // t and y of every derivative asked for
+    std::vector<std::vector<double>> records;  // one per completed call
+
+    // One turn: at most one derivative evaluation. False once all calls are done.
+    bool turn() {
+        if (calls_left == 0) return false;
+        if (!in_call) {
+            stepper = RkfStepper<N>(run.y.data(), run.t, 100.0, run.rel, run.abs, run.flag, run.work);
+            in_call = true;
+        }
+        if (stepper.resume()) {
+            points.push_back(stepper.point_t());
+            points.insert(points.end(), stepper.point_y(), stepper.point_y() + N);
+            f(stepper.point_t(), stepper.point_y(), stepper.derivative());
+            return true;
+        }
+        records.push_back(call_record(run));
+        run.flag = next_flag;
+        in_call = false;
+        --calls_left;
+        return calls_left > 0;
+    }
+};
+
+// The same calls made by rkf_integrate, with the points it evaluates.
+template <std::size_t N, class Derivative>
+void reference_calls(Derivative f, Integration<N> run, int calls, int next_flag, std::vector<double>& points,
+                     std::vector<std::vector<double>>& records) {
+    auto recording = [&](double t, const double* y, double* yp) {
+        points.push_back(t);
+        points.insert(points.end(), y, y + N);
+        f(t, y, yp);
+    };
+    for (int i = 0; i < calls; ++i) {
+        run.call(recording);
+        records.push_back(call_record(run));
+        run.flag = next_flag;
+    }
+}
+
+TEST(IntegratorStepper, DrivenFromOutsideItIsRkfIntegrateBitForBit) {
+    // Three integrations advanced in turn, one derivative each per round: a
+    // smooth one in one-step mode, one whose derivative switches on (rejected
+    // trials, shrinking and regrowing steps) and one in interval mode to the
+    // end of its interval.
+    auto oscillator = [](double, const double* y, double* yp) {
+        yp[0] = y[1];
+        yp[1] = -4.0 * y[0];
+    };
+    auto switched_on = [](double t, const double* y, double* yp) { yp[0] = t > 1.0 ? 1.0 + y[0] : 0.0; };
+    auto decay = [](double, const double* y, double* yp) {
+        yp[0] = -y[0];
+        yp[1] = -0.5 * y[1];
+    };
+    DrivenIntegration<2, decltype(oscillator)> a{oscillator};
+    a.run.y = {1.0, 0.0};
+    a.calls_left = 60;
+    DrivenIntegration<1, decltype(switched_on)> b{switched_on};
+    b.calls_left = 40;
+    DrivenIntegration<2, decltype(decay)> c{decay};
+    c.run.y = {1.0, 2.0};
+    c.run.flag = 1;
+    c.next_flag = 1;
+    c.calls_left = 3;
+
+    std::vector<double> a_points, b_points, c_points;
+    std::vector<std::vector<double>> a_records, b_records, c_records;
+    reference_calls(oscillator, a.run, a.calls_left, -2, a_points, a_records);
+    reference_calls(switched_on, b.run, b.calls_left, -2, b_points, b_records);
+    reference_calls(decay, c.run, c.calls_left, 1, c_points, c_records);
+
+    for (bool going = true; going;) {
+        const bool a_on = a.turn(), b_on = b.turn(), c_on = c.turn();
+        going = a_on || b_on || c_on;
+    }
+    EXPECT_TRUE(same_bits(a.points, a_points));
+    EXPECT_TRUE(same_bits(b.points, b_points));
+    EXPECT_TRUE(same_bits(c.points, c_points));
+    ASSERT_EQ(a.records.size(), a_records.size());
+    ASSERT_EQ(b.records.size(), b_records.size());
+    ASSERT_EQ(c.records.size(), c_records.size());
+    for (std::size_t i = 0; i < a_records.size(); ++i) EXPECT_TRUE(same_bits(a.records[i], a_records[i])) << i;
+    for (std::size_t i = 0; i < b_records.size(); ++i) EXPECT_TRUE(same_bits(b.records[i], b_records[i])) << i;
+    for (std::size_t i = 0; i < c_records.size(); ++i) EXPECT_TRUE(same_bits(c.records[i], c_records[i])) << i;
+
+    // The runs went where they were meant to: b's trials were rejected (more
+    // than six evaluations in some call) and c reached its interval's end.
+    EXPECT_GT(b_points.size() / 2, 6u * b_records.size() + 1);
+    EXPECT_EQ(c_records[0][2], 100.0);
+    EXPECT_EQ(c_records[0][4], rkf_status::kReachedEnd);
 }
 
 }  // namespace

@@ -1,0 +1,197 @@
+// The batch routines of every lane width this processor has against the
+// scalar routines: the total field of every model and the equation of motion,
+// bit for bit, at many points with lanes at different degrees of the internal
+// field in one batch, near and on the poles, in the tail, and in partly
+// filled batches.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tracing/lane_kernels.hpp"
+#include "tracing/trajectory.hpp"
+
+namespace cones {
+namespace {
+
+struct Point {
+    double x, y, z;
+};
+
+std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+
+const EpochState& epoch() {
+    static const EpochState state = [] {
+        std::ostringstream notice;
+        return set_epoch(2015, 76, 12, 0, 0, notice);
+    }();
+    return state;
+}
+
+ModelParameters parameters() {
+    // Pressure, Dst, By, Bz, G1, G2, G3, Kp of a moderately disturbed day.
+    return {3.0, -30.0, 2.0, -3.0, 5.0, 8.0, 15.0, 3.0, 0.0, 0.0};
+}
+
+// A GEO point turned into GSM, for points placed relative to the geographic axis.
+Point from_geo(double x, double y, double z) {
+    transform_geo_gsm(epoch(), x, y, z, x, y, z, +1);
+    return {x, y, z};
+}
+
+// Points where a fault would show: random directions from the surface to 60
+// Earth radii (log-uniform, so a batch holds every degree from 10 to 4), the
+// distances where the degree changes, both poles and the neighbourhood of the
+// two pole thresholds (1e-5 in double and in single precision), and the tail
+// beyond x = -70.
+std::vector<Point> test_points() {
+    std::vector<Point> points;
+    for (const double r : {1.0, 2.99, 3.0, 4.5, 7.9, 12.9, 27.9, 28.0, 30.99, 31.0, 200.0}) {
+        points.push_back({r * 0.6, -r * 0.48, r * 0.64});
+    }
+    for (const double r : {1.0, 1.5, 6.6, 40.0}) {
+        for (const double sign : {1.0, -1.0}) {
+            points.push_back(from_geo(0.0, 0.0, sign * r));  // on the axis, or within rounding of it
+            for (const double s : {1e-7, 9.99999e-6, 9.9999999e-6, 1.00001e-5, 3e-5}) {
+                points.push_back(from_geo(s * r, 0.3 * s * r, sign * r * std::sqrt(1.0 - 1.09 * s * s)));
+            }
+        }
+    }
+    for (const double x : {-69.0, -70.0, -75.0, -120.0}) {
+        points.push_back({x, 3.0, -2.0});
+        points.push_back({x, -15.0, 8.0});
+    }
+    std::mt19937_64 random(20150317);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_real_distribution<double> log_radius(0.0, std::log(60.0));
+    while (points.size() < 1500) {
+        const double x = unit(random), y = unit(random), z = unit(random);
+        const double norm = std::sqrt(x * x + y * y + z * z);
+        if (norm < 0.1 || norm > 1.0) continue;
+        const double r = std::exp(log_radius(random));
+        points.push_back({x / norm * r, y / norm * r, z / norm * r});
+    }
+    return points;
+}
+
+const FieldModel kModels[] = {FieldModel::kDipole, FieldModel::kInternal, FieldModel::kT89,
+                              FieldModel::kT96,    FieldModel::kT01,      FieldModel::kT01Storm,
+                              FieldModel::kInternalUnbounded};
+
+std::vector<unsigned> batch_widths() {
+    std::vector<unsigned> widths;
+    for (const unsigned width : lane_widths())
+        if (width > 1) widths.push_back(width);
+    return widths;
+}
+
+class LaneKernels : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(LaneKernels, EveryModelsFieldIsTheScalarFieldBitForBit) {
+    const unsigned width = GetParam();
+    const std::vector<Point> points = test_points();
+    for (const FieldModel model : kModels) {
+        const FieldContext field = make_field_context(epoch(), model, parameters());
+        const BatchFields evaluate = lane_fields(width, model);
+        // Batches of every fill from 1 to the width, in turn.
+        std::size_t next = 0;
+        for (int fill = 1; next < points.size(); fill = fill % static_cast<int>(width) + 1) {
+            FieldBatch batch;
+            batch.count = static_cast<int>(std::min<std::size_t>(fill, points.size() - next));
+            for (int slot = 0; slot < batch.count; ++slot) {
+                batch.x[slot] = points[next + slot].x;
+                batch.y[slot] = points[next + slot].y;
+                batch.z[slot] = points[next + slot].z;
+            }
+            evaluate(field, batch);
+            for (int slot = 0; slot < batch.count; ++slot) {
+                const Point& p = points[next + slot];
+                double bx, by, bz;
+                total_field_gsm(field, p.x, p.y, p.z, bx, by, bz);
+                const bool same = bits(batch.bx[slot]) == bits(bx) && bits(batch.by[slot]) == bits(by) &&
+                                  bits(batch.bz[slot]) == bits(bz);
+                ASSERT_TRUE(same) << "model " << static_cast<int>(model) << ", " << width << " lanes, slot "
+                                  << slot << " of " << batch.count << ", point (" << p.x << ", " << p.y << ", "
+                                  << p.z << "): (" << batch.bx[slot] << ", " << batch.by[slot] << ", "
+                                  << batch.bz[slot] << ") against (" << bx << ", " << by << ", " << bz << ")";
+            }
+            next += static_cast<std::size_t>(batch.count);
+        }
+    }
+}
+
+TEST_P(LaneKernels, EquationOfMotionIsTheScalarOneBitForBit) {
+    const unsigned width = GetParam();
+    const std::vector<Point> points = test_points();
+    std::mt19937_64 random(42);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_real_distribution<double> rigidity(0.3, 30.0);
+    for (const FieldModel model : kModels) {
+        const FieldContext field = make_field_context(epoch(), model, parameters());
+        const BatchDerivatives evaluate = lane_derivatives(width, model);
+        for (std::size_t next = 0; next + width <= points.size(); next += width) {
+            double states[kMaxLanes][6], derivatives[kMaxLanes][6];
+            DerivativeBatch batch;
+            batch.count = static_cast<int>(width);
+            for (unsigned slot = 0; slot < width; ++slot) {
+                const ProtonMotion motion = proton_motion(rigidity(random));
+                const Point& p = points[next + slot];
+                states[slot][0] = p.x, states[slot][1] = p.y, states[slot][2] = p.z;
+                for (int k = 3; k < 6; ++k) states[slot][k] = motion.speed * unit(random);
+                batch.state[slot] = states[slot];
+                batch.derivative[slot] = derivatives[slot];
+                batch.charge_to_mass[slot] = motion.charge_to_mass;
+            }
+            evaluate(field, batch);
+            for (unsigned slot = 0; slot < width; ++slot) {
+                double expected[6];
+                TrajectoryDerivatives{&field, batch.charge_to_mass[slot]}(0.0, states[slot], expected);
+                for (int k = 0; k < 6; ++k) {
+                    ASSERT_EQ(bits(derivatives[slot][k]), bits(expected[k]))
+                        << "model " << static_cast<int>(model) << ", " << width << " lanes, slot " << slot
+                        << ", component " << k;
+                }
+            }
+        }
+    }
+}
+
+std::string width_name(const ::testing::TestParamInfo<unsigned>& info) {
+    return "Lanes" + std::to_string(info.param) + "_" +
+           (info.param == 2 ? "SSE2" : info.param == 4 ? "AVX2" : "AVX512");
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, LaneKernels, ::testing::ValuesIn(batch_widths()), width_name);
+
+TEST(LaneWidths, ScalarAndSse2AlwaysWiderOnlyWithTheirInstructionSets) {
+    const std::vector<unsigned> widths = lane_widths();
+    ASSERT_GE(widths.size(), 2u);
+    EXPECT_EQ(widths[0], 1u);
+    EXPECT_EQ(widths[1], 2u);
+    EXPECT_EQ(lane_width_available(4), static_cast<bool>(__builtin_cpu_supports("avx2")));
+    EXPECT_EQ(lane_width_available(8), static_cast<bool>(__builtin_cpu_supports("avx512f")));
+    EXPECT_EQ(widest_lane_width(), widths.back());
+    for (const unsigned width : {0u, 3u, 16u}) {
+        EXPECT_FALSE(lane_width_available(width)) << width;
+        EXPECT_THROW(lane_fields(width, FieldModel::kInternal), std::invalid_argument) << width;
+    }
+    EXPECT_THROW(lane_derivatives(1, FieldModel::kInternal), std::invalid_argument);
+    if (!lane_width_available(8)) {
+        std::cout << "[ NOTE     ] this processor has no AVX-512: its 8-lane routines are not checked here\n";
+    }
+    if (!lane_width_available(4)) {
+        std::cout << "[ NOTE     ] this processor has no AVX2: its 4-lane routines are not checked here\n";
+    }
+}
+
+}  // namespace
+}  // namespace cones
