@@ -10,13 +10,18 @@
 namespace cones {
 namespace {
 
-// Highest degree of the synthesis at r (Earth radii): 10 below r = 3, 4 from
-// r = 28 on. irp = trunc(r + 3); from irp = 31 on the quotient is 0, so larger
-// distances need not be converted (and cannot overflow the integer).
-int highest_degree(double r) {
-    const int irp = (r + 3.0 < 31.0) ? static_cast<int>(r + 3.0) : 31;
-    const int nm = 4 + 30 / irp;
-    return nm > kMaxDegree ? kMaxDegree : nm;
+// Highest degree of the synthesis at r (Earth radii): nm = 4 + 30 div irp, at
+// most 10, with irp = trunc(r + 3); 10 below r = 3, 4 from r = 28 on. The
+// quotient steps down where irp passes 5, 6, 7, 10, 15 and 30, so nm is 4
+// plus the number of the bounds 6, 7, 8, 11, 16, 31 that r + 3 lies below,
+// counted here without an integer division and for each lane of a pack alike
+// (r + 3 = NaN, below no bound, gives 4 as irp = 31 does).
+template <class Real>
+Real highest_degree(Real r) {
+    const Real v = r + 3.0;
+    Real nm = 4.0;
+    for (const double bound : {31.0, 16.0, 11.0, 8.0, 7.0, 6.0}) nm = select(v < bound, nm + 1.0, nm);
+    return nm;
 }
 
 // The degrees a synthesis at one point takes: all up to its highest.
@@ -25,7 +30,7 @@ struct PointDegrees {
     bool takes(int n) const { return n <= largest; }
 };
 
-[[maybe_unused]] PointDegrees degrees_at(double r) { return {highest_degree(r)}; }
+[[maybe_unused]] PointDegrees degrees_at(double r) { return {static_cast<int>(highest_degree(r))}; }
 
 // The degrees of a pack of points: each lane has the highest degree of its own
 // distance, the loops run to the largest of them, and a lane takes the terms
@@ -39,13 +44,8 @@ struct PackDegrees {
 
 template <int W, class Isa>
 PackDegrees<W, Isa> degrees_at(Pack<W, Isa> r) {
-    PackDegrees<W, Isa> degrees{0, Pack<W, Isa>()};
-    for (int lane = 0; lane < W; ++lane) {
-        const int nm = highest_degree(r[lane]);
-        degrees.own.set(lane, nm);
-        if (nm > degrees.largest) degrees.largest = nm;
-    }
-    return degrees;
+    const Pack<W, Isa> own = highest_degree(r);
+    return {static_cast<int>(largest_lane(own)), own};
 }
 
 }  // namespace

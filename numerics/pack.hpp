@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstring>
 
 namespace cones {
 
@@ -62,7 +63,7 @@ struct Pack {
     using Vector = typename LaneVectors<W>::Values;
     Vector v;
 
-    Pack() : v{} {}
+    Pack() = default;  // lanes undefined until assigned, as for a double
     Pack(double value) : v(broadcast(value)) {}  // every lane gets the value
     static Pack of(Vector vector) {
         Pack p;
@@ -81,8 +82,27 @@ struct Pack {
         }
     }
 
+    // Lane i from points[i][k], for i < W: a vector built from W loads.
+    static Pack gather(const double* const* points, int k) {
+        const double* const* p = points;
+        if constexpr (W == 2) {
+            return of(Vector{p[0][k], p[1][k]});
+        } else if constexpr (W == 4) {
+            return of(Vector{p[0][k], p[1][k], p[2][k], p[3][k]});
+        } else {
+            return of(Vector{p[0][k], p[1][k], p[2][k], p[3][k], p[4][k], p[5][k], p[6][k], p[7][k]});
+        }
+    }
+
     double operator[](int lane) const { return v[lane]; }
     void set(int lane, double value) { v[lane] = value; }
+    // All lanes from / to W consecutive doubles (one vector load or store).
+    static Pack load(const double* values) {
+        Pack p;
+        std::memcpy(&p.v, values, sizeof p.v);
+        return p;
+    }
+    void store(double* values) const { std::memcpy(values, &v, sizeof v); }
 
     friend Pack operator+(Pack a, Pack b) { return of(a.v + b.v); }
     friend Pack operator-(Pack a, Pack b) { return of(a.v - b.v); }
@@ -146,9 +166,10 @@ double lanewise(double x, F&& f) {
 }
 template <int W, class Isa, class F>
 Pack<W, Isa> lanewise(Pack<W, Isa> x, F&& f) {
-    Pack<W, Isa> r;
-    for (int i = 0; i < W; ++i) r.v[i] = f(x.v[i]);
-    return r;
+    double values[W];
+    x.store(values);
+    for (int i = 0; i < W; ++i) values[i] = f(values[i]);
+    return Pack<W, Isa>::load(values);
 }
 
 // A field routine of one point, f(x, y, z, bx, by, bz) on doubles, applied to
@@ -161,19 +182,22 @@ void lanewise_field(F&& f, int /*lanes*/, double x, double y, double z, double& 
 template <int W, class Isa, class F>
 void lanewise_field(F&& f, int lanes, Pack<W, Isa> x, Pack<W, Isa> y, Pack<W, Isa> z, Pack<W, Isa>& bx,
                     Pack<W, Isa>& by, Pack<W, Isa>& bz) {
+    double px[W], py[W], pz[W], fx[W], fy[W], fz[W];
+    x.store(px);
+    y.store(py);
+    z.store(pz);
     for (int i = 0; i < W; ++i) {
-        double fx, fy, fz;
         if (i < lanes) {
-            f(x.v[i], y.v[i], z.v[i], fx, fy, fz);
+            f(px[i], py[i], pz[i], fx[i], fy[i], fz[i]);
         } else {
-            fx = bx.v[0];
-            fy = by.v[0];
-            fz = bz.v[0];
+            fx[i] = fx[0];
+            fy[i] = fy[0];
+            fz[i] = fz[0];
         }
-        bx.v[i] = fx;
-        by.v[i] = fy;
-        bz.v[i] = fz;
     }
+    bx = Pack<W, Isa>::load(fx);
+    by = Pack<W, Isa>::load(fy);
+    bz = Pack<W, Isa>::load(fz);
 }
 
 // The largest lane.

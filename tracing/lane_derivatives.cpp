@@ -11,42 +11,43 @@
 namespace cones {
 namespace {
 
+constexpr int kWidth = VariantPack::kLanes;
+
 template <FieldModel M>
 void derivatives_in_lanes(const FieldContext& field, const DerivativeBatch& batch) {
-    constexpr int kWidth = VariantPack::kLanes;
-    VariantPack state[6];
-    VariantPack q;
+    // One pack per state component, lane i from slot i (a stand-in lane from
+    // slot 0); the derivatives go back through one row per component.
+    const double* points[kWidth];
+    alignas(64) double q[kWidth];
     for (int lane = 0; lane < kWidth; ++lane) {
-        const int slot = lane < batch.count ? lane : 0;  // a stand-in computes on slot 0's point
-        const double* point = batch.state[slot];
-        for (int k = 0; k < 6; ++k) state[k].set(lane, point[k]);
-        q.set(lane, batch.charge_to_mass[slot]);
+        const int slot = lane < batch.count ? lane : 0;
+        points[lane] = batch.state[slot];
+        q[lane] = batch.charge_to_mass[slot];
     }
-    VariantPack derivative[6];
-    equation_of_motion<M>(field, state, q, derivative, batch.count);
+    VariantPack state[6], derivative[6];
+    for (int k = 0; k < 6; ++k) state[k] = VariantPack::gather(points, k);
+    equation_of_motion<M>(field, state, VariantPack::load(q), derivative, batch.count);
+    alignas(64) double rows[6][kWidth];
+    for (int k = 0; k < 6; ++k) derivative[k].store(rows[k]);
     for (int lane = 0; lane < batch.count; ++lane) {
         double* out = batch.derivative[lane];
-        for (int k = 0; k < 6; ++k) out[k] = derivative[k][lane];
+        for (int k = 0; k < 6; ++k) out[k] = rows[k][lane];
     }
 }
 
 template <FieldModel M>
 void fields_in_lanes(const FieldContext& field, FieldBatch& batch) {
-    constexpr int kWidth = VariantPack::kLanes;
-    VariantPack x, y, z;
-    for (int lane = 0; lane < kWidth; ++lane) {
-        const int slot = lane < batch.count ? lane : 0;
-        x.set(lane, batch.x[slot]);
-        y.set(lane, batch.y[slot]);
-        z.set(lane, batch.z[slot]);
+    for (int lane = batch.count; lane < kWidth; ++lane) {
+        batch.x[lane] = batch.x[0];
+        batch.y[lane] = batch.y[0];
+        batch.z[lane] = batch.z[0];
     }
     VariantPack bx, by, bz;
-    model_field_gsm<M>(field, x, y, z, bx, by, bz, batch.count);
-    for (int lane = 0; lane < batch.count; ++lane) {
-        batch.bx[lane] = bx[lane];
-        batch.by[lane] = by[lane];
-        batch.bz[lane] = bz[lane];
-    }
+    model_field_gsm<M>(field, VariantPack::load(batch.x), VariantPack::load(batch.y), VariantPack::load(batch.z), bx,
+                       by, bz, batch.count);
+    bx.store(batch.bx);
+    by.store(batch.by);
+    bz.store(batch.bz);
 }
 
 }  // namespace

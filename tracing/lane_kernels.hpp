@@ -25,7 +25,8 @@ struct DerivativeBatch {
 using BatchDerivatives = void (*)(const FieldContext& field, const DerivativeBatch& batch);
 
 // The points of one batch of field evaluations (for tests and benchmarks);
-// slots from `count` on are stand-ins, as in a DerivativeBatch.
+// slots from `count` on are stand-ins, as in a DerivativeBatch: their points
+// are overwritten with slot 0's and their fields are not meaningful.
 struct FieldBatch {
     int count = 0;
     double x[kMaxLanes] = {}, y[kMaxLanes] = {}, z[kMaxLanes] = {};     // GSM, Earth radii

@@ -375,8 +375,9 @@ TEST(InternalField, HighestDegreeFallsWithDistance) {
         double r;
         bool used;
     };
-    const Case cases[] = {{10, 2.99, true}, {10, 3.0, false}, {9, 3.0, true}, {9, 4.0, false},
-                          {7, 7.99, true},  {7, 8.0, false},  {5, 27.9, true}, {5, 28.0, false},
+    const Case cases[] = {{10, 2.99, true}, {10, 3.0, false}, {9, 3.0, true},  {9, 4.0, false},
+                          {8, 4.99, true},  {8, 5.0, false},  {7, 7.99, true},  {7, 8.0, false},
+                          {6, 12.99, true}, {6, 13.0, false}, {5, 27.9, true},  {5, 28.0, false},
                           {4, 30.0, true},  {4, 1e12, true}};
     for (const Case& c : cases) {
         EpochState epoch = aligned_epoch();
