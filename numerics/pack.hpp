@@ -143,9 +143,11 @@ struct PackMask {
     friend PackMask operator!(PackMask a) { return of(~a.v); }
 };
 
-// a where the condition holds, b elsewhere, lane by lane: a blend of the bits,
-// never arithmetic (a term masked out of a sum leaves the sum's bits, -0.0
-// included).
+// Choice lane by lane.
+// Given: a condition (bool for double, a PackMask for a pack) and two values.
+// Returned: a where the condition holds, b elsewhere.
+// Notes: a blend of the bits, never arithmetic, so a term masked out of a sum
+// leaves the sum's bits (-0.0 included; adding the term as 0.0 would not).
 inline double select(bool condition, double a, double b) { return condition ? a : b; }
 template <int W, class Isa>
 Pack<W, Isa> select(PackMask<W, Isa> condition, Pack<W, Isa> a, Pack<W, Isa> b) {
@@ -158,8 +160,11 @@ inline constexpr int kLanesOf = Real::kLanes;
 template <>
 inline constexpr int kLanesOf<double> = 1;
 
-// A scalar function applied to each lane (the C library's exp, pow, sin, ...,
-// exactly as in scalar code).
+// A scalar function applied to each lane.
+// Given: x (double or a pack) and f, a function of one double.
+// Returned: f of each lane, in that lane.
+// Notes: for the C library's exp, pow, sin, ..., which vector math libraries
+// round differently: each lane is then exactly the scalar code's value.
 template <class F>
 double lanewise(double x, F&& f) {
     return f(x);
@@ -172,9 +177,12 @@ Pack<W, Isa> lanewise(Pack<W, Isa> x, F&& f) {
     return Pack<W, Isa>::load(values);
 }
 
-// A field routine of one point, f(x, y, z, bx, by, bz) on doubles, applied to
-// each of the first `lanes` lanes; the lanes after them are stand-ins, whose
-// field is not evaluated but copied from lane 0 (lanes is at least 1).
+// A field routine of one point applied lane by lane.
+// Given: f(x, y, z, bx, by, bz) on doubles, the number of lanes of interest
+// (at least 1), and the points (x, y, z) of each lane.
+// Returned: (bx, by, bz) of f at each of the first `lanes` lanes; the lanes
+// after them are stand-ins, whose field is not evaluated but copied from lane
+// 0.
 template <class F>
 void lanewise_field(F&& f, int /*lanes*/, double x, double y, double z, double& bx, double& by, double& bz) {
     f(x, y, z, bx, by, bz);
@@ -200,7 +208,7 @@ void lanewise_field(F&& f, int lanes, Pack<W, Isa> x, Pack<W, Isa> y, Pack<W, Is
     bz = Pack<W, Isa>::load(fz);
 }
 
-// The largest lane.
+// Given: x. Returned: its largest lane (x itself for a double).
 inline double largest_lane(double x) { return x; }
 template <int W, class Isa>
 double largest_lane(Pack<W, Isa> x) {

@@ -45,16 +45,26 @@ struct EngineOptions {
     LaneStatistics* statistics = nullptr;
 };
 
-// Lanes per thread: `requested` when it is one of lane_widths(), the widest
-// of them for 0. Any other width is a std::invalid_argument.
+// Lanes per thread.
+// Given: the requested width (0: the widest).
+// Returned: `requested` when it is one of lane_widths(), the widest of them
+// for 0.
+// Notes: any other width is a std::invalid_argument.
 unsigned engine_lanes(unsigned requested);
 
-// Traces the jobs as `options` say and hands every result to `sink` in job
-// order. Results are identical for every thread count and lane width: each
-// trajectory is traced by exactly the same arithmetic.
-// Returns the number of results handed over (fewer than the jobs when the
-// sink ended the run). An exception thrown by a worker (out of memory) is
-// rethrown here after all workers have stopped.
+// Traces a job list.
+// Given: the run's settings, the jobs, how to trace them (threads, lanes,
+// where to leave the lane occupancy) and the sink of the results.
+// Returned: every result handed to `sink` in job order, on the calling
+// thread; the number of results handed over (fewer than the jobs when the
+// sink ended the run).
+// Notes: results are identical for every thread count and lane width: each
+// trajectory is traced by exactly the same arithmetic. With lanes, each
+// thread takes up to `lanes` jobs at a time and at most 64 per lane ahead of
+// the sink, so memory stays bounded. An exception thrown by a worker (out of
+// memory, a job that cannot be built) is rethrown here after all workers have
+// stopped; a width the processor lacks is a std::invalid_argument before
+// anything is traced.
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const EngineOptions& options,
                        const ResultSink& sink);
 

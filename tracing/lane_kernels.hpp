@@ -36,34 +36,50 @@ struct FieldBatch {
 // Evaluates the total field of one field model for a batch.
 using BatchFields = void (*)(const FieldContext& field, FieldBatch& batch);
 
-// The batch routine of `model` compiled for the pack type P (Pack<2, Sse2>,
-// Pack<4, Avx2> or Pack<8, Avx512>): each slot's derivatives are bit for bit
-// those of equation_of_motion for that trajectory alone. Only call it, and
-// the routine it returns, on a processor that has P's instruction set.
+// The batch routine of the equation of motion of one field model, compiled
+// for the pack type P.
+// Given: the field model; P is Pack<2, Sse2>, Pack<4, Avx2> or
+// Pack<8, Avx512>, each defined only in the build of its instruction set.
+// Returned: a routine that writes each slot's six derivatives (Earth radii per
+// second, and per second squared, GSM), bit for bit those of
+// equation_of_motion for that trajectory alone.
+// Notes: only call it, and the routine it returns, on a processor that has
+// P's instruction set (lane_derivatives checks).
 template <class P>
 BatchDerivatives batch_derivatives(FieldModel model);
 
-// The same for the total field: each slot's field is bit for bit that of
-// model_field_gsm at that point alone.
+// The batch routine of the total field of one field model, compiled for P.
+// Given, Notes: as batch_derivatives.
+// Returned: a routine that writes each slot's field (GSM, nT), bit for bit
+// that of model_field_gsm at that point alone.
 template <class P>
 BatchFields batch_fields(FieldModel model);
 
-// The lane widths this processor runs, in increasing order: 1 (the scalar
-// path) and 2 (SSE2) always, 4 with AVX2, 8 with AVX-512 (checked once, with
-// __builtin_cpu_supports).
+// The lane widths this processor runs.
+// Returned: in increasing order, 1 (the scalar path) and 2 (SSE2) always, 4
+// when it has AVX2, 8 when it has AVX-512F.
+// Notes: asks the processor on every call (__builtin_cpu_supports, which
+// also checks that the operating system saves the wide registers); nothing is
+// cached.
 std::vector<unsigned> lane_widths();
 
 // The widest of lane_widths().
 unsigned widest_lane_width();
 
-// True when `width` is one of lane_widths().
+// Given: a lane width. Returned: whether it is one of lane_widths().
 bool lane_width_available(unsigned width);
 
-// Name of the instruction set of a lane width ("scalar" for 1).
+// Given: a lane width. Returned: the name of its instruction set ("scalar"
+// for 1, "SSE2", "AVX2", "AVX-512"; "none" for any other width).
 const char* lane_instruction_set(unsigned width);
 
-// The batch routines of `model` for a lane width of 2, 4 or 8, which must be
-// available (else std::invalid_argument).
+// The batch routines of one field model at a lane width.
+// Given: the width, 2, 4 or 8, and the field model.
+// Returned: the routine of batch_derivatives or batch_fields for the pack of
+// that width.
+// Notes: a width the processor does not run (or 1, which has no batches) is a
+// std::invalid_argument, so no routine of a missing instruction set is ever
+// reached.
 BatchDerivatives lane_derivatives(unsigned width, FieldModel model);
 BatchFields lane_fields(unsigned width, FieldModel model);
 
