@@ -34,18 +34,21 @@ struct PointDegrees {
 
 // The degrees of a pack of points: each lane has the highest degree of its own
 // distance, the loops run to the largest of them, and a lane takes the terms
-// up to its own degree.
+// up to its own degree (the masks of each degree made once per synthesis).
 template <int W, class Isa>
 struct PackDegrees {
     int largest;
-    Pack<W, Isa> own;
-    PackMask<W, Isa> takes(int n) const { return Pack<W, Isa>(n) <= own; }
+    std::array<PackMask<W, Isa>, kMaxDegree + 1> masks;
+    PackMask<W, Isa> takes(int n) const { return masks[n]; }
 };
 
 template <int W, class Isa>
 PackDegrees<W, Isa> degrees_at(Pack<W, Isa> r) {
     const Pack<W, Isa> own = highest_degree(r);
-    return {static_cast<int>(largest_lane(own)), own};
+    PackDegrees<W, Isa> degrees;
+    degrees.largest = static_cast<int>(largest_lane(own));
+    for (int n = 0; n <= kMaxDegree; ++n) degrees.masks[n] = Pack<W, Isa>(n) <= own;
+    return degrees;
 }
 
 }  // namespace
