@@ -105,15 +105,24 @@ TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState
 // Throws ConfigError on the first malformed item.
 RunConfiguration parse_configuration(std::string_view text);
 
+// The lists of "Cones.ini" a program traces, which must not be empty: cones
+// needs both; a cutoff scan only the stations (it makes its own rigidities);
+// a cutoff map neither. A list that is not needed may be empty; its entries,
+// when there are any, are still checked.
+struct NeededLists {
+    bool stations = true;
+    bool rigidities = true;
+};
+
 // Rejects configurations whose run would be undefined: an invalid date or time,
-// empty station or rigidity lists, a rigidity that is not positive, a value
-// that is not finite, a start altitude at or below the Earth's centre, and
-// field model codes whose model is not available or whose parameters select no
-// model. Throws ConfigError.
-void validate_configuration(const RunConfiguration& config);
+// an empty station or rigidity list that `needed` asks for, a rigidity that is
+// not positive, a value that is not finite, a start altitude at or below the
+// Earth's centre, and field model codes whose model is not available or whose
+// parameters select no model. Throws ConfigError.
+void validate_configuration(const RunConfiguration& config, NeededLists needed = {});
 
 // Reads and validates "Cones.ini" at `path`. Throws ConfigError (also when the
 // file cannot be opened: "Can not open file CONES.INI").
-RunConfiguration read_configuration(const std::string& path);
+RunConfiguration read_configuration(const std::string& path, NeededLists needed = {});
 
 }  // namespace cones

@@ -447,7 +447,7 @@ RunConfiguration parse_configuration(std::string_view text) {
 // Reads the whole file at `path` in binary mode, then parses and validates it.
 // A path that cannot be opened or read as a file (a directory, say) gets the
 // "cannot open" message.
-RunConfiguration read_configuration(const std::string& path) {
+RunConfiguration read_configuration(const std::string& path, NeededLists needed) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) throw ConfigError::cannot_open();
     std::string text;
@@ -459,7 +459,7 @@ RunConfiguration read_configuration(const std::string& path) {
     }
     if (file.bad()) throw ConfigError::cannot_open();
     RunConfiguration config = parse_configuration(text);
-    validate_configuration(config);
+    validate_configuration(config, needed);
     return config;
 }
 

@@ -73,7 +73,7 @@ void check_model_available(int code) {
 // undefined (see the header). The date and time are checked with the
 // Gregorian calendar and reported on lines 2 and 3; other items are named
 // with their position in the lists (station 1, rigidity 1, ...).
-void validate_configuration(const RunConfiguration& config) {
+void validate_configuration(const RunConfiguration& config, NeededLists needed) {
     check_range(config.month, 1, 12, kDateLine, "a month");
     check_range(config.day, 1, days_in_month(config.month, config.year), kDateLine, "a day",
                 " for month " + std::to_string(config.month) + " of " + std::to_string(config.year));
@@ -102,7 +102,7 @@ void validate_configuration(const RunConfiguration& config) {
     check_finite(config.longitude_min, "the lower end of the longitude window");
     check_finite(config.longitude_max, "the upper end of the longitude window");
 
-    if (config.stations.empty()) {
+    if (needed.stations && config.stations.empty()) {
         throw ConfigError(0, "the station list is empty: expected at least one station line before the \"#\" line");
     }
     for (std::size_t i = 0; i < config.stations.size(); ++i) {
@@ -114,7 +114,7 @@ void validate_configuration(const RunConfiguration& config) {
         check_finite(station.longitude, "the longitude of " + item);
     }
 
-    if (config.rigidities.empty()) {
+    if (needed.rigidities && config.rigidities.empty()) {
         throw ConfigError(0, "the rigidity list is empty: expected at least one rigidity line after the \"#\" line");
     }
     for (std::size_t i = 0; i < config.rigidities.size(); ++i) {
