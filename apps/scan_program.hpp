@@ -1,0 +1,49 @@
+// What the scanning programs (cutoffs and cutoff-map) share on their command
+// line and in their set-up: the scan grid options, the thread count, and the
+// configuration file named by its own path in messages.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "apps/command_line.hpp"
+#include "io/config.hpp"
+#include "tracing/cutoff_scan.hpp"
+
+namespace cones {
+
+// Defaults of the scan grid options, GV.
+inline constexpr double kDefaultScanFrom = 0.10;
+inline constexpr double kDefaultScanTo = 20.00;
+inline constexpr double kDefaultScanStep = 0.01;
+
+// The option specs of the scan grid and the thread count, for a CommandLine.
+inline constexpr OptionSpec kFromOption{"from", true};
+inline constexpr OptionSpec kToOption{"to", true};
+inline constexpr OptionSpec kStepOption{"step", true};
+inline constexpr OptionSpec kThreadsOption{"threads", true};
+
+// The scan grid of "--from", "--to" and "--step" (defaults 0.10, 20.00 and
+// 0.01 GV). Throws UsageError naming the option for a value that is not a
+// number, a start at or below 0, a step at or below 0, a start at or above
+// the end, or a grid of more than kMaxScanRigidities rigidities.
+ScanGrid scan_grid_option(const CommandLine& line);
+
+// The thread count of "--threads N", 0 (all hardware threads) when not given.
+unsigned threads_of(const CommandLine& line);
+
+// The one optional positional argument: the path of the configuration file,
+// "Cones.ini" when not given. Throws UsageError for more than one.
+std::string configuration_path(const CommandLine& line);
+
+// A configuration error as cones reports it, but naming `path` where it is
+// not "Cones.ini" ("site.ini, line 5: ...", "Can not open file site.ini").
+std::string configuration_message(const ConfigError& error, const std::string& path);
+
+// Reads and validates the configuration at `path` for the lists `needed`.
+// On a configuration error, reports it on `errors` and returns nothing.
+std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
+                                                        std::ostream& errors);
+
+}  // namespace cones

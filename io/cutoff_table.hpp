@@ -1,0 +1,42 @@
+// The table of cutoff rigidities of station entries: a text table for people
+// and CSV for programs, one row per entry.
+#pragma once
+
+#include <string>
+
+#include "io/config.hpp"
+#include "tracing/cutoff_scan.hpp"
+
+namespace cones {
+
+// Number of decimals that shows every rigidity of a scan grid: 2, or more
+// (up to 6) when the start or the step needs them (a step of 0.005 GV: 3).
+int rigidity_decimals(const ScanGrid& grid);
+
+// One cutoff as the table shows it, with `decimals` decimals: "14.17", "below
+// 0.10" (at or below the start of the scan), "above 20.00" (beyond its end) or
+// "unresolved".
+std::string cutoff_text(const Cutoff& cutoff, int decimals);
+
+// The table's heading (with its line ends): a line naming the date and time,
+// the field model, the start altitude and the scan, a blank line, and the
+// column heads: station name, latitude, longitude, zenith, azimuth, RL, RU,
+// Rc (GV) and the number of allowed bands in the penumbra.
+std::string cutoff_table_heading(const RunConfiguration& config, const ScanGrid& grid);
+
+// One table row (with its line end) in the columns of the heading. A failed
+// entry's row says at which rigidity its trajectory could not be integrated.
+std::string cutoff_table_row(const StationRecord& station, const EntryCutoffs& cutoffs, const ScanGrid& grid);
+
+// The CSV header row: station,latitude,longitude,zenith,azimuth,RL,RU,Rc,bands,note
+std::string cutoff_csv_header();
+
+// One CSV row (with its line end). RL, RU and Rc are numbers in GV when the
+// scan resolves them and empty otherwise; `note` then says where they lie
+// ("RL below 0.10; Rc below 0.77") or that a trajectory could not be
+// integrated ("integration failed at 5.00 GV", with bands empty too). The
+// station name loses its padding and is quoted when it holds a comma or a
+// quote.
+std::string cutoff_csv_row(const StationRecord& station, const EntryCutoffs& cutoffs, const ScanGrid& grid);
+
+}  // namespace cones
