@@ -28,6 +28,30 @@ ScanGrid scan_grid_option(const CommandLine& line) {
     }
 }
 
+MapGrid map_grid_option(const CommandLine& line) {
+    const auto option = [&](const OptionSpec& spec) {
+        const std::optional<std::string> text = line.value(spec.name);
+        return text ? number_option(spec.name, *text) : kDefaultMapStep;
+    };
+    const double latitude_step = option(kLatitudeStepOption);
+    const double longitude_step = option(kLongitudeStepOption);
+    try {
+        make_map_grid(latitude_step, kDefaultMapStep);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError("option --lat-step " + shortest_number(latitude_step) + ": " + error.what());
+    }
+    try {
+        make_map_grid(kDefaultMapStep, longitude_step);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError("option --lon-step " + shortest_number(longitude_step) + ": " + error.what());
+    }
+    try {
+        return make_map_grid(latitude_step, longitude_step);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError(error.what());
+    }
+}
+
 unsigned threads_of(const CommandLine& line) {
     const std::optional<std::string> text = line.value(kThreadsOption.name);
     return text ? threads_option(*text) : 0;

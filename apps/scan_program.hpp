@@ -1,6 +1,6 @@
 // What the scanning programs (cutoffs and cutoff-map) share on their command
-// line and in their set-up: the scan grid options, the thread count, and the
-// configuration file named by its own path in messages.
+// line and in their set-up: the scan grid and map grid options, the thread
+// count, and the configuration file named by its own path in messages.
 #pragma once
 
 #include <iosfwd>
@@ -10,6 +10,7 @@
 #include "apps/command_line.hpp"
 #include "io/config.hpp"
 #include "tracing/cutoff_scan.hpp"
+#include "tracing/map_grid.hpp"
 
 namespace cones {
 
@@ -29,6 +30,17 @@ inline constexpr OptionSpec kThreadsOption{"threads", true};
 // number, a start at or below 0, a step at or below 0, a start at or above
 // the end, or a grid of more than kMaxScanRigidities rigidities.
 ScanGrid scan_grid_option(const CommandLine& line);
+
+// Defaults of the map grid options, degrees.
+inline constexpr double kDefaultMapStep = 5.0;
+inline constexpr OptionSpec kLatitudeStepOption{"lat-step", true};
+inline constexpr OptionSpec kLongitudeStepOption{"lon-step", true};
+
+// The map grid of "--lat-step" and "--lon-step" (default 5 degrees each).
+// Throws UsageError naming the option for a value that is not a number, not
+// above 0, or does not divide 180 (latitude) or 360 (longitude) degrees into
+// whole steps, and for a grid of more than kMaxMapPoints points.
+MapGrid map_grid_option(const CommandLine& line);
 
 // The thread count of "--threads N", 0 (all hardware threads) when not given.
 unsigned threads_of(const CommandLine& line);

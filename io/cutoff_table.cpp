@@ -102,25 +102,40 @@ std::string cutoff_table_row(const StationRecord& station, const EntryCutoffs& c
 
 std::string cutoff_csv_header() { return "station,latitude,longitude,zenith,azimuth,RL,RU,Rc,bands,note\n"; }
 
-std::string cutoff_csv_row(const StationRecord& station, const EntryCutoffs& cutoffs, const ScanGrid& grid) {
+namespace {
+
+// The cutoff columns of a CSV row: RL,RU,Rc,bands,note and the line end.
+std::string cutoff_csv_fields(const EntryCutoffs& cutoffs, const ScanGrid& grid) {
     const int decimals = rigidity_decimals(grid);
-    std::string row = csv_field(trimmed_name(station)) + "," + shortest_number(station.latitude) + "," +
-                      shortest_number(station.longitude) + "," + std::to_string(station.zenith) + "," +
-                      std::to_string(station.azimuth) + ",";
-    if (cutoffs.failed) return row + ",,,," + failure_text(cutoffs, decimals) + "\n";
+    if (cutoffs.failed) return ",,,," + failure_text(cutoffs, decimals) + "\n";
+    std::string fields;
     std::string note;
     const std::pair<const char*, const Cutoff*> named[] = {
         {"RL", &cutoffs.lower}, {"RU", &cutoffs.upper}, {"Rc", &cutoffs.effective}};
     for (const auto& [name, cutoff] : named) {
         if (cutoff->place == CutoffPlace::kAt) {
-            row += fixed_number(cutoff->rigidity, decimals);
+            fields += fixed_number(cutoff->rigidity, decimals);
         } else {
             if (!note.empty()) note += "; ";
             note += std::string(name) + " " + cutoff_text(*cutoff, decimals);
         }
-        row += ",";
+        fields += ",";
     }
-    return row + std::to_string(cutoffs.bands) + "," + note + "\n";
+    return fields + std::to_string(cutoffs.bands) + "," + note + "\n";
+}
+
+}  // namespace
+
+std::string cutoff_csv_row(const StationRecord& station, const EntryCutoffs& cutoffs, const ScanGrid& grid) {
+    return csv_field(trimmed_name(station)) + "," + shortest_number(station.latitude) + "," +
+           shortest_number(station.longitude) + "," + std::to_string(station.zenith) + "," +
+           std::to_string(station.azimuth) + "," + cutoff_csv_fields(cutoffs, grid);
+}
+
+std::string cutoff_map_csv_header() { return "latitude,longitude,RL,RU,Rc,bands,note\n"; }
+
+std::string cutoff_map_csv_row(double latitude, double longitude, const EntryCutoffs& cutoffs, const ScanGrid& grid) {
+    return shortest_number(latitude) + "," + shortest_number(longitude) + "," + cutoff_csv_fields(cutoffs, grid);
 }
 
 }  // namespace cones

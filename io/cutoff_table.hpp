@@ -1,5 +1,6 @@
 // The table of cutoff rigidities of station entries: a text table for people
-// and CSV for programs, one row per entry.
+// and CSV for programs, one row per entry; and the CSV form of a cutoff map,
+// one row per grid point.
 #pragma once
 
 #include <string>
@@ -38,5 +39,12 @@ std::string cutoff_csv_header();
 // station name loses its padding and is quoted when it holds a comma or a
 // quote.
 std::string cutoff_csv_row(const StationRecord& station, const EntryCutoffs& cutoffs, const ScanGrid& grid);
+
+// The CSV header row of a cutoff map: latitude,longitude,RL,RU,Rc,bands,note
+std::string cutoff_map_csv_header();
+
+// One CSV row of a cutoff map's grid point (degrees), its cutoff columns as
+// in cutoff_csv_row.
+std::string cutoff_map_csv_row(double latitude, double longitude, const EntryCutoffs& cutoffs, const ScanGrid& grid);
 
 }  // namespace cones

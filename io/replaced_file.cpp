@@ -18,14 +18,11 @@ namespace {
 
 std::string partial_path(const std::string& path) { return path + ".partial"; }
 
-void commit_partial(const std::string& path) {
-    if (std::rename(partial_path(path).c_str(), path.c_str()) != 0) fail(path, errno);
-}
-
 ReplacedFile::ReplacedFile(std::string path) : path_(std::move(path)) {
     std::FILE* file = std::fopen(partial_path(path_).c_str(), "wb");
     if (file == nullptr) throw OutputError("Can not write file " + path_ + ": " + std::strerror(errno));
     std::fclose(file);
+    std::remove(partial_path(path_).c_str());
 }
 
 ReplacedFile::~ReplacedFile() {
@@ -41,7 +38,12 @@ void ReplacedFile::commit(std::string_view text) {
     const int write_error = errno;
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) fail(path_, write_error != 0 ? write_error : errno != 0 ? errno : EIO);
-    commit_partial(path_);
+    commit();
+}
+
+void ReplacedFile::commit() {
+    pending_ = false;
+    if (std::rename(partial_path(path_).c_str(), path_.c_str()) != 0) fail(path_, errno);
 }
 
 }  // namespace cones

@@ -12,15 +12,12 @@ namespace cones {
 // The temporary name under which `path` is written: "<path>.partial".
 std::string partial_path(const std::string& path);
 
-// Renames the complete file at partial_path(path) to `path`, replacing it.
-// Throws OutputError (io/output_file.hpp) naming `path` and the system's
-// reason, after removing the partial file.
-void commit_partial(const std::string& path);
-
-// A whole text file written under its temporary name. The constructor creates
-// the temporary file at once, so that a path that cannot be written is found
-// before the work that fills it. Destroyed without commit(), it removes the
-// temporary file and leaves `path` as it was.
+// A whole file written under its temporary name and renamed when complete.
+// The constructor checks at once that the temporary file can be created (and
+// removes it again), so that a path that cannot be written is found before
+// the work that fills it, and a run that is killed leaves nothing behind.
+// Destroyed without a commit, it removes the temporary file and leaves
+// `path` as it was.
 class ReplacedFile {
 public:
     // Throws OutputError when the temporary file cannot be created.
@@ -32,6 +29,12 @@ public:
     // Writes `text` as the whole file and renames it to its final name.
     // Throws OutputError when the text cannot be written or the file renamed.
     void commit(std::string_view text);
+
+    // The temporary file, for a writer that fills it itself (a netCDF file).
+    std::string partial() const { return partial_path(path_); }
+    // Renames the temporary file, as its writer left it, to its final name.
+    // Throws OutputError when it cannot be renamed.
+    void commit();
 
 private:
     std::string path_;

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "io/penumbra_chart.hpp"
 #include "tests/support/png_image.hpp"
 #include "tests/support/program_run.hpp"
+#include "tests/support/stormer.hpp"
 
 namespace cones {
 namespace {
@@ -38,17 +38,6 @@ std::string configuration(const std::string& date, const std::string& time, int 
     text += "#\n";
     for (const std::string& rigidity : rigidities) text += rigidity + "\n";
     return text;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
 }
 
 // The rows of a CSV text (no quoted fields), each split into its fields; the
@@ -237,20 +226,11 @@ protected:
         std::ostringstream notice;
         epoch_ = set_epoch(2015, 74, 12, 0, 0, notice);
     }
-    // Geographic latitude of the dipole equator at a longitude: the dipole's
-    // north axis is (sin psi, 0, cos psi) in GSM, turned into GEO.
     double dipole_equator_latitude(double longitude) const {
-        double nx = epoch_.sin_tilt, ny = 0.0, nz = epoch_.cos_tilt;
-        transform_geo_gsm(epoch_, nx, ny, nz, nx, ny, nz, -1);
-        const double l = longitude * std::numbers::pi / 180.0;
-        return std::atan(-(nx * std::cos(l) + ny * std::sin(l)) / nz) * 180.0 / std::numbers::pi;
+        return testing_support::dipole_equator_latitude(epoch_, longitude);
     }
-    // Stormer's vertical cutoff c B0 a / 4 (a / r)^2 cos^4(dipole latitude), GV.
     double stormer_cutoff(double dipole_latitude) const {
-        const double a = 6371200.0;
-        const double r = (20.0 * 1000.0 + a) / a;  // start radius of 20 km, Earth radii
-        const double c4 = std::pow(std::cos(dipole_latitude * std::numbers::pi / 180.0), 4);
-        return 299792458.0 * epoch_.dipole_strength * 1e-9 * a / 4.0 / (r * r) * c4 / 1e9;
+        return stormer_vertical_cutoff(epoch_, 20.0, dipole_latitude);
     }
     EpochState epoch_;
 };

@@ -18,7 +18,8 @@ TEST(ReplacedFile, AppearsOnlyWhenCommitted) {
     write_file(path, "earlier chart");
     {
         ReplacedFile file(path);
-        EXPECT_TRUE(fs::exists(partial_path(path)));
+        EXPECT_FALSE(fs::exists(partial_path(path))) << "only checked, not kept, while the work runs";
+        write_file(partial_path(path), "half a chart");  // a writer that fails half way
         EXPECT_EQ(read_file(path), "earlier chart");
     }  // abandoned: the earlier file stays, the partial one is gone
     EXPECT_EQ(read_file(path), "earlier chart");
@@ -27,6 +28,14 @@ TEST(ReplacedFile, AppearsOnlyWhenCommitted) {
     ReplacedFile file(path);
     file.commit("new chart");
     EXPECT_EQ(read_file(path), "new chart");
+    EXPECT_FALSE(fs::exists(partial_path(path)));
+
+    // A file its own writer fills under the temporary name.
+    ReplacedFile written(path);
+    write_file(written.partial(), "written by a library");
+    EXPECT_EQ(read_file(path), "new chart");
+    written.commit();
+    EXPECT_EQ(read_file(path), "written by a library");
     EXPECT_FALSE(fs::exists(partial_path(path)));
 
     EXPECT_THROW(ReplacedFile((dir.path() / "missing" / "x.svg").string()), OutputError);
