@@ -1,6 +1,7 @@
 #include "apps/cones_run.hpp"
 
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,12 @@ namespace cones {
 
 int run_configuration(const RunConfiguration& config, const char* output_path,
                       std::ostream& progress, std::ostream& errors, unsigned threads) {
-    const EpochState epoch = epoch_of(config, progress);
+    // A year outside the field table's range is clamped with a notice; it goes
+    // among the progress lines and to the error output, where it is seen.
+    std::ostringstream notice;
+    const EpochState epoch = epoch_of(config, notice);
+    progress << notice.str();
+    errors << notice.str();
     return trace_and_write(config, epoch, output_path, progress, errors, threads);
 }
 

@@ -17,10 +17,10 @@ inline constexpr int kExitOutputFailed = 2;
 inline constexpr int kExitIntegrationFailed = 3;
 
 // Traces a validated configuration: sets up the epoch (its year notice goes to
-// `progress`), writes "Cones.dat" at `output_path` and the progress lines.
-// Returns the exit status; failures are reported on `errors`. `threads` is the
-// number of tracing threads (0: all hardware threads); the output is the same
-// for every number.
+// `progress` and to `errors`), writes "Cones.dat" at `output_path` and the
+// progress lines. Returns the exit status; failures are reported on `errors`.
+// `threads` is the number of tracing threads (0: all hardware threads); the
+// output is the same for every number.
 int run_configuration(const RunConfiguration& config, const char* output_path,
                       std::ostream& progress, std::ostream& errors, unsigned threads = 0);
 

@@ -2,22 +2,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sstream>
-
 #include "tracing/field_selector.hpp"
+#include "tracing/integrator.hpp"
 #include "tracing/trajectory.hpp"
+#include "bench/bench_epoch.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {
 namespace {
 
-const EpochState& epoch() {
-    static const EpochState state = [] {
-        std::ostringstream notice;
-        return set_epoch(2025, 166, 12, 0, 0, notice);
-    }();
-    return state;
-}
+const EpochState& epoch() { return bench_epoch(); }
 
 // One field evaluation at a GSM point (Earth radii).
 template <class Field>
@@ -42,6 +36,9 @@ BENCHMARK(BM_InternalFieldDegree10);
 void BM_InternalFieldDegree6(benchmark::State& state) { field_loop(state, internal_field, -8.0, 3.0, 2.0); }
 BENCHMARK(BM_InternalFieldDegree6);
 
+void BM_InternalFieldDegree4(benchmark::State& state) { field_loop(state, internal_field, 20.0, -18.0, 12.0); }
+BENCHMARK(BM_InternalFieldDegree4);
+
 void BM_DipoleField(benchmark::State& state) {
     field_loop(state, [](double x, double y, double z, double& bx, double& by, double& bz) {
         dipole_field_gsm(epoch(), x, y, z, bx, by, bz);
@@ -59,11 +56,53 @@ void BM_TotalFieldT89(benchmark::State& state) {
 }
 BENCHMARK(BM_TotalFieldT89);
 
+// One derivative evaluation of the equation of motion (IGRF field, 10 GV).
+void BM_Derivative(benchmark::State& state) {
+    const FieldContext field = make_field_context(epoch(), FieldModel::kInternal, ModelParameters{});
+    const TrajectoryDerivatives derivatives{&field, proton_motion(10.0).charge_to_mass};
+    double y[6] = {1.2, -0.7, 0.9, 20.0, -30.0, 25.0};
+    double yp[6];
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(y);
+        derivatives(0.0, y, yp);
+        benchmark::DoNotOptimize(yp);
+    }
+}
+BENCHMARK(BM_Derivative);
+
+// One integrator step (six derivative evaluations when accepted) of a 10 GV
+// trajectory from Jungfraujoch in the IGRF field, 50 steps after its start.
+void BM_IntegratorStep(benchmark::State& state) {
+    const FieldContext field = make_field_context(epoch(), FieldModel::kInternal, ModelParameters{});
+    TrajectoryDerivatives derivatives{&field, proton_motion(10.0).charge_to_mass};
+    StationEntry station;
+    station.latitude = 46.55;
+    station.longitude = 7.98;
+    TraceState start = start_state(epoch(), station, start_radius(20.0), proton_motion(10.0).speed);
+    IntegratorWork<6> start_work;
+    double start_t = 0.0, rel_tol = 1e-8, abs_tol = 1e-6;
+    int flag = -1;
+    for (int k = 0; k < 50; ++k) {
+        rkf_integrate<6>(derivatives, start.data(), start_t, 100.0, rel_tol, abs_tol, flag, start_work);
+        flag = -2;
+    }
+    for (auto _ : state) {
+        TraceState y = start;
+        IntegratorWork<6> work = start_work;
+        double t = start_t;
+        flag = -2;
+        rkf_integrate<6>(derivatives, y.data(), t, 100.0, rel_tol, abs_tol, flag, work);
+        benchmark::DoNotOptimize(y);
+    }
+}
+BENCHMARK(BM_IntegratorStep);
+
 // One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
 // the field model given by the second argument (a FieldModel value).
 void BM_Trajectory(benchmark::State& state) {
-    ModelParameters parameters{};
-    parameters[7] = 2.0;
+    // Moderate activity; each model reads its own elements (T96 the first
+    // four, T01 and storm-time T01 the first seven, T89 the Kp index).
+    const ModelParameters parameters = {2.0, -30.0, 2.0, -3.0, 4.0, 6.0, 8.0, 2.0, 0.0, 0.0};
     TraceSettings settings;
     settings.field = make_field_context(epoch(), static_cast<FieldModel>(state.range(1)), parameters);
     settings.start_radius = start_radius(20.0);
@@ -82,12 +121,21 @@ void BM_Trajectory(benchmark::State& state) {
 constexpr long kDipoleModel = static_cast<long>(FieldModel::kDipole);
 constexpr long kInternalModel = static_cast<long>(FieldModel::kInternal);
 constexpr long kT89Model = static_cast<long>(FieldModel::kT89);
+constexpr long kT96Model = static_cast<long>(FieldModel::kT96);
+constexpr long kT01Model = static_cast<long>(FieldModel::kT01);
+constexpr long kT01StormModel = static_cast<long>(FieldModel::kT01Storm);
 BENCHMARK(BM_Trajectory)
     ->Args({5, kInternalModel})
     ->Args({10, kInternalModel})
     ->Args({10, kDipoleModel})
     ->Args({10, kT89Model})
-    ->Args({5, kT89Model});
+    ->Args({5, kT89Model})
+    ->Args({10, kT96Model})
+    ->Args({5, kT96Model})
+    ->Args({10, kT01Model})
+    ->Args({5, kT01Model})
+    ->Args({10, kT01StormModel})
+    ->Args({5, kT01StormModel});
 
 }  // namespace
 }  // namespace cones

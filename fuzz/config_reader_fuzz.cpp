@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (config.parameters[8] != 0.0 || config.parameters[9] != 0.0) __builtin_trap();
     } catch (const cones::ConfigError& error) {
-        // The message must name the file.
-        if (std::string_view(error.what()).substr(0, 9) != "Cones.ini") __builtin_trap();
+        // The message must name the file and the line.
+        if (std::string_view(error.what()).substr(0, 16) != "Cones.ini, line " || error.line() <= 0) __builtin_trap();
     }
     return 0;
 }

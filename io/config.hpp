@@ -37,11 +37,27 @@ inline constexpr int kGse = 1;
 
 // One station entry: a place and one arrival direction.
 struct StationRecord {
-    std::string name;        // exactly 20 characters, blank padded
+    std::string name;        // exactly 20 bytes: whole UTF-8 characters, blank padded
     double latitude = 0.0;   // degrees north
     double longitude = 0.0;  // degrees east
     std::int16_t zenith = 0;   // degrees
     std::int16_t azimuth = 0;  // degrees from north through east
+    int line = 0;              // line of "Cones.ini" it was read from
+};
+
+// The line of "Cones.ini" (from 1) on which each item was found, for the
+// messages of the checks. A free-format read may go on over following lines,
+// so the items after it can stand lower than their usual line; the defaults
+// are the usual lines. The rigidities stand one per line after the "#" line.
+struct ItemLines {
+    int date = 2;
+    int time = 3;
+    std::array<int, 8> parameters{4, 5, 6, 7, 8, 9, 10, 11};
+    int field_model = 12;
+    int altitude = 13;
+    int output_frame = 14;
+    int longitude_window = 15;  // the line of its lower end
+    int station_list_end = 18;  // the "#" line
 };
 
 // Everything "Cones.ini" holds, in the units of the file.
@@ -54,12 +70,13 @@ struct RunConfiguration {
     int output_frame_code = 0;
     double longitude_min = 0.0, longitude_max = 0.0;
     std::vector<StationRecord> stations;
-    std::vector<double> rigidities;  // GV
+    std::vector<double> rigidities;  // GV, rigidity k (from 0) on line station_list_end + 1 + k
+    ItemLines lines;
 };
 
 // A malformed or unusable configuration. what() is the complete message for
-// the user: it names "Cones.ini", the line number (when there is one), what was
-// expected and what was found.
+// the user: it names "Cones.ini", the line number, what was expected and what
+// was found. Only the message for a file that cannot be opened has no line.
 class ConfigError : public std::runtime_error {
 public:
     // "Cones.ini, line <line>: <message>", or "Cones.ini: <message>" for line 0.
@@ -102,7 +119,9 @@ EpochState epoch_of(const RunConfiguration& config, std::ostream& notice);
 TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState& epoch);
 
 // Parses the text of "Cones.ini" (LF or CR LF line ends) into a configuration.
-// Throws ConfigError on the first malformed item.
+// Blank lines after the last rigidity and a DOS end-of-file character (Ctrl-Z)
+// followed by nothing but blanks and line ends are ignored. Throws ConfigError
+// on the first malformed item, naming its line.
 RunConfiguration parse_configuration(std::string_view text);
 
 // The lists of "Cones.ini" a program traces, which must not be empty: cones
@@ -114,15 +133,22 @@ struct NeededLists {
     bool rigidities = true;
 };
 
-// Rejects configurations whose run would be undefined: an invalid date or time,
-// an empty station or rigidity list that `needed` asks for, a rigidity that is
-// not positive, a value that is not finite, a start altitude at or below the
-// Earth's centre, and field model codes whose model is not available or whose
-// parameters select no model. Throws ConfigError.
+// Rejects configurations whose run would be undefined or unsound: an invalid
+// date or time, an empty station or rigidity list that `needed` asks for, a
+// rigidity that is not positive, a value that is not finite, a start altitude
+// below 0 km (inside the Earth), a longitude window that cannot hold every
+// longitude (it must reach at least 360 degrees above its lower end, with the
+// lower end at most 360 and the upper end at least 0), a station latitude
+// outside [-90, 90], and field model codes whose parameters select no model (a
+// Kp of -1.5 or less for T89) or leave it undefined (a solar-wind pressure of 0
+// or less for T96, T01 and storm-time T01). Throws ConfigError naming the line
+// of the item (config.lines and StationRecord::line).
 void validate_configuration(const RunConfiguration& config, NeededLists needed = {});
 
-// Reads and validates "Cones.ini" at `path`. Throws ConfigError (also when the
-// file cannot be opened: "Can not open file CONES.INI").
+// Reads and validates "Cones.ini" at `path` for the lists `needed`. Throws
+// ConfigError (also when the file cannot be opened: "Can not open file
+// CONES.INI", and for a file over 256 MiB or a line over 1 MiB, which is not
+// read on).
 RunConfiguration read_configuration(const std::string& path, NeededLists needed = {});
 
 }  // namespace cones

@@ -8,14 +8,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
-#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 #include "io/config.hpp"
 #include "io/config_parsing.hpp"
+#include "io/text_columns.hpp"
 
 namespace cones {
 namespace {
@@ -23,27 +22,20 @@ namespace {
 // Only this many characters of a station line, and of a rigidity line, are read.
 constexpr std::size_t kStationColumns = 50;
 constexpr std::size_t kRigidityColumns = 6;
-// Stored length of a station name.
+// Stored length of a station name, in bytes.
 constexpr std::size_t kNameLength = 20;
 // Found text longer than this is cut in messages.
 constexpr std::size_t kMaxQuotedLength = 40;
 
-// Splits the text at line feeds. Each line loses its terminator and one
-// trailing carriage return; a text ending in a line feed has no empty line
-// after it.
-std::vector<std::string_view> split_lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = next;
-    }
-    return lines;
+// The text before a DOS end-of-file character (Ctrl-Z) that only blanks and
+// line ends follow; the whole text when there is none.
+std::string_view without_end_of_file_mark(std::string_view text) {
+    const std::size_t mark = text.rfind('\x1a');
+    if (mark == std::string_view::npos) return text;
+    const std::string_view after = text.substr(mark + 1);
+    const bool only_blanks = std::all_of(after.begin(), after.end(),
+                                         [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    return only_blanks ? text.substr(0, mark) : text;
 }
 
 [[noreturn]] void fail(int line, std::string_view expected, std::string_view found) {
@@ -55,6 +47,7 @@ std::vector<std::string_view> split_lines(std::string_view text) {
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank_text(std::string_view s) { return std::all_of(s.begin(), s.end(), is_blank); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Length of the run of decimal digits at `pos`.
@@ -114,23 +107,66 @@ double real_value(std::string_view s) {
     return std::strtod(text.c_str(), nullptr);
 }
 
+// The file's lines in order, split as they are taken. A line loses its line
+// feed and one trailing carriage return; a text ending in a line feed has no
+// empty line after it.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : text_(text) {}
+
+    bool at_end() const { return pos_ >= text_.size(); }
+    // 1-based number of the next unread line.
+    int next_line_number() const { return next_line_; }
+
+    // The next line, or a ConfigError for the end of the file.
+    std::string_view take(std::string_view expected) {
+        if (at_end()) fail(next_line_number(), expected, "the end of the file");
+        return take_line();
+    }
+
+    // The next line; the caller has checked at_end().
+    std::string_view take_line() {
+        std::size_t end = text_.find('\n', pos_);
+        const std::size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+        if (end == std::string_view::npos) end = text_.size();
+        std::string_view line = text_.substr(pos_, end - pos_);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        pos_ = next;
+        ++next_line_;
+        return line;
+    }
+
+    // True when every line not yet read is empty or blank.
+    bool only_blank_lines_left() const {
+        LineCursor rest = *this;
+        while (!rest.at_end()) {
+            if (!is_blank_text(rest.take_line())) return false;
+        }
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;  // start of the next line
+    int next_line_ = 1;
+};
+
 // A free-format read over consecutive records. Values are separated by blanks
 // (tabs count as blanks) or by one comma with optional blanks around it; the
 // read goes on to the next record when one runs out. Every malformed or
 // missing value throws ConfigError with the line it was found on.
 class FreeFormatRead {
 public:
-    // `records` are the texts the read may consume, the first on line
-    // `first_line`. When they run out, the error names `end_expected` (or the
-    // value's own description if empty) and says `end_found`, on line
-    // `end_line`.
-    FreeFormatRead(std::span<const std::string_view> records, int first_line, std::string_view end_expected,
-                   std::string end_found, int end_line)
-        : records_(records),
-          first_line_(first_line),
-          end_expected_(end_expected),
-          end_found_(std::move(end_found)),
-          end_line_(end_line) {}
+    // A read of the one record `record` on line `line`. When it runs out, the
+    // error names the value's own description and says `end_found`.
+    FreeFormatRead(std::string_view record, int line, std::string end_found)
+        : record_(record), line_(line), has_record_(true), end_found_(std::move(end_found)) {}
+
+    // A read of the lines `lines` still holds, which it takes as it goes on.
+    // When they run out, the error names `end_expected` and says "the end of
+    // the file", on the line after the last.
+    FreeFormatRead(LineCursor& lines, std::string_view end_expected)
+        : lines_(&lines), end_expected_(end_expected), end_found_("the end of the file") {}
 
     double real(std::string_view expected) {
         const std::string_view text = next_token(expected);
@@ -152,7 +188,7 @@ public:
     // quotation marks in which a doubled quote stands for one.
     std::string name(std::string_view expected) {
         start_value(expected);
-        const std::string_view record = records_[record_];
+        const std::string_view record = record_;
         const char quote = record[pos_];
         if (quote == '\'' || quote == '"') return quoted_name(expected, quote);
         const std::string_view word = token_at(record, pos_);
@@ -162,12 +198,13 @@ public:
         return std::string(word);
     }
 
-    // Number of records touched so far, counting the one the last value came from.
-    std::size_t records_used() const { return record_ + 1; }
+    // Line of the record the last value came from.
+    int line() const { return line_; }
+
+    // What follows the last value on its record.
+    std::string_view rest() const { return record_.substr(pos_); }
 
 private:
-    int line() const { return first_line_ + static_cast<int>(record_); }
-
     // The run of characters from `pos` up to the next blank, comma or the end.
     static std::string_view token_at(std::string_view record, std::size_t pos) {
         std::size_t end = pos;
@@ -180,17 +217,13 @@ private:
     void start_value(std::string_view expected) {
         bool comma_seen = false;
         while (true) {
-            if (record_ >= records_.size()) {
-                fail(end_line_, end_expected_.empty() ? expected : end_expected_, end_found_);
-            }
-            const std::string_view record = records_[record_];
-            while (pos_ < record.size() && is_blank(record[pos_])) ++pos_;
-            if (pos_ == record.size()) {
-                ++record_;
-                pos_ = 0;
+            if (!has_record_) next_record(expected);
+            while (pos_ < record_.size() && is_blank(record_[pos_])) ++pos_;
+            if (pos_ == record_.size()) {
+                has_record_ = false;
                 continue;
             }
-            if (record[pos_] != ',') break;
+            if (record_[pos_] != ',') break;
             // After a value the first comma separates it from the next one; any
             // other comma stands for an empty value.
             if (comma_seen || !after_value_) {
@@ -204,15 +237,27 @@ private:
         ++values_read_;
     }
 
+    // Moves to the next record, or throws ConfigError for the end of the records.
+    void next_record(std::string_view expected) {
+        if (lines_ == nullptr || lines_->at_end()) {
+            const int line = lines_ == nullptr ? line_ : lines_->next_line_number();
+            fail(line, end_expected_.empty() ? expected : end_expected_, end_found_);
+        }
+        line_ = lines_->next_line_number();
+        record_ = lines_->take_line();
+        pos_ = 0;
+        has_record_ = true;
+    }
+
     std::string_view next_token(std::string_view expected) {
         start_value(expected);
-        const std::string_view token = token_at(records_[record_], pos_);
+        const std::string_view token = token_at(record_, pos_);
         pos_ += token.size();
         return token;
     }
 
     std::string quoted_name(std::string_view expected, char quote) {
-        const std::string_view record = records_[record_];
+        const std::string_view record = record_;
         const std::size_t open = pos_;
         std::string text;
         std::size_t pos = open + 1;
@@ -237,53 +282,31 @@ private:
         return text;
     }
 
-    std::span<const std::string_view> records_;
-    int first_line_;
+    LineCursor* lines_ = nullptr;  // where further records come from; none for a one-record read
+    std::string_view record_;      // the current record
+    int line_ = 0;                 // its line
+    bool has_record_ = false;      // false before the first record and after one is used up
     std::string_view end_expected_;
     std::string end_found_;
-    int end_line_;
-    std::size_t record_ = 0;
     std::size_t pos_ = 0;
     bool after_value_ = false;  // the last thing passed was a value, not a comma
     int values_read_ = 0;
 };
 
-// Reads the file's lines in order; `next` is the index of the next unread line.
-class LineCursor {
-public:
-    explicit LineCursor(std::string_view text) : lines_(split_lines(text)) {}
-
-    bool at_end() const { return next_ >= lines_.size(); }
-    // 1-based number of the next unread line.
-    int next_line_number() const { return static_cast<int>(next_) + 1; }
-
-    // The next line, or a ConfigError for the end of the file.
-    std::string_view take(std::string_view expected) {
-        if (at_end()) fail(next_line_number(), expected, "the end of the file");
-        return lines_[next_++];
-    }
-
-    // A free-format read starting at the next line; `read` gets the values and
-    // the rest of the last line touched is discarded.
-    template <typename Read>
-    void free_format(std::string_view expected, Read read) {
-        const std::span<const std::string_view> rest(lines_.data() + next_, lines_.size() - next_);
-        FreeFormatRead values(rest, next_line_number(), expected, "the end of the file",
-                              static_cast<int>(lines_.size()) + 1);
-        read(values);
-        next_ += values.records_used();
-    }
-
-private:
-    std::vector<std::string_view> lines_;
-    std::size_t next_ = 0;
-};
+// A free-format read starting at the next line of `lines`; `read` gets the
+// values and the rest of the last line touched is discarded. At the end of the
+// file the error names `expected`.
+template <typename Read>
+void free_format(LineCursor& lines, std::string_view expected, Read read) {
+    FreeFormatRead values(lines, expected);
+    read(values);
+}
 
 // One column-fixed integer field: columns `first` to `last` (1-based) of the
 // line, padded with blanks. Blanks are ignored, an all-blank field is 0, and
 // otherwise the field holds an optional sign and digits.
 int fixed_integer(std::string_view line, int line_number, std::size_t first, std::size_t last,
-                  std::string_view expected) {
+                  std::string_view expected, bool blank_allowed = true) {
     const std::string_view field = line.size() >= first ? line.substr(first - 1, last - first + 1) : std::string_view{};
     int value = 0;
     bool negative = false;
@@ -302,9 +325,35 @@ int fixed_integer(std::string_view line, int line_number, std::size_t first, std
             fail(line_number, expected, quoted_text(field));
         }
     }
-    if (!sign_allowed && !digits) fail(line_number, expected, quoted_text(field));
+    if ((!sign_allowed || !blank_allowed) && !digits) {
+        fail(line_number, expected, field.empty() ? std::string("nothing") : quoted_text(field));
+    }
     return negative ? -value : value;
 }
+
+// Checks that a line of three column-fixed fields (columns 1-2, 4-5 and 7 to
+// `last`) keeps its layout: columns 3 and 6 blank and nothing but blanks after
+// column `last`. A value one column off would otherwise be read in part into
+// the next field. `expected` shows the columns.
+void check_fixed_layout(std::string_view line, int line_number, std::size_t last, std::string_view expected) {
+    for (const std::size_t column : {std::size_t{3}, std::size_t{6}}) {
+        if (line.size() >= column && !is_blank(line[column - 1])) {
+            fail(line_number, expected,
+                 quoted_text(line) + ", which has " + quoted_text(line.substr(column - 1, 1)) + " in column " +
+                     std::to_string(column));
+        }
+    }
+    if (line.size() > last && !is_blank_text(line.substr(last))) {
+        fail(line_number, expected, quoted_text(line) + ", which has text after column " + std::to_string(last));
+    }
+}
+
+constexpr std::string_view kExpectDate =
+    "the date as \"DD MM YYYY\": day in columns 1-2, month in 4-5, year in 7-10, blanks in 3 and 6 "
+    "and nothing after column 10";
+constexpr std::string_view kExpectTime =
+    "the time as \"hh mm ss\": hour in columns 1-2, minute in 4-5, second in 7-8, blanks in 3 and 6 "
+    "and nothing after column 8";
 
 constexpr std::string_view kExpectParameter[8] = {
     "the solar-wind dynamic pressure (parameter 1, a number in nPa)",
@@ -327,6 +376,7 @@ constexpr std::string_view kExpectZenith = "the zenith angle (an integer from -3
 constexpr std::string_view kExpectAzimuth = "the azimuth (an integer from -32768 to 32767, degrees)";
 constexpr std::string_view kExpectName = "the station name (a word, or a text in quotes)";
 constexpr std::string_view kExpectRigidity = "a rigidity (a number in GV within columns 1 to 6)";
+constexpr std::string_view kExpectOneRigidity = "a rigidity (one number in GV within columns 1 to 6)";
 
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
@@ -338,24 +388,45 @@ StationRecord parse_station(std::string_view line, int line_number) {
     const std::string_view record = line.substr(0, kStationColumns);
     std::string end_found = "the end of the station line";
     if (line.size() > kStationColumns) end_found += " (only its first 50 characters are read)";
-    FreeFormatRead values(std::span<const std::string_view>(&record, 1), line_number, {}, end_found, line_number);
+    FreeFormatRead values(record, line_number, end_found);
     StationRecord station;
     station.latitude = values.real(kExpectLatitude);
     station.longitude = values.real(kExpectLongitude);
     station.zenith = static_cast<std::int16_t>(values.integer(kExpectZenith, kInt16Min, kInt16Max));
     station.azimuth = static_cast<std::int16_t>(values.integer(kExpectAzimuth, kInt16Min, kInt16Max));
-    station.name = values.name(kExpectName);
-    station.name.resize(kNameLength, ' ');
+    const std::string name = values.name(kExpectName);
+    // A control character would reach the header and the progress lines.
+    if (holds_control_character(name)) {
+        fail(line_number, kExpectName, quoted_text(name) + ", which holds a control character");
+    }
+    station.name = fit_to_width(name, kNameLength);
+    station.line = line_number;
     return station;
 }
 
-// One rigidity from the first 6 characters of its line.
+// One rigidity from the first 6 characters of its line. The number must end
+// within them (a number that goes on in column 7 would be cut) and be the only
+// one there (a decimal comma would split it); text from column 7 on behind a
+// blank is ignored.
 double parse_rigidity(std::string_view line, int line_number) {
     if (line.empty()) fail(line_number, kExpectRigidity, "an empty line");
     const std::string_view record = line.substr(0, kRigidityColumns);
-    FreeFormatRead values(std::span<const std::string_view>(&record, 1), line_number, {},
-                          "no number in columns 1 to 6 of " + quoted_text(line), line_number);
-    return values.real(kExpectRigidity);
+    if (line.size() > kRigidityColumns && !is_blank(line[kRigidityColumns - 1]) && !is_blank(line[kRigidityColumns])) {
+        std::size_t start = kRigidityColumns - 1;
+        while (start > 0 && !is_blank(line[start - 1])) --start;
+        std::size_t end = kRigidityColumns;
+        while (end < line.size() && !is_blank(line[end])) ++end;
+        fail(line_number, kExpectRigidity,
+             quoted_text(line.substr(start, end - start)) + ", which runs past column 6 (write it in fewer characters)");
+    }
+    FreeFormatRead values(record, line_number, "no number in columns 1 to 6 of " + quoted_text(line));
+    const double rigidity = values.real(kExpectRigidity);
+    if (!is_blank_text(values.rest())) {
+        std::string found = quoted_text(record) + " in columns 1 to 6, which holds more than one value";
+        if (record.find(',') != std::string_view::npos) found += " (write a decimal point, not a comma)";
+        fail(line_number, kExpectOneRigidity, found);
+    }
+    return rigidity;
 }
 
 }  // namespace
@@ -390,39 +461,51 @@ std::string quoted_text(std::string_view text) {
 // Converts the text of "Cones.ini" line by line: title, date and time in fixed
 // columns, eight parameters, field model, altitude, output frame and longitude
 // window as free-format reads (each may go on over following lines), heading,
-// stations up to the "#" line, then one rigidity per line to the end.
+// stations up to the "#" line, then one rigidity per line to the end. Blank
+// lines at the end, and a Ctrl-Z end-of-file mark, are not rigidity lines.
 RunConfiguration parse_configuration(std::string_view text) {
-    LineCursor lines(text);
+    LineCursor lines(without_end_of_file_mark(text));
     RunConfiguration config;
 
     lines.take("the title line");
 
     const int date_line = lines.next_line_number();
     const std::string_view date = lines.take("the date (day, month and year in columns 1-2, 4-5 and 7-10)");
-    config.day = fixed_integer(date, date_line, 1, 2, "the day (an integer in columns 1-2)");
-    config.month = fixed_integer(date, date_line, 4, 5, "the month (an integer in columns 4-5)");
-    config.year = fixed_integer(date, date_line, 7, 10, "the year (an integer in columns 7-10)");
+    check_fixed_layout(date, date_line, 10, kExpectDate);
+    // A blank day, month or year is a date cut short, not a zero.
+    config.day = fixed_integer(date, date_line, 1, 2, "the day (an integer in columns 1-2)", false);
+    config.month = fixed_integer(date, date_line, 4, 5, "the month (an integer in columns 4-5)", false);
+    config.year = fixed_integer(date, date_line, 7, 10, "the year (an integer in columns 7-10)", false);
 
     const int time_line = lines.next_line_number();
     const std::string_view time = lines.take("the time (hour, minute and second in columns 1-2, 4-5 and 7-8)");
+    check_fixed_layout(time, time_line, 8, kExpectTime);
     config.hour = fixed_integer(time, time_line, 1, 2, "the hour (an integer in columns 1-2)");
     config.minute = fixed_integer(time, time_line, 4, 5, "the minute (an integer in columns 4-5)");
     config.second = fixed_integer(time, time_line, 7, 8, "the second (an integer in columns 7-8)");
 
+    ItemLines& at = config.lines;
     for (std::size_t k = 0; k < 8; ++k) {
-        lines.free_format(kExpectParameter[k],
-                          [&](FreeFormatRead& values) { config.parameters[k] = values.real(kExpectParameter[k]); });
+        free_format(lines, kExpectParameter[k], [&](FreeFormatRead& values) {
+            config.parameters[k] = values.real(kExpectParameter[k]);
+            at.parameters[k] = values.line();
+        });
     }
-    lines.free_format(kExpectFieldModel, [&](FreeFormatRead& values) {
+    free_format(lines, kExpectFieldModel, [&](FreeFormatRead& values) {
         config.field_model_code = static_cast<int>(values.integer(kExpectFieldModel, kInt32Min, kInt32Max));
+        at.field_model = values.line();
     });
-    lines.free_format(kExpectAltitude,
-                      [&](FreeFormatRead& values) { config.altitude_km = values.real(kExpectAltitude); });
-    lines.free_format(kExpectOutputFrame, [&](FreeFormatRead& values) {
+    free_format(lines, kExpectAltitude, [&](FreeFormatRead& values) {
+        config.altitude_km = values.real(kExpectAltitude);
+        at.altitude = values.line();
+    });
+    free_format(lines, kExpectOutputFrame, [&](FreeFormatRead& values) {
         config.output_frame_code = static_cast<int>(values.integer(kExpectOutputFrame, kInt32Min, kInt32Max));
+        at.output_frame = values.line();
     });
-    lines.free_format("the longitude window (two numbers)", [&](FreeFormatRead& values) {
+    free_format(lines, "the longitude window (two numbers)", [&](FreeFormatRead& values) {
         config.longitude_min = values.real(kExpectLongitudeMin);
+        at.longitude_window = values.line();
         config.longitude_max = values.real(kExpectLongitudeMax);
     });
 
@@ -432,16 +515,48 @@ RunConfiguration parse_configuration(std::string_view text) {
         const int line_number = lines.next_line_number();
         const std::string_view line =
             lines.take("a station line or the \"#\" line that ends the station list");
-        if (!line.empty() && line.front() == '#') break;
+        if (!line.empty() && line.front() == '#') {
+            at.station_list_end = line_number;
+            break;
+        }
         if (!line.empty() && line.front() == 'c') continue;
         config.stations.push_back(parse_station(line, line_number));
     }
 
     while (!lines.at_end()) {
+        if (lines.only_blank_lines_left()) break;  // blank lines at the end of the file
         const int line_number = lines.next_line_number();
         config.rigidities.push_back(parse_rigidity(lines.take(kExpectRigidity), line_number));
     }
     return config;
+}
+
+// Reads chunk by chunk, counting lines, and stops at the first limit passed.
+std::string read_limited_text(std::istream& in, std::size_t max_bytes, std::size_t max_line_bytes) {
+    std::string text;
+    int line = 1;
+    std::size_t line_bytes = 0;  // bytes of the current line so far
+    // istream::read turns a failed read into badbit instead of letting the
+    // stream buffer's exception escape.
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        const std::string_view chunk(buffer, static_cast<std::size_t>(in.gcount()));
+        for (const char c : chunk) {
+            if (c == '\n') {
+                ++line;
+                line_bytes = 0;
+            } else if (++line_bytes > max_line_bytes) {
+                fail(line, "lines of at most " + std::to_string(max_line_bytes) + " bytes",
+                     "a longer line (is Cones.ini a text file?)");
+            }
+        }
+        if (chunk.size() > max_bytes - text.size()) {
+            fail(line, "a file of at most " + std::to_string(max_bytes) + " bytes",
+                 "a longer file (is Cones.ini a text file?)");
+        }
+        text.append(chunk);
+    }
+    return text;
 }
 
 // Reads the whole file at `path` in binary mode, then parses and validates it.
@@ -450,13 +565,7 @@ RunConfiguration parse_configuration(std::string_view text) {
 RunConfiguration read_configuration(const std::string& path, NeededLists needed) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) throw ConfigError::cannot_open();
-    std::string text;
-    // istream::read turns a failed read into badbit instead of letting the
-    // stream buffer's exception escape.
-    char buffer[1 << 16];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(file.gcount()));
-    }
+    const std::string text = read_limited_text(file, kMaxConfigurationBytes, kMaxLineBytes);
     if (file.bad()) throw ConfigError::cannot_open();
     RunConfiguration config = parse_configuration(text);
     validate_configuration(config, needed);

@@ -1,7 +1,10 @@
 // Checks of a read configuration for values with which the run has no defined
-// result: an impossible date or time, empty lists, rigidities that are not
-// positive, values that are not finite, a start below the Earth's centre, and
-// field models that are missing or given parameters that select no model.
+// or no sound result: an impossible date or time, empty lists, rigidities that
+// are not positive, values that are not finite, a start below the Earth's
+// surface, a longitude window that cannot hold every longitude, a station
+// latitude beyond a pole, and field models given parameters that select no
+// model or leave it undefined. Every message names the item's line.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -38,8 +41,8 @@ void check_range(int value, int low, int high, int line, const std::string& item
     }
 }
 
-void check_finite(double value, const std::string& item) {
-    if (!std::isfinite(value)) fail(0, "a finite number for " + item, number_text(value));
+void check_finite(double value, int line, const std::string& item) {
+    if (!std::isfinite(value)) fail(line, "a finite number for " + item, number_text(value));
 }
 
 constexpr const char* kParameterNames[10] = {
@@ -55,25 +58,44 @@ constexpr const char* kParameterNames[10] = {
     "parameter 10",
 };
 
-// The external models of these codes are not part of this program.
-void check_model_available(int code) {
+// The models scaled by the solar-wind pressure take powers of it and divide
+// by them: they need a positive pressure.
+void check_pressure(int code, double pressure, int line) {
     const char* model = nullptr;
     if (code == field_model::kT96) model = "T96";
     if (code == field_model::kT01) model = "T01";
     if (code == field_model::kT01Storm) model = "storm-time T01";
-    if (model != nullptr) {
-        throw ConfigError(0, "field model " + std::to_string(code) + " (" + model +
-                                 ") is not available in this version");
+    if (model != nullptr && !(pressure > 0.0)) {
+        fail(line,
+             "a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model " +
+                 std::to_string(code) + " (" + model + ")",
+             number_text(pressure));
+    }
+}
+
+// The written longitude L in [0, 360) is moved at most once up and once down
+// by 360 degrees; every L ends inside [low, high] only when the window is at
+// least a full turn wide and reaches both 0 and 360 with that one move.
+void check_longitude_window(double low, double high, int line) {
+    check_finite(low, line, "the lower end of the longitude window");
+    check_finite(high, line, "the upper end of the longitude window");
+    if (!(high >= low + 360.0 && low <= 360.0 && high >= 0.0)) {
+        fail(line,
+             "a longitude window that holds every longitude: an upper end at least 360 degrees above the lower "
+             "end, a lower end of at most 360 and an upper end of at least 0 (as in -180 180 or 0 360)",
+             number_text(low) + " " + number_text(high));
     }
 }
 
 }  // namespace
 
 // Throws ConfigError for the first value of `config` that leaves the run
-// undefined (see the header). The date and time are checked with the
-// Gregorian calendar and reported on lines 2 and 3; other items are named
-// with their position in the lists (station 1, rigidity 1, ...).
+// undefined or unsound (see the header). The date and time are checked with
+// the Gregorian calendar and reported on lines 2 and 3; every other item is
+// reported on the line it was read from (config.lines, StationRecord::line),
+// stations and rigidities also with their position in the list.
 void validate_configuration(const RunConfiguration& config, NeededLists needed) {
+    const ItemLines& at = config.lines;
     check_range(config.month, 1, 12, kDateLine, "a month");
     check_range(config.day, 1, days_in_month(config.month, config.year), kDateLine, "a day",
                 " for month " + std::to_string(config.month) + " of " + std::to_string(config.year));
@@ -81,47 +103,60 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
     check_range(config.minute, 0, 59, kTimeLine, "a minute");
     check_range(config.second, 0, 59, kTimeLine, "a second");
 
-    for (std::size_t k = 0; k < config.parameters.size(); ++k) check_finite(config.parameters[k], kParameterNames[k]);
+    // Parameters 9 and 10 are not in the file; they are told on the line of parameter 8.
+    for (std::size_t k = 0; k < config.parameters.size(); ++k) {
+        check_finite(config.parameters[k], at.parameters[std::min<std::size_t>(k, at.parameters.size() - 1)],
+                     kParameterNames[k]);
+    }
 
-    check_model_available(config.field_model_code);
+    check_pressure(config.field_model_code, config.parameters[0], at.parameters[0]);
     const double kp = config.parameters[7];
     if (config.field_model_code == field_model::kT89 && !(kp > -1.5)) {
-        throw ConfigError(0, "the T89 model (field model 89) needs the Kp index (parameter 8) greater than -1.5, found " +
-                                 number_text(kp));
+        throw ConfigError(at.parameters[7],
+                          "the T89 model (field model 89) needs the Kp index (parameter 8) greater than -1.5, found " +
+                              number_text(kp));
     }
 
-    check_finite(config.altitude_km, "the start altitude");
-    const double r0 = start_radius(config.altitude_km);
-    if (!(r0 > 0.0)) {
-        fail(0, "a start altitude above -6371.2 km (the Earth's centre)", number_text(config.altitude_km) + " km");
+    // Below the surface r = 1 the trajectory would start inside the Earth.
+    check_finite(config.altitude_km, at.altitude, "the start altitude");
+    if (!(config.altitude_km >= 0.0)) {
+        fail(at.altitude, "a start altitude of 0 km or more (a start at or above the Earth's surface)",
+             number_text(config.altitude_km) + " km");
     }
-    if (!std::isfinite(r0)) {
-        fail(0, "a start altitude whose start radius is a finite number", number_text(config.altitude_km) + " km");
+    if (!std::isfinite(start_radius(config.altitude_km))) {
+        fail(at.altitude, "a start altitude whose start radius is a finite number",
+             number_text(config.altitude_km) + " km");
     }
 
-    check_finite(config.longitude_min, "the lower end of the longitude window");
-    check_finite(config.longitude_max, "the upper end of the longitude window");
+    check_longitude_window(config.longitude_min, config.longitude_max, at.longitude_window);
 
     if (needed.stations && config.stations.empty()) {
-        throw ConfigError(0, "the station list is empty: expected at least one station line before the \"#\" line");
+        fail(at.station_list_end, "at least one station line before the \"#\" line that ends the station list",
+             "none: the station list is empty");
     }
     for (std::size_t i = 0; i < config.stations.size(); ++i) {
         const StationRecord& station = config.stations[i];
         std::string_view name = station.name;
         while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
         const std::string item = "station " + std::to_string(i + 1) + " (" + quoted_text(name) + ")";
-        check_finite(station.latitude, "the latitude of " + item);
-        check_finite(station.longitude, "the longitude of " + item);
+        check_finite(station.latitude, station.line, "the latitude of " + item);
+        check_finite(station.longitude, station.line, "the longitude of " + item);
+        if (!(station.latitude >= -90.0 && station.latitude <= 90.0)) {
+            fail(station.line, "the latitude of " + item + " from -90 to 90 degrees",
+                 number_text(station.latitude));
+        }
     }
 
     if (needed.rigidities && config.rigidities.empty()) {
-        throw ConfigError(0, "the rigidity list is empty: expected at least one rigidity line after the \"#\" line");
+        fail(at.station_list_end + 1, "at least one rigidity line after the \"#\" line",
+             "the end of the file: the rigidity list is empty");
     }
     for (std::size_t i = 0; i < config.rigidities.size(); ++i) {
         const double rigidity = config.rigidities[i];
+        const int line = at.station_list_end + 1 + static_cast<int>(i);
         const std::string item = "rigidity " + std::to_string(i + 1);
-        check_finite(rigidity, item);
-        if (!(rigidity > 0.0)) fail(0, item + " greater than 0 GV", number_text(rigidity));
+        check_finite(rigidity, line, item);
+        if (!(rigidity > 0.0)) fail(line, item + " greater than 0 GV", number_text(rigidity));
     }
 }
 

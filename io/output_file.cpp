@@ -1,8 +1,15 @@
 #include "io/output_file.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+
+#include "io/text_columns.hpp"
 
 namespace cones {
 
@@ -26,8 +33,7 @@ std::string fixed_field(double value, int width, int decimals) {
 std::string cones_header(const std::vector<StationRecord>& stations) {
     std::string line = "Rig_GV";
     for (const StationRecord& station : stations) {
-        std::string abbreviation = station.name.substr(0, 3);
-        abbreviation.resize(3, ' ');
+        const std::string abbreviation = fit_to_width(station.name, 3);
         line += "  " + abbreviation + "La  " + abbreviation + "Lo";
     }
     return line + kLineEnd;
@@ -40,32 +46,54 @@ std::string direction_fields(double latitude, double longitude) {
 }
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) fail("create", errno);
+    descriptor_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor_ < 0) fail("create", errno);
+    struct stat status {};
+    regular_ = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 OutputFile::~OutputFile() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (descriptor_ >= 0) ::close(descriptor_);
 }
 
 void OutputFile::write_line(const std::string& line) {
-    errno = 0;
-    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
-        fail("write", errno);
+    std::size_t written = 0;
+    while (written < line.size()) {
+        const ssize_t n = ::write(descriptor_, line.data() + written, line.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) fail_write(n < 0 ? errno : ENOSPC);
+        written += static_cast<std::size_t>(n);
     }
+    complete_bytes_ += static_cast<long long>(line.size());
+    ++complete_lines_;
 }
 
 void OutputFile::close() {
-    if (file_ == nullptr) return;
-    std::FILE* file = file_;
-    file_ = nullptr;
-    errno = 0;
-    if (std::fclose(file) != 0) fail("write", errno);
+    if (descriptor_ < 0) return;
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    if (::close(descriptor) != 0) fail("write", errno);
 }
 
-void OutputFile::fail(const char* action, int error_number) {
+void OutputFile::fail_write(int error_number) {
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    std::string note;
+    if (regular_ && complete_lines_ < 2) {
+        ::close(descriptor);
+        if (::unlink(path_.c_str()) == 0) note = "; the file is removed, as no rigidity line was complete";
+    } else {
+        if (regular_ && ::ftruncate(descriptor, static_cast<off_t>(complete_bytes_)) == 0) {
+            note = "; the file keeps its " + std::to_string(complete_lines_ - 1) + " complete rigidity lines";
+        }
+        ::close(descriptor);
+    }
+    fail("write", error_number, note);
+}
+
+void OutputFile::fail(const char* action, int error_number, const std::string& note) const {
     std::string reason = error_number != 0 ? std::strerror(error_number) : "unknown error";
-    throw OutputError("Can not " + std::string(action) + " file " + path_ + ": " + reason);
+    throw OutputError("Can not " + std::string(action) + " file " + path_ + ": " + reason + note);
 }
 
 }  // namespace cones

@@ -3,7 +3,6 @@
 // fields it is made of.
 #pragma once
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +25,9 @@ inline constexpr const char* kLineEnd = " \r\n";
 
 // Header line (with its line end): "Rig_GV", then per station two blanks, the
 // first 3 characters of the name, "La", two blanks, the same 3 characters, "Lo".
+// The abbreviation takes 3 bytes: as many whole UTF-8 characters of the name
+// as fit in them, padded with blanks ("Zürich" gives "Zü"), so every field of
+// the table keeps its width in bytes.
 std::string cones_header(const std::vector<StationRecord>& stations);
 
 // Start of a data line: the rigidity in GV as F6.2.
@@ -41,9 +43,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The output file, written line by line. Each complete line is flushed at once,
-// so a run that ends early leaves the lines completed so far. Throws
-// OutputError when the file cannot be created or written.
+// The output file, written line by line; the first line is the header. Each
+// line goes to the file as soon as it is complete, so a run that ends early
+// leaves the lines completed so far. Throws OutputError when the file cannot be
+// created or written.
+// Notes: when a write fails (a full disk, say), a regular file is cut back to
+// its last complete line, or removed when no data line was complete, so that
+// what is left is always a valid table; a device or pipe is left alone.
 class OutputFile {
 public:
     explicit OutputFile(const std::string& path);
@@ -57,9 +63,15 @@ public:
     void close();
 
 private:
-    [[noreturn]] void fail(const char* action, int error_number);
+    // Cuts a regular file back to its complete lines (see the class notes),
+    // closes it and throws OutputError with the system's reason.
+    [[noreturn]] void fail_write(int error_number);
+    [[noreturn]] void fail(const char* action, int error_number, const std::string& note = "") const;
     std::string path_;
-    std::FILE* file_ = nullptr;
+    int descriptor_ = -1;
+    bool regular_ = false;           // a regular file, which may be cut back or removed
+    long long complete_bytes_ = 0;   // bytes of the complete lines written
+    long long complete_lines_ = 0;   // complete lines written, the header included
 };
 
 }  // namespace cones

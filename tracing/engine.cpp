@@ -34,8 +34,8 @@ unsigned engine_threads(unsigned requested) {
 
 namespace {
 
-TraceResult trace_job(const TraceSettings& settings, const TraceJob& job) {
-    return trace_trajectory(settings, job.station, proton_motion(job.rigidity));
+TraceResult trace_job(Tracer trace, const TraceSettings& settings, const TraceJob& job) {
+    return trace(settings, job.station, proton_motion(job.rigidity));
 }
 
 // Results completed by the workers and not yet handed to the sink. Workers
@@ -110,9 +110,10 @@ private:
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, unsigned threads,
                        const ResultSink& sink) {
     const unsigned workers = engine_threads(threads);
+    const Tracer trace = trajectory_tracer(settings.field.model);
     if (workers == 1 || jobs.count <= 1) {
         for (std::size_t index = 0; index < jobs.count; ++index) {
-            if (!sink(index, trace_job(settings, jobs.at(index)))) return index + 1;
+            if (!sink(index, trace_job(trace, settings, jobs.at(index)))) return index + 1;
         }
         return jobs.count;
     }
@@ -124,7 +125,7 @@ std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, unsig
         pool.emplace_back([&] {
             try {
                 std::size_t index;
-                while (window.take(index)) window.put(index, trace_job(settings, jobs.at(index)));
+                while (window.take(index)) window.put(index, trace_job(trace, settings, jobs.at(index)));
             } catch (...) {
                 window.fail(std::current_exception());
             }

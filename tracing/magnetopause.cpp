@@ -2,8 +2,16 @@
 
 #include <cmath>
 
+#include "models/t01/t01_tilt_deformation.hpp"
+#include "tracing/field_selector.hpp"
+
 namespace cones {
 namespace {
+
+int sphere_boundary(double x, double y, double z) {
+    const double r = std::sqrt((x * x + y * y) + z * z);
+    return r > 30.0 ? kOutsideMagnetosphere : kInsideMagnetosphere;
+}
 
 int t89_boundary(double x, double rho) {
     if (x <= -70.0) return kOutsideMagnetosphere;
@@ -23,11 +31,10 @@ int t89_boundary(double x, double rho) {
                                                                          : kInsideMagnetosphere;
 }
 
-int t96_boundary(double x, double rho, double pressure) {
-    const double f = std::pow(pressure / 2.0, double(0.1376f));
-    const double a = double(75.6f) / f;
-    const double b = double(28.55f) / f;
-    const double x0 = double(-64.51f) / f;
+int t96_boundary(const Magnetopause& boundary, double x, double rho) {
+    const double a = boundary.t96_a;
+    const double b = boundary.t96_b;
+    const double x0 = boundary.t96_x0;
     if (x >= x0) {
         const double dx = x - x0;
         const double scaled = rho * a / b;
@@ -38,62 +45,84 @@ int t96_boundary(double x, double rho, double pressure) {
     return kInsideMagnetosphere;
 }
 
-// The tilt deformation converges in a handful of passes; the cap only guards
-// against a pathological input (a non-finite coordinate), for which the last
-// pass is used.
-constexpr int kMaxTiltPasses = 1000;
-
-int t01_boundary(const EpochState& epoch, double x, double y, double z, double pressure,
-                 double hinge_distance, double pressure_exponent) {
-    const double g = std::pow(pressure / 2.0, pressure_exponent);
-    const double a0 = 34.586 / g;
-    const double x_m = 3.4397 / g - 34.586 / g;
-
+int t01_boundary(const Magnetopause& boundary, double x, double y, double z) {
     const double r = std::sqrt((x * x + y * y) + z * z);
-    const double sin_tilt = std::sin(epoch.tilt);
-    double xs = x, zs = z;
-    for (int pass = 0; pass < kMaxTiltPasses; ++pass) {
-        const double xp = xs, zp = zs;
-        const double zr = zp / r;
-        const double hinge = hinge_distance - double(5.2f) * (zr * zr);
-        const double w = r / hinge;
-        const double s = sin_tilt / std::pow(1.0 + w * w * w, double(0.33333334f));
-        const double c = std::sqrt(1.0 - s * s);
-        xs = x * c - z * s;
-        zs = z * c + x * s;
-        if (std::fabs(xs - xp) + std::fabs(zs - zp) <= 1e-6) break;
-    }
+    const T01TiltDeformation deformed = t01_tilt_deformation(
+        x, z, r, boundary.sin_tilt, boundary.t01_hinge_distance, -double(5.2f), double(0.33333334f));
+    const double xs = deformed.xs, zs = deformed.zs;
 
-    const double d = (xs - x_m) > 0.0 ? (xs - x_m) : 0.0;
-    const double a2 = a0 * a0;
+    const double d = (xs - boundary.t01_x_m) > 0.0 ? (xs - boundary.t01_x_m) : 0.0;
+    const double a2 = boundary.t01_a0_squared;
     const double t = d * d + zs * zs + y * y + a2;
     const double sigma = std::sqrt((t + std::sqrt(t * t - 4.0 * a2 * (d * d))) / (2.0 * a2));
     if (sigma >= 1.196) return kOutsideMagnetosphere;
     return x < -70.0 ? kOutsideMagnetosphere : kInsideMagnetosphere;
 }
 
+void prepare_t01(Magnetopause& boundary, double pressure, double hinge_distance, double pressure_exponent) {
+    const double g = std::pow(pressure / 2.0, pressure_exponent);
+    boundary.t01_a0 = 34.586 / g;
+    boundary.t01_a0_squared = boundary.t01_a0 * boundary.t01_a0;
+    boundary.t01_x_m = 3.4397 / g - 34.586 / g;
+    boundary.t01_hinge_distance = hinge_distance;
+}
+
 }  // namespace
+
+Magnetopause prepare_magnetopause(const EpochState& epoch, FieldModel model,
+                                  const ModelParameters& parameters) {
+    Magnetopause boundary;
+    boundary.model = model;
+    const double pressure = parameters[0];
+    switch (model) {
+        case FieldModel::kT96: {
+            const double f = std::pow(pressure / 2.0, double(0.1376f));
+            boundary.t96_a = double(75.6f) / f;
+            boundary.t96_b = double(28.55f) / f;
+            boundary.t96_x0 = double(-64.51f) / f;
+            break;
+        }
+        case FieldModel::kT01:
+            prepare_t01(boundary, pressure, 8.94335, 0.1579);
+            boundary.sin_tilt = std::sin(epoch.tilt);
+            break;
+        case FieldModel::kT01Storm:
+            prepare_t01(boundary, pressure, 7.7, 0.15954);
+            boundary.sin_tilt = std::sin(epoch.tilt);
+            break;
+        default:
+            break;
+    }
+    return boundary;
+}
+
+template <FieldModel M>
+int magnetopause_test(const Magnetopause& boundary, double x, double y, double z) {
+    if constexpr (M == FieldModel::kDipole || M == FieldModel::kInternal) {
+        return sphere_boundary(x, y, z);
+    } else if constexpr (M == FieldModel::kT89) {
+        return t89_boundary(x, std::sqrt(y * y + z * z));
+    } else if constexpr (M == FieldModel::kT96) {
+        return t96_boundary(boundary, x, std::sqrt(y * y + z * z));
+    } else if constexpr (M == FieldModel::kT01 || M == FieldModel::kT01Storm) {
+        return t01_boundary(boundary, x, y, z);
+    } else {
+        return kInsideMagnetosphere;
+    }
+}
+
+template int magnetopause_test<FieldModel::kDipole>(const Magnetopause&, double, double, double);
+template int magnetopause_test<FieldModel::kInternal>(const Magnetopause&, double, double, double);
+template int magnetopause_test<FieldModel::kT89>(const Magnetopause&, double, double, double);
+template int magnetopause_test<FieldModel::kT96>(const Magnetopause&, double, double, double);
+template int magnetopause_test<FieldModel::kT01>(const Magnetopause&, double, double, double);
+template int magnetopause_test<FieldModel::kT01Storm>(const Magnetopause&, double, double, double);
+template int magnetopause_test<FieldModel::kInternalUnbounded>(const Magnetopause&, double, double, double);
 
 int magnetopause_test(const EpochState& epoch, double x, double y, double z, FieldModel model,
                       const ModelParameters& parameters) {
-    switch (model) {
-        case FieldModel::kDipole:
-        case FieldModel::kInternal: {
-            const double r = std::sqrt((x * x + y * y) + z * z);
-            return r > 30.0 ? kOutsideMagnetosphere : kInsideMagnetosphere;
-        }
-        case FieldModel::kT89:
-            return t89_boundary(x, std::sqrt(y * y + z * z));
-        case FieldModel::kT96:
-            return t96_boundary(x, std::sqrt(y * y + z * z), parameters[0]);
-        case FieldModel::kT01:
-            return t01_boundary(epoch, x, y, z, parameters[0], 8.94335, 0.1579);
-        case FieldModel::kT01Storm:
-            return t01_boundary(epoch, x, y, z, parameters[0], 7.7, 0.15954);
-        case FieldModel::kInternalUnbounded:
-            return kInsideMagnetosphere;
-    }
-    return kInsideMagnetosphere;
+    const Magnetopause boundary = prepare_magnetopause(epoch, model, parameters);
+    return with_field_model(model, [&](auto m) { return magnetopause_test<m.value>(boundary, x, y, z); });
 }
 
 }  // namespace cones

@@ -60,14 +60,17 @@ void asymptotic_direction(const TraceSettings& settings, double vx, double vy, d
     if (longitude > settings.longitude_max) longitude = longitude - 360.0;
 }
 
-TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,
-                             const ProtonMotion& motion) {
+namespace {
+
+template <FieldModel M>
+TraceResult trace_in_model(const TraceSettings& settings, const StationEntry& station,
+                           const ProtonMotion& motion) {
     const FieldContext& field = settings.field;
     TraceResult result;
     TraceState& y = result.state;
     y = start_state(*field.epoch, station, settings.start_radius, motion.speed);
 
-    TrajectoryDerivatives derivatives{&field, motion.charge_to_mass};
+    ModelDerivatives<M> derivatives{&field, motion.charge_to_mass};
     IntegratorWork<6> work;
     double t = 0.0;
     double rel_tol = 1e-8;
@@ -83,10 +86,7 @@ TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& 
         flag = -2;
         r = std::sqrt(y[1] * y[1] + y[0] * y[0] + y[2] * y[2]);
         if (t > kTimeLimit || y[0] <= kTailLimit || r < 1.0) break;
-        if (r > kMagnetopauseRadius &&
-            magnetopause_test(*field.epoch, y[0], y[1], y[2], field.model, field.parameters) < 0) {
-            break;
-        }
+        if (r > kMagnetopauseRadius && magnetopause_test<M>(field.boundary, y[0], y[1], y[2]) < 0) break;
         if (cannot_continue) {
             // The step size fell to its minimum without meeting the tolerances
             // and the trajectory has not stopped: it can be neither continued
@@ -104,6 +104,17 @@ TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& 
     result.outcome = TraceOutcome::kAllowed;
     asymptotic_direction(settings, y[3], y[4], y[5], result.latitude, result.longitude);
     return result;
+}
+
+}  // namespace
+
+Tracer trajectory_tracer(FieldModel model) {
+    return with_field_model(model, [](auto m) -> Tracer { return &trace_in_model<m.value>; });
+}
+
+TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,
+                             const ProtonMotion& motion) {
+    return trajectory_tracer(settings.field.model)(settings, station, motion);
 }
 
 }  // namespace cones

@@ -73,6 +73,12 @@ struct TraceResult {
 TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,
                              const ProtonMotion& motion);
 
+// trace_trajectory compiled for one field model: the function to call for
+// every trajectory of a run, chosen once when the run is prepared.
+using Tracer = TraceResult (*)(const TraceSettings& settings, const StationEntry& station,
+                               const ProtonMotion& motion);
+Tracer trajectory_tracer(FieldModel model);
+
 // Asymptotic latitude and longitude (degrees) of a final GSM velocity, in the
 // output frame, the longitude moved at most once by +360 and once by -360 into
 // [longitude_min, longitude_max].

@@ -5,16 +5,19 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "apps/cones_run.hpp"
+#include "io/config_parsing.hpp"
 
 namespace cones {
 namespace {
@@ -77,101 +80,6 @@ std::string join(const std::vector<std::string>& lines, const char* end = "\n") 
     return text;
 }
 
-struct MalformedCase {
-    const char* what;
-    int line;             // line to replace (1-based), 0 to use `text` whole
-    const char* replacement;
-    const char* message;  // expected fragment of the error message
-    int line2 = 0;        // a second line to replace, if any
-    const char* replacement2 = "";
-};
-
-TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
-    const MalformedCase cases[] = {
-        {"letter in the date", 2, "1a 03 2005", "Cones.ini, line 2:"},
-        {"month 13", 2, "01 13 2005", "month"},
-        {"30 February", 2, "30 02 2005", "day"},
-        {"29 February 1900", 2, "29 02 1900", "day"},
-        {"hour 24", 3, "24 00 00", "hour"},
-        {"minute 60", 3, "12 60 00", "minute"},
-        {"text for a parameter", 4, "abc", "Cones.ini, line 4:"},
-        {"parameter that is not finite", 5, "1e999", "Cones.ini"},
-        {"real for the field model code", 12, "10.5", "Cones.ini, line 12:"},
-        {"T96 is not available", 12, "96", "not available"},
-        {"T01 is not available", 12, "1", "not available"},
-        {"storm-time T01 is not available", 12, "3", "not available"},
-        {"one value for the longitude window", 15, "-180.", "Cones.ini"},
-        {"upper-case C is not a comment", 17, "C a comment", "Cones.ini, line 17:"},
-        {"station without a name", 18, "46.55 7.98 0 0", "Cones.ini, line 18:"},
-        {"zenith that is not an integer", 18, "46.55 7.98 0.5 0 Jungfraujoch", "Cones.ini, line 18:"},
-        {"zenith beyond 16 bits", 18, "46.55 7.98 40000 0 Jungfraujoch", "Cones.ini, line 18:"},
-        {"rigidity from column 7", 20, "      10.0", "Cones.ini, line 20:"},
-        {"rigidity zero", 20, "0.0", "rigidity"},
-        {"negative rigidity", 21, "-5", "rigidity"},
-        {"empty line after the rigidities", 21, "15.0\n", "Cones.ini, line 22:"},
-        {"start below the Earth's centre", 13, "-7000", "altitude"},
-        {"T89 with Kp -1.5 selects no coefficient set", 11, "-1.5", "Kp", 12, "89"},
-        {"T89 with Kp -3", 11, "-3", "Kp", 12, "89"},
-    };
-    for (const MalformedCase& c : cases) {
-        ScratchDirectory dir("malformed");
-        std::vector<std::string> lines = valid_lines();
-        lines[static_cast<std::size_t>(c.line - 1)] = c.replacement;
-        if (c.line2 > 0) lines[static_cast<std::size_t>(c.line2 - 1)] = c.replacement2;
-        write_file(dir.path() / "Cones.ini", join(lines));
-        const ProgramRun run = run_program_in(dir.path());
-        EXPECT_NE(run.status, 0) << c.what;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
-        EXPECT_EQ(run.err.find("Cones.ini"), 0u) << c.what << ": " << run.err;
-        EXPECT_EQ(run.out, "") << c.what;
-        EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat")) << c.what;
-    }
-}
-
-TEST(ConesProgram, WholeFileProblems) {
-    struct Case {
-        const char* what;
-        std::string text;
-        const char* message;
-    };
-    std::vector<std::string> no_terminator = valid_lines();
-    no_terminator.resize(18);
-    std::vector<std::string> no_stations = valid_lines();
-    no_stations.erase(no_stations.begin() + 17);
-    std::vector<std::string> no_rigidities = valid_lines();
-    no_rigidities.resize(19);
-    const Case cases[] = {
-        {"empty file", "", "Cones.ini"},
-        {"no \"#\" line", join(no_terminator), "Cones.ini"},
-        {"empty station list", join(no_stations), "station list is empty"},
-        {"empty rigidity list", join(no_rigidities), "rigidity list is empty"},
-    };
-    for (const Case& c : cases) {
-        ScratchDirectory dir("whole");
-        write_file(dir.path() / "Cones.ini", c.text);
-        const ProgramRun run = run_program_in(dir.path());
-        EXPECT_NE(run.status, 0) << c.what;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
-        EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat")) << c.what;
-    }
-}
-
-TEST(ConesProgram, MissingConfigurationAndExistingOutputUntouched) {
-    ScratchDirectory dir("missing");
-    write_file(dir.path() / "Cones.dat", "earlier results\n");
-    ProgramRun run = run_program_in(dir.path());
-    EXPECT_NE(run.status, 0);
-    EXPECT_EQ(run.err, "Can not open file CONES.INI\n");
-    EXPECT_EQ(read_file(dir.path() / "Cones.dat"), "earlier results\n");
-
-    std::vector<std::string> lines = valid_lines();
-    lines[1] = "31 04 2005";
-    write_file(dir.path() / "Cones.ini", join(lines));
-    run = run_program_in(dir.path());
-    EXPECT_NE(run.status, 0);
-    EXPECT_EQ(read_file(dir.path() / "Cones.dat"), "earlier results\n");
-}
-
 // Checks the fixed layout of "Cones.dat" for n stations and returns its lines
 // without their line ends.
 std::vector<std::string> checked_lines(const std::string& content, std::size_t stations) {
@@ -191,6 +99,212 @@ std::vector<std::string> checked_lines(const std::string& content, std::size_t s
         EXPECT_EQ(line.find('\r'), std::string::npos);
     }
     return lines;
+}
+
+struct MalformedCase {
+    const char* what;
+    int line;             // line to replace (1-based), 0 to use `text` whole
+    const char* replacement;
+    const char* message;  // expected fragment of the error message
+    int line2 = 0;        // a second line to replace, if any
+    const char* replacement2 = "";
+};
+
+// Every malformed or misread input ends the run with exit status 1 and a
+// message that names "Cones.ini" and the line, before "Cones.dat" is created.
+TEST(ConesProgram, MalformedConfigurationsAreRejectedBeforeAnyOutput) {
+    const MalformedCase cases[] = {
+        {"letter in the date", 2, "1a 03 2005", "Cones.ini, line 2:"},
+        {"month 13", 2, "01 13 2005", "month"},
+        {"30 February", 2, "30 02 2005", "day"},
+        {"29 February 1900", 2, "29 02 1900", "day"},
+        {"hour 24", 3, "24 00 00", "hour"},
+        {"minute 60", 3, "12 60 00", "minute"},
+        {"text for a parameter", 4, "abc", "Cones.ini, line 4:"},
+        {"parameter that is not finite", 5, "1e999", "Cones.ini"},
+        {"real for the field model code", 12, "10.5", "Cones.ini, line 12:"},
+        {"T96 with zero pressure", 4, "0", "Cones.ini, line 4: expected a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model 96 (T96), found 0", 12, "96"},
+        {"T96 with negative pressure", 4, "-3.5", "for field model 96 (T96), found -3.5", 12, "96"},
+        {"T01 with zero pressure", 4, "0.0", "Cones.ini, line 4: expected a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model 1 (T01), found 0", 12, "1"},
+        {"storm-time T01 with negative pressure", 4, "-1.5", "greater than 0 nPa for field model 3 (storm-time T01), found -1.5", 12, "3"},
+        {"one value for the longitude window", 15, "-180.", "Cones.ini"},
+        {"upper-case C is not a comment", 17, "C a comment", "Cones.ini, line 17:"},
+        {"station without a name", 18, "46.55 7.98 0 0", "Cones.ini, line 18:"},
+        {"zenith that is not an integer", 18, "46.55 7.98 0.5 0 Jungfraujoch", "Cones.ini, line 18:"},
+        {"zenith beyond 16 bits", 18, "46.55 7.98 40000 0 Jungfraujoch", "Cones.ini, line 18:"},
+        {"rigidity from column 7", 20, "      10.0", "Cones.ini, line 20:"},
+        {"rigidity zero", 20, "0.0", "rigidity"},
+        {"negative rigidity", 21, "-5", "rigidity"},
+        {"empty line between the rigidities", 20, "5.0\n", "Cones.ini, line 21: expected a rigidity"},
+        {"start below the Earth's centre", 13, "-7000", "Cones.ini, line 13: expected a start altitude of 0 km or more"},
+        {"T89 with Kp -1.5 selects no coefficient set", 11, "-1.5", "Cones.ini, line 11: the T89 model", 12, "89"},
+        {"T89 with Kp -3", 11, "-3", "Kp", 12, "89"},
+        // Slips made when a positional file is edited by hand, which used to
+        // run with values other than those written.
+        {"number running past column 6", 20, "1.2345e1", "Cones.ini, line 20: expected a rigidity (a number in GV "
+         "within columns 1 to 6), found \"1.2345e1\", which runs past column 6"},
+        {"small number running past column 6", 21, "0.00015", "Cones.ini, line 21: expected a rigidity"},
+        {"decimal comma in a rigidity", 20, "10,5", "Cones.ini, line 20: expected a rigidity (one number in GV "
+         "within columns 1 to 6), found \"10,5\" in columns 1 to 6, which holds more than one value"},
+        {"one-digit month", 2, "15 6 2025", "Cones.ini, line 2: expected the date as \"DD MM YYYY\""},
+        {"one-digit day and month", 2, "1 6 2025", "Cones.ini, line 2: expected the date as \"DD MM YYYY\""},
+        {"text after the year", 2, "15 03 20251", "Cones.ini, line 2: expected the date"},
+        {"colons in the time", 3, "12:00:00", "Cones.ini, line 3: expected the time as \"hh mm ss\""},
+        {"empty longitude window", 15, "0 0", "Cones.ini, line 15: expected a longitude window that holds every longitude"},
+        {"longitude window above 360", 15, "500 900", "Cones.ini, line 15: expected a longitude window"},
+        {"longitude window upside down", 15, "100 -100", "Cones.ini, line 15: expected a longitude window"},
+        {"longitude window on the next line", 15, "\n-180 0", "Cones.ini, line 16: expected a longitude window"},
+        {"latitude beyond the pole", 18, "100 7.98 0 0 Jfj", "Cones.ini, line 18: expected the latitude of station 1 "
+         "(\"Jfj\") from -90 to 90 degrees, found 100"},
+        {"start 10 km below the surface", 13, "-10", "Cones.ini, line 13: expected a start altitude of 0 km or more"},
+        {"start 100 km below the surface", 13, "-100", "Cones.ini, line 13:"},
+        {"tab in a station name", 18, "46.55 7.98 0 0 'Jungfrau\tjoch'", "Cones.ini, line 18: expected the station name"},
+        // Checks of values that used to name no line.
+        {"rigidity zero names its line", 21, "0", "Cones.ini, line 21: expected rigidity 2 greater than 0 GV, found 0"},
+        {"station latitude not finite", 18, "1e999 7.98 0 0 J", "Cones.ini, line 18:"},
+    };
+    for (const MalformedCase& c : cases) {
+        ScratchDirectory dir("malformed");
+        std::vector<std::string> lines = valid_lines();
+        lines[static_cast<std::size_t>(c.line - 1)] = c.replacement;
+        if (c.line2 > 0) lines[static_cast<std::size_t>(c.line2 - 1)] = c.replacement2;
+        write_file(dir.path() / "Cones.ini", join(lines));
+        const ProgramRun run = run_program_in(dir.path());
+        EXPECT_EQ(run.status, kExitBadConfiguration) << c.what;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
+        EXPECT_EQ(run.err.rfind("Cones.ini, line ", 0), 0u) << c.what << ": " << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << c.what << ": " << run.err;
+        EXPECT_EQ(run.out, "") << c.what;
+        EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat")) << c.what;
+    }
+}
+
+// The variations a hand-edited file may hold and that are read as intended
+// give the same "Cones.dat" as the clean file.
+TEST(ConesProgram, ToleratedVariationsGiveTheSameTable) {
+    ScratchDirectory dir("tolerated");
+    write_file(dir.path() / "Cones.ini", join(valid_lines()));
+    const ProgramRun clean = run_program_in(dir.path());
+    ASSERT_EQ(clean.status, 0) << clean.err;
+    const std::string expected = read_file(dir.path() / "Cones.dat");
+    ASSERT_FALSE(expected.empty());
+
+    std::vector<std::string> varied = valid_lines();
+    varied[1] = "15 03 2005   ";      // blanks after the year
+    varied[3] = "2.0, -10";           // a comma between values; the rest of the line is discarded
+    varied[14] = "-180.,180.";        // the window with a comma between its ends
+    varied[17] = "46.55,7.98,0,0,Jungfraujoch";
+    varied[19] = "5.0    GV";         // text behind a blank after column 6
+    varied[20] = "15.0  15";
+    const std::string variations[] = {
+        join(varied, "\r\n"),
+        join(varied, "\r\n") + "\r\n",           // a blank last line
+        join(varied) + "  \n\n",                   // blank lines at the end
+        join(varied, "\r\n") + "\x1a",             // DOS end-of-file mark
+        join(varied, "\r\n") + "\r\n\x1a\r\n",  // a blank line, the mark and a line end
+        join(varied).substr(0, join(varied).size() - 1) + "\x1a",  // the mark right after the last rigidity
+    };
+    for (const std::string& text : variations) {
+        SCOPED_TRACE(quoted_text(text.substr(text.size() - 12)));
+        fs::remove(dir.path() / "Cones.dat");
+        write_file(dir.path() / "Cones.ini", text);
+        const ProgramRun run = run_program_in(dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, clean.out);
+        EXPECT_EQ(read_file(dir.path() / "Cones.dat"), expected);
+    }
+}
+
+// Station names in UTF-8 keep every field of the table and of the progress
+// lines at its width in bytes, with whole characters only.
+TEST(ConesProgram, UnicodeStationNames) {
+    std::vector<std::string> lines = valid_lines();
+    lines[17] = "47.38 8.54 0 0 Z\xc3\xbcrich";
+    lines.insert(lines.begin() + 18, "-33.46 -70.60 0 0 '\xc3\x91u\xc3\xb1oa'");
+    lines.insert(lines.begin() + 19, "10 10 0 0 " + std::string(19, 'x') + "\xc3\xbc");
+    ScratchDirectory dir("unicode");
+    write_file(dir.path() / "Cones.ini", join(lines));
+    const ProgramRun run = run_program_in(dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> table = checked_lines(read_file(dir.path() / "Cones.dat"), 3);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0], "Rig_GV  Z\xc3\xbcLa  Z\xc3\xbcLo  \xc3\x91uLa  \xc3\x91uLo  xxxLa  xxxLo ");
+    std::istringstream progress(run.out);
+    std::string line;
+    std::getline(progress, line);
+    EXPECT_EQ(line, " Rigidity   5.00 GV ======");
+    std::getline(progress, line);
+    EXPECT_EQ(line, "   Z\xc3\xbcrich" + std::string(13, ' '));
+    std::getline(progress, line);
+    EXPECT_EQ(line, "   \xc3\x91u\xc3\xb1oa" + std::string(13, ' '));
+    std::getline(progress, line);
+    EXPECT_EQ(line, "   " + std::string(19, 'x') + " ");  // the "ü" would cross byte 20
+}
+
+TEST(ConesProgram, WholeFileProblems) {
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* message;
+    };
+    std::vector<std::string> no_terminator = valid_lines();
+    no_terminator.resize(18);
+    std::vector<std::string> no_stations = valid_lines();
+    no_stations.erase(no_stations.begin() + 17);
+    std::vector<std::string> no_rigidities = valid_lines();
+    no_rigidities.resize(19);
+    const Case cases[] = {
+        {"empty file", "", "Cones.ini, line 1: expected the title line"},
+        {"no \"#\" line", join(no_terminator), "Cones.ini, line 19: expected a station line or the \"#\" line"},
+        {"empty station list", join(no_stations), "Cones.ini, line 18: expected at least one station line"},
+        {"empty rigidity list", join(no_rigidities), "Cones.ini, line 20: expected at least one rigidity line"},
+        {"only blank lines after the \"#\" line", join(no_rigidities) + "\n  \n\x1a", "rigidity list is empty"},
+    };
+    for (const Case& c : cases) {
+        ScratchDirectory dir("whole");
+        write_file(dir.path() / "Cones.ini", c.text);
+        const ProgramRun run = run_program_in(dir.path());
+        EXPECT_EQ(run.status, kExitBadConfiguration) << c.what;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
+        EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat")) << c.what;
+    }
+}
+
+// An endless input (a link to /dev/zero) is refused at once instead of being
+// read until the memory runs out; so is a file with an absurdly long line.
+TEST(ConesProgram, EndlessOrHugeInputIsRefused) {
+    ScratchDirectory dir("endless");
+    fs::create_symlink("/dev/zero", dir.path() / "Cones.ini");
+    ProgramRun run = run_program_in(dir.path());
+    EXPECT_EQ(run.status, kExitBadConfiguration);
+    EXPECT_EQ(run.err, "Cones.ini, line 1: expected lines of at most 1048576 bytes, found a longer line "
+                       "(is Cones.ini a text file?)\n");
+    EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat"));
+
+    fs::remove(dir.path() / "Cones.ini");
+    std::vector<std::string> lines = valid_lines();
+    lines[15] = std::string(std::size_t{1} << 20, '-') + "-";  // the heading of the station list
+    write_file(dir.path() / "Cones.ini", join(lines));
+    run = run_program_in(dir.path());
+    EXPECT_EQ(run.status, kExitBadConfiguration);
+    EXPECT_EQ(run.err.rfind("Cones.ini, line 16: expected lines of at most 1048576 bytes", 0), 0u) << run.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "Cones.dat"));
+}
+
+TEST(ConesProgram, MissingConfigurationAndExistingOutputUntouched) {
+    ScratchDirectory dir("missing");
+    write_file(dir.path() / "Cones.dat", "earlier results\n");
+    ProgramRun run = run_program_in(dir.path());
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.err, "Can not open file CONES.INI\n");
+    EXPECT_EQ(read_file(dir.path() / "Cones.dat"), "earlier results\n");
+
+    std::vector<std::string> lines = valid_lines();
+    lines[1] = "31 04 2005";
+    write_file(dir.path() / "Cones.ini", join(lines));
+    run = run_program_in(dir.path());
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(read_file(dir.path() / "Cones.dat"), "earlier results\n");
 }
 
 TEST(ConesProgram, ExampleRunHasTheFixedLayoutAndSensibleCones) {
@@ -251,7 +365,8 @@ TEST(ConesProgram, ExampleStationsInT89) {
 }
 
 TEST(ConesProgram, YearNoticeAndLongLists) {
-    // No limit of 100 entries; the year notice goes to standard output.
+    // No limit of 100 entries; the year notice goes to standard output and to
+    // the error output.
     std::vector<std::string> lines = valid_lines();
     lines[1] = "01 07 2077";
     lines.resize(17);
@@ -268,8 +383,114 @@ TEST(ConesProgram, YearNoticeAndLongLists) {
                             " Rigidity 500.00 GV ======\n",
                             0),
               0u);
+    EXPECT_EQ(run.err, " *** Year 2077 is out of interval 1900-2050 ***\n"
+                       " *** Calculation will be done for year 2050 ***\n");
     const std::vector<std::string> result = checked_lines(read_file(dir.path() / "Cones.dat"), 105);
     EXPECT_EQ(result.size(), 102u);
+}
+
+// A run whose disk fills up while it writes "Cones.dat".
+struct FullDiskCase {
+    const char* what;
+    bool tmpfs;              // true: a small tmpfs; false: a file-size limit
+    int stations;            // each line holds 6 + 14 n + 3 bytes
+    std::size_t data_lines;  // complete rigidity lines left; 0: no file left
+};
+
+// Runs cones in `run_directory` (a subdirectory of the scratch directory) with
+// room for 4096 bytes of output, and copies what it left in "Cones.dat" to
+// result.dat beside the run directory. The tmpfs is mounted in a private mount
+// namespace of the shell that runs cones, so it vanishes with it; status 125
+// means the mount could not be made. The file-size limit makes writes beyond
+// it fail (SIGXFSZ ignored, inherited by cones).
+ProgramRun run_with_full_disk(const fs::path& scratch, bool tmpfs) {
+    const std::string quoted = "'" + (scratch / "run").string() + "'";
+    std::string script;
+    if (tmpfs) {
+        script = "unshare --mount sh -c \"mount -t tmpfs -o size=8k tmpfs " + quoted +
+                 " 2>/dev/null || exit 125; cp Cones.ini " + quoted + "/ && cd " + quoted + " && '" CONES_EXECUTABLE
+                 "'; status=\\$?; if [ -f Cones.dat ]; then cp Cones.dat ../result.dat; fi; exit \\$status\"";
+    } else {
+        script = "cd " + quoted + " && cp ../Cones.ini . && trap '' XFSZ && prlimit --fsize=4096 '" CONES_EXECUTABLE
+                 "'; status=$?; if [ -f Cones.dat ]; then cp Cones.dat ../result.dat; fi; exit $status";
+    }
+    const std::string command = "cd '" + scratch.string() + "' && (" + script + ") > stdout.txt 2> stderr.txt";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(scratch / "stdout.txt"),
+            read_file(scratch / "stderr.txt")};
+}
+
+// When the disk fills, "Cones.dat" is cut back to its last complete line, or
+// removed when no rigidity line was complete: what is left is a valid table.
+TEST(ConesProgram, FullDiskLeavesOnlyCompleteLines) {
+    const FullDiskCase cases[] = {
+        // 1409-byte lines: the header and one data line fit in 4096 bytes, the
+        // second data line is cut in the middle.
+        {"tmpfs, two lines fit", true, 100, 1},
+        {"file-size limit, two lines fit", false, 100, 1},
+        // 2109-byte lines: the first data line is cut in the middle.
+        {"tmpfs, only the header fits", true, 150, 0},
+        {"file-size limit, only the header fits", false, 150, 0},
+    };
+    for (const FullDiskCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> lines = valid_lines();
+        lines[11] = "0";  // dipole field: fast trajectories
+        lines.resize(17);
+        for (int i = 0; i < c.stations; ++i) lines.push_back("-60 " + std::to_string(i) + " 0 0 S" + std::to_string(i));
+        lines.push_back("#");
+        for (int i = 0; i < 4; ++i) lines.push_back("500");
+        ScratchDirectory dir("full");
+        fs::create_directories(dir.path() / "run");
+        write_file(dir.path() / "Cones.ini", join(lines));
+        ASSERT_LT(fs::file_size(dir.path() / "Cones.ini"), 4096u);  // one page of the tmpfs
+        const ProgramRun run = run_with_full_disk(dir.path(), c.tmpfs);
+        if (c.tmpfs && run.status == 125) {
+            std::cout << "[  SKIPPED ] " << c.what << ": no tmpfs can be mounted here\n";
+            continue;
+        }
+        EXPECT_EQ(run.status, kExitOutputFailed) << run.err;
+        EXPECT_EQ(run.err.rfind("Can not write file Cones.dat: " +
+                                    std::string(c.tmpfs ? "No space left on device" : "File too large"),
+                                0),
+                  0u)
+            << run.err;
+        const fs::path result = dir.path() / "result.dat";
+        if (c.data_lines == 0) {
+            EXPECT_FALSE(fs::exists(result));
+            EXPECT_NE(run.err.find("the file is removed"), std::string::npos) << run.err;
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(result));
+        const std::string content = read_file(result);
+        ASSERT_GE(content.size(), 2u);
+        EXPECT_EQ(content.substr(content.size() - 2), "\r\n");
+        const std::vector<std::string> table = checked_lines(content, static_cast<std::size_t>(c.stations));
+        EXPECT_EQ(table.size(), 1 + c.data_lines);
+        EXPECT_EQ(table[0].substr(0, 13), "Rig_GV  S0 La");
+        EXPECT_EQ(table[1].substr(0, 6), "500.00");
+        EXPECT_NE(run.err.find("the file keeps its 1 complete rigidity lines"), std::string::npos) << run.err;
+    }
+}
+
+TEST(ConesProgram, TheRunIsTracedOnTheDayOfYearOfTheConfiguredDate) {
+    // 15 March 2005 is day 31 + 28 + 15 = 74. In IGRF plus T89 with the
+    // directions written in GSM, every allowed cell depends on the date.
+    std::vector<std::string> lines = valid_lines();
+    lines[11] = "89";  // field model code
+    lines[13] = "2";   // output frame: GSM
+    lines.push_back("30.0");
+    ScratchDirectory dir("date");
+    write_file(dir.path() / "Cones.ini", join(lines));
+    const ProgramRun run = run_program_in(dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const RunConfiguration config = read_configuration((dir.path() / "Cones.ini").string());
+    std::ostringstream notice, progress, errors;
+    const EpochState epoch = set_epoch(2005, 74, 12, 0, 0, notice);
+    const std::string expected = (dir.path() / "expected.dat").string();
+    ASSERT_EQ(trace_and_write(config, epoch, expected.c_str(), progress, errors), kExitSuccess);
+    EXPECT_EQ(read_file(dir.path() / "Cones.dat"), read_file(expected));
 }
 
 TEST(RunDriver, DayOfYearUsesTheGregorianLeapYears) {

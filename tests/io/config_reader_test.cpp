@@ -3,16 +3,19 @@
 // the line number and wording of the errors.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "io/config.hpp"
+#include "io/config_parsing.hpp"
 
 namespace cones {
 namespace {
@@ -102,20 +105,13 @@ TEST(ConfigReader, DateAndTimeComeFromFixedColumns) {
         int a, b, c;
     };
     const Case cases[] = {
-        {false, "1 3 2005", 1, 2, 5},         // single spaces shift month and year into other columns
         {false, "01 03 2005", 1, 3, 2005},
         {false, " 1  3 2005", 1, 3, 2005},    // blanks in place of leading zeros
         {false, "1  3  2005", 1, 3, 2005},    // day "1 ", month "3 ", year "2005"
-        {false, "1  3 2005", 1, 3, 5},        // the "2" stands in column 6, which is not read
-        {false, "15x03y2005", 15, 3, 2005},   // columns 3 and 6 are not read
-        {false, "15 03 2005 trailing", 15, 3, 2005},
-        {false, "15 03", 15, 3, 0},           // short line: missing fields are blank
-        {false, "", 0, 0, 0},
+        {false, "15 03 2005 \t ", 15, 3, 2005},  // blanks after the year
         {false, "-1 +2 - 5", -1, 2, -5},
-        {false, "1 3 20051", 1, 2, 51},
-        {true, "12:30:45", 12, 30, 45},
         {true, " 6  5  4", 6, 5, 4},
-        {true, "23 59 5999", 23, 59, 59},     // only columns 7-8 hold the second
+        {true, "23 59 59  ", 23, 59, 59},
         {true, "7", 7, 0, 0},
     };
     for (const Case& k : cases) {
@@ -177,6 +173,34 @@ TEST(ConfigReader, FreeFormatValuesSeparatorsAndContinuation) {
     }
 }
 
+// The checks report each item on the line it was read from, which moves when a
+// read goes on over blank lines or takes a value from the next line.
+TEST(ConfigReader, RecordsTheLineOfEachItem) {
+    FileParts parts;
+    parts.values = "\n2.0\n-20\n  \n1.5\n-3.0\n0.5\n1.0\n2.0\n\n3\n89\n\n20.0\n0\n\n-180.\n180.";
+    parts.stations = "c comment\n51.5 -0.1 0 0 LONDON\nc another\nc and another\n-33.9 18.4 30 90 CAPE";
+    const RunConfiguration c = parse_configuration(parts.text());
+    const std::array<int, 8> parameters{5, 6, 8, 9, 10, 11, 12, 14};
+    EXPECT_EQ(c.lines.parameters, parameters);
+    EXPECT_EQ(c.lines.field_model, 15);
+    EXPECT_EQ(c.lines.altitude, 17);
+    EXPECT_EQ(c.lines.output_frame, 18);
+    EXPECT_EQ(c.lines.longitude_window, 20);  // the lower end; the upper end is on line 21
+    ASSERT_EQ(c.stations.size(), 2u);
+    EXPECT_EQ(c.stations[0].line, 24);
+    EXPECT_EQ(c.stations[1].line, 27);
+    EXPECT_EQ(c.lines.station_list_end, 28);
+
+    const RunConfiguration usual = parse_configuration(FileParts{}.text());
+    const ItemLines defaults;
+    EXPECT_EQ(usual.lines.parameters, defaults.parameters);
+    EXPECT_EQ(usual.lines.field_model, defaults.field_model);
+    EXPECT_EQ(usual.lines.altitude, defaults.altitude);
+    EXPECT_EQ(usual.lines.output_frame, defaults.output_frame);
+    EXPECT_EQ(usual.lines.longitude_window, defaults.longitude_window);
+    EXPECT_EQ(usual.lines.station_list_end, 20);
+}
+
 TEST(ConfigReader, StationList) {
     struct Station {
         std::string name;
@@ -200,6 +224,9 @@ TEST(ConfigReader, StationList) {
         {"empty quoted name", "1 2 3 4 ''", {{"", 1, 2, 3, 4}}},
         {"name cut to 20 characters", "1 2 3 4 ABCDEFGHIJKLMNOPQRSTUVWXYZ", {{"ABCDEFGHIJKLMNOPQRST", 1, 2, 3, 4}}},
         {"quoted name cut to 20 characters", "1 2 3 4 'ABCDEFGHIJ KLMNOPQRSTUVWXYZ'", {{"ABCDEFGHIJ KLMNOPQRS", 1, 2, 3, 4}}},
+        {"UTF-8 name padded to 20 bytes", "47.38 8.54 0 0 Z\xc3\xbcrich", {{"Z\xc3\xbcrich", 47.38, 8.54, 0, 0}}},
+        {"name cut before a character that would cross byte 20", "1 2 3 4 " + std::string(19, 'x') + "\xc3\xbc",
+         {{std::string(19, 'x'), 1, 2, 3, 4}}},
         {"rest of the line ignored", "1 2 3 4 NAME 5 6 / anything", {{"NAME", 1, 2, 3, 4}}},
         {"commas and tabs", "1.5,-2.5,3,4,N1\n1.5\t-2.5\t3\t4\tN2\n1.5 , -2.5 ,3, 4 ,N3",
          {{"N1", 1.5, -2.5, 3, 4}, {"N2", 1.5, -2.5, 3, 4}, {"N3", 1.5, -2.5, 3, 4}}},
@@ -252,12 +279,15 @@ TEST(ConfigReader, RigiditiesComeFromTheFirstSixColumns) {
         std::vector<double> expected;
     };
     const Case cases[] = {
-        {"rest of the line ignored", "10.5  GV\n100.25x", {10.5, 100.25}},
-        {"number cut at column 6", "1234567\n0.1234567", {123456.0, 0.1234}},
+        {"rest of the line behind a blank ignored", "10.5  GV\n100.25 x\n1.5\t   ,2\n2.5   7", {10.5, 100.25, 1.5, 2.5}},
+        {"number ending in column 6", "123456\n0.1234\n1.25e1", {123456.0, 0.1234, 12.5}},
         {"leading blanks within six columns", "  2.5\n     7", {2.5, 7.0}},
-        {"second value ignored", "1 2 3", {1.0}},
         {"no rigidities", "", {}},
         {"exponent forms", "1e1\n2.5D1", {10.0, 25.0}},
+        {"blank lines at the end", "1\n2\n\n   \n\t\n", {1.0, 2.0}},
+        {"Ctrl-Z at the end", "1\n2\n\x1a", {1.0, 2.0}},
+        {"Ctrl-Z and line ends at the end", "1\n2\n\x1a\r\n\n", {1.0, 2.0}},
+        {"Ctrl-Z right after the last number", "1\n2\x1a", {1.0, 2.0}},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
@@ -294,8 +324,30 @@ TEST(ConfigReader, MalformedInputIsReportedWithItsLine) {
         {"no time", "title\n15 03 2005", 3, "expected the time"},
         {"letter in the month", with([](FileParts& p) { p.date = "15 O3 2005"; }), 2,
          "expected the month (an integer in columns 4-5), found \"O3\""},
-        {"tab in the day", with([](FileParts& p) { p.date = "1\t03 2005"; }), 2,
+        {"tab in the day", with([](FileParts& p) { p.date = "1\t 03 2005"; }), 2,
          "expected the day (an integer in columns 1-2), found \"1\\t\""},
+        // A date or time one column off: a separating column holds a digit, or
+        // text follows the last field.
+        {"single spaces in the date", with([](FileParts& p) { p.date = "1 3 2005"; }), 2,
+         "expected the date as \"DD MM YYYY\": day in columns 1-2, month in 4-5, year in 7-10, blanks in 3 and 6 and "
+         "nothing after column 10, found \"1 3 2005\", which has \"3\" in column 3"},
+        {"one-digit month", with([](FileParts& p) { p.date = "15 6 2025"; }), 2,
+         "found \"15 6 2025\", which has \"2\" in column 6"},
+        {"one-digit day and month", with([](FileParts& p) { p.date = "1 6 2025"; }), 2, "which has \"6\" in column 3"},
+        {"letters between the fields", with([](FileParts& p) { p.date = "15x03y2005"; }), 2, "which has \"x\" in column 3"},
+        {"five-digit year", with([](FileParts& p) { p.date = "01 03 20051"; }), 2, "found \"01 03 20051\", which has text after column 10"},
+        {"text after the date", with([](FileParts& p) { p.date = "15 03 2005 trailing"; }), 2, "which has text after column 10"},
+        {"colons in the time", with([](FileParts& p) { p.time = "12:30:45"; }), 3,
+         "expected the time as \"hh mm ss\": hour in columns 1-2, minute in 4-5, second in 7-8, blanks in 3 and 6 and "
+         "nothing after column 8, found \"12:30:45\", which has \":\" in column 3"},
+        {"three-digit second", with([](FileParts& p) { p.time = "23 59 599"; }), 3, "which has text after column 8"},
+        {"one-digit minute", with([](FileParts& p) { p.time = "12 5 00"; }), 3, "which has \"0\" in column 6"},
+        {"date without a year", with([](FileParts& p) { p.date = "15 03"; }), 2,
+         "expected the year (an integer in columns 7-10), found nothing"},
+        {"blank year", with([](FileParts& p) { p.date = "15 03     "; }), 2,
+         "expected the year (an integer in columns 7-10), found \"    \""},
+        {"blank day", with([](FileParts& p) { p.date = "   03 2005"; }), 2, "expected the day (an integer in columns 1-2), found \"  \""},
+        {"empty date line", with([](FileParts& p) { p.date = ""; }), 2, "expected the day (an integer in columns 1-2), found nothing"},
         {"sign alone", with([](FileParts& p) { p.date = "15 03 +   "; }), 2, "expected the year (an integer in columns 7-10), found \"+   \""},
         {"sign after a digit", with([](FileParts& p) { p.time = "1- 30 45"; }), 3, "expected the hour (an integer in columns 1-2), found \"1-\""},
         {"point in the second", with([](FileParts& p) { p.time = "12 30 4."; }), 3, "expected the second (an integer in columns 7-8), found \"4.\""},
@@ -345,15 +397,35 @@ TEST(ConfigReader, MalformedInputIsReportedWithItsLine) {
          "with no closing quote"},
         {"text after the closing quote", with([](FileParts& p) { p.stations = "1 2 3 4 'A B'C D"; }), 17,
          "found \"'A B'C\", which has text after its closing quote"},
+        {"tab in a quoted name", with([](FileParts& p) { p.stations = "1 2 3 4 'Jungfrau\tjoch'"; }), 17,
+         "expected the station name (a word, or a text in quotes), found \"Jungfrau\\tjoch\", which holds a control character"},
+        {"escape sequence in a name", with([](FileParts& p) { p.stations = "1 2 3 4 A\x1b[2J"; }), 17,
+         "found \"A\\x1b[2J\", which holds a control character"},
         {"second station bad", with([](FileParts& p) { p.stations = "1 2 3 4 A\nc x\n1 x 3 4 B"; }), 19,
          "expected the station longitude (a number, degrees), found \"x\""},
         {"rigidity from column 7", with([](FileParts& p) { p.rigidities = "1.0\n      10.0"; }), 22,
          "expected a rigidity (a number in GV within columns 1 to 6), found no number in columns 1 to 6 of \"      10.0\""},
         {"empty rigidity line", with([](FileParts& p) { p.rigidities = "1.0\n\n10.0"; }), 22, "found an empty line"},
-        {"rigidity trailing empty line", with([](FileParts& p) { p.rigidities = "1.0\n\n"; }), 22, "found an empty line"},
+        {"blank line between rigidities", with([](FileParts& p) { p.rigidities = "1.0\n  \n10.0"; }), 22,
+         "found no number in columns 1 to 6 of \"  \""},
+        {"number running past column 6", with([](FileParts& p) { p.rigidities = "1.0\n1.2345e1"; }), 22,
+         "expected a rigidity (a number in GV within columns 1 to 6), found \"1.2345e1\", which runs past column 6"},
+        {"small number running past column 6", with([](FileParts& p) { p.rigidities = "0.00015"; }), 21,
+         "found \"0.00015\", which runs past column 6"},
+        {"number from column 2 running past column 6", with([](FileParts& p) { p.rigidities = " 10.125 GV"; }), 21,
+         "found \"10.125\", which runs past column 6"},
+        {"text glued to a six-column number", with([](FileParts& p) { p.rigidities = "100.25x"; }), 21,
+         "found \"100.25x\", which runs past column 6"},
+        {"decimal comma", with([](FileParts& p) { p.rigidities = "10,5"; }), 21,
+         "expected a rigidity (one number in GV within columns 1 to 6), found \"10,5\" in columns 1 to 6, which holds more "
+         "than one value (write a decimal point, not a comma)"},
+        {"two numbers", with([](FileParts& p) { p.rigidities = "1 2 3"; }), 21, "found \"1 2 3\" in columns 1 to 6, which holds more than one value"},
+        {"unit inside six columns", with([](FileParts& p) { p.rigidities = "10 GV"; }), 21, "which holds more than one value"},
+        {"Ctrl-Z followed by text", with([](FileParts& p) { p.rigidities = "1.0\n\x1a\n2.0"; }), 22, "found \"\\x1a\""},
         {"comment in the rigidity list", with([](FileParts& p) { p.rigidities = "c 1.0"; }), 21, "found \"c\""},
         {"rigidity overflow", with([](FileParts& p) { p.rigidities = "1e999"; }), 21, "which is not a finite number"},
-        {"rigidity cut to a bad number", with([](FileParts& p) { p.rigidities = "12345e7"; }), 21, "found \"12345e\""},
+        {"rigidity cut to a bad number", with([](FileParts& p) { p.rigidities = "12345e7"; }), 21, "found \"12345e7\", which runs past column 6"},
+        {"bad number within six columns", with([](FileParts& p) { p.rigidities = "12345e 7"; }), 21, "found \"12345e\""},
         {"only one carriage return stripped", with([](FileParts& p) { p.values = "2.0\r\r\n" + p.values; }), 4,
          "found \"2.0\\r\""},
         {"control and non-ASCII bytes escaped", with([](FileParts& p) { p.values = "\x01\x7f\xc3\xa9\"\\\n" + p.values; }), 4,
@@ -384,6 +456,37 @@ TEST(ConfigReader, MessageNamesTheFileLineAndFoundText) {
         FAIL() << "no error";
     } catch (const ConfigError& e) {
         EXPECT_STREQ(e.what(), "Cones.ini, line 12: expected the field model code (an integer), found \"10.5\"");
+    }
+}
+
+// The reading stops at the first line, or the first byte, beyond its limit.
+TEST(ConfigReader, LimitedTextRefusesLongLinesAndLongFiles) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t max_bytes, max_line_bytes;
+        int line;             // 0: the text is read whole
+        const char* fragment;
+    };
+    const Case cases[] = {
+        {"within both limits", "abc\ndefgh\n", 10, 5, 0, ""},
+        {"line feed not counted in the line", "abcde\nfghij", 11, 5, 0, ""},
+        {"long first line", "abcdef\n", 100, 5, 1, "expected lines of at most 5 bytes, found a longer line"},
+        {"long third line", "a\nb\ncdefgh", 100, 5, 3, "found a longer line (is Cones.ini a text file?)"},
+        {"endless line of NUL bytes", std::string(100000, '\0'), 1000000, 50, 1, "found a longer line"},
+        {"long file", "abc\ndefgh\n", 9, 5, 3, "expected a file of at most 9 bytes, found a longer file"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        std::istringstream in(k.text);
+        try {
+            const std::string text = read_limited_text(in, k.max_bytes, k.max_line_bytes);
+            EXPECT_EQ(k.line, 0) << "no error";
+            EXPECT_EQ(text, k.text);
+        } catch (const ConfigError& e) {
+            EXPECT_EQ(e.line(), k.line) << e.what();
+            EXPECT_NE(std::string(e.what()).find(k.fragment), std::string::npos) << e.what();
+        }
     }
 }
 

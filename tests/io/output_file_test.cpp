@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -51,6 +52,12 @@ TEST(OutputFile, HeaderAndDataPieces) {
     stations[1].name = "AB                  ";
     EXPECT_EQ(cones_header(stations), "Rig_GV  NORLa  NORLo  AB La  AB Lo \r\n");
     EXPECT_EQ(cones_header({}), "Rig_GV \r\n");
+    // Abbreviations of multi-byte names keep whole characters in 3 bytes.
+    std::vector<StationRecord> accented(2);
+    accented[0].name = "Z\xc3\xbcrich" + std::string(13, ' ');
+    accented[1].name = "\xc3\x91u\xc3\xb1oa" + std::string(13, ' ');
+    EXPECT_EQ(cones_header(accented), "Rig_GV  Z\xc3\xbcLa  Z\xc3\xbcLo  \xc3\x91uLa  \xc3\x91uLo \r\n");
+    EXPECT_EQ(cones_header(accented).size(), cones_header(stations).size());
     EXPECT_EQ(std::string(kForbiddenMarker).size(), 14u);
     EXPECT_EQ(std::string(kForbiddenMarker), "  ,    ,     ,");
     EXPECT_EQ(rigidity_field(1.0), "  1.00");
@@ -91,6 +98,8 @@ TEST(OutputFile, WritesWholeLinesAndReportsFailures) {
     } catch (const OutputError& error) {
         EXPECT_NE(std::string(error.what()).find("No space left on device"), std::string::npos);
     }
+    // Only a regular file is cut back or removed after a failed write.
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 }  // namespace

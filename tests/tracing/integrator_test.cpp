@@ -104,6 +104,40 @@ TEST(Integrator, ComponentStayingZeroIsNoErrorTestFailure) {
     EXPECT_NEAR(run.y[0], std::exp(-run.t), 1e-6);
 }
 
+TEST(Integrator, NoGrowthInTheCallAfterARejectedStep) {
+    // y' switches from 0 to 1 at t = 1: trial steps that reach past the switch
+    // fail the error test and are shrunk. The step accepted in a call with a
+    // rejection bounds the step of the next call, although the solution on
+    // either side is a straight line the integrator could cross in one step.
+    int calls = 0;
+    auto switched_on = [&calls](double t, const double*, double* yp) {
+        ++calls;
+        yp[0] = t > 1.0 ? 1.0 : 0.0;
+    };
+    Integration<1> run;
+    int rejecting_calls = 0;
+    bool after_rejection = false;
+    double previous_step = 0.0;
+    for (int i = 0; i < 100 && run.t < 2.0; ++i) {
+        const int calls_before = calls;
+        const double t_before = run.t;
+        ASSERT_EQ(run.call(switched_on), rkf_status::kOneStep);
+        run.flag = -2;
+        const double step = run.t - t_before;
+        if (after_rejection) {
+            EXPECT_LE(step, previous_step * (1 + 1e-12)) << "from t = " << t_before;
+        }
+        // Five evaluations per trial step, one at the accepted point, and on
+        // the first call one at the start.
+        const int trials = (calls - calls_before - (i == 0 ? 2 : 1)) / 5;
+        after_rejection = trials > 1;
+        if (after_rejection) ++rejecting_calls;
+        previous_step = step;
+    }
+    EXPECT_GE(run.t, 2.0);
+    EXPECT_GE(rejecting_calls, 3);
+}
+
 TEST(Integrator, TooSmallRelativeToleranceIsRaisedWithoutAStep) {
     Oscillator f;
     Integration<2> run;

@@ -8,10 +8,13 @@
 #include <sstream>
 
 #include "tracing/field_selector.hpp"
+#include "tracing/integrator.hpp"
 #include "tracing/trajectory.hpp"
 
 namespace cones {
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
 
 EpochState epoch_2015() {
     std::ostringstream notice;
@@ -27,9 +30,10 @@ StationEntry station(double latitude, double longitude, int zenith, int azimuth)
     return s;
 }
 
-TraceSettings settings_for(const EpochState& epoch, FieldModel model) {
+TraceSettings settings_for(const EpochState& epoch, FieldModel model,
+                           const ModelParameters& parameters = ModelParameters{}) {
     TraceSettings settings;
-    settings.field = make_field_context(epoch, model, ModelParameters{});
+    settings.field = make_field_context(epoch, model, parameters);
     settings.start_radius = start_radius(20.0);
     return settings;
 }
@@ -48,12 +52,17 @@ TEST(ProtonMotion, SpeedAndStartRadiusOfTheReferenceTrajectory) {
 TEST(FieldSelector, EachCodeEvaluatesItsModels) {
     const EpochState epoch = epoch_2015();
     ModelParameters parameters{};
+    parameters[0] = 3.0;    // P, nPa
+    parameters[1] = -40.0;  // Dst, nT
+    parameters[2] = 2.0;    // IMF By, Bz, nT
+    parameters[3] = -5.0;
     parameters[7] = 2.0;  // Kp
     const double x = -3.1, y = 1.7, z = 2.2;
-    double dx, dy, dz, ix, iy, iz, tx, ty, tz, bx, by, bz;
+    double dx, dy, dz, ix, iy, iz, tx, ty, tz, ux, uy, uz, bx, by, bz;
     dipole_field_gsm(epoch, x, y, z, dx, dy, dz);
     internal_field_gsm(epoch, x, y, z, ix, iy, iz);
     t89_external_field(t89_coefficients(3), epoch, x, y, z, tx, ty, tz);
+    t96_external_field(t96_prepare(parameters, epoch), epoch, x, y, z, ux, uy, uz);
 
     total_field_gsm(make_field_context(epoch, FieldModel::kDipole, parameters), x, y, z, bx, by, bz);
     EXPECT_EQ(bx, dx);
@@ -69,6 +78,11 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
     EXPECT_EQ(bx, ix + tx);
     EXPECT_EQ(by, iy + ty);
     EXPECT_EQ(bz, iz + tz);
+    total_field_gsm(make_field_context(epoch, FieldModel::kT96, parameters), x, y, z, bx, by, bz);
+    EXPECT_EQ(bx, ix + ux);
+    EXPECT_EQ(by, iy + uy);
+    EXPECT_EQ(bz, iz + uz);
+    EXPECT_GT(std::abs(ux) + std::abs(uy) + std::abs(uz), 1.0);
 }
 
 TEST(EquationOfMotion, LorentzForceOfTheReversedCharge) {
@@ -152,16 +166,72 @@ TEST(AsymptoticDirection, FrameAndLongitudeWindow) {
     }
 }
 
+TEST(AsymptoticDirection, EachOutputFrameOfATiltedEpoch) {
+    // With the tilt of a solstice the GSE and GSM frames are some ten degrees
+    // apart about their common X axis.
+    const EpochState epoch = epoch_2015();
+    ASSERT_GT(std::fabs(epoch.sin_gse_gsm), 0.1);
+    const double v[3] = {-1.5, 2.5, 4.0};  // GSM
+    const auto& a = epoch.geo_gsm_matrix;  // GEO = a * GSM
+    double geo[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) geo[i] += a[i][j] * v[j];
+    // GSM Y = cos GSE Y + sin GSE Z, GSM Z = -sin GSE Y + cos GSE Z.
+    const double c = epoch.cos_gse_gsm, s = epoch.sin_gse_gsm;
+    const double gse[3] = {v[0], c * v[1] - s * v[2], s * v[1] + c * v[2]};
+    struct Case {
+        const char* name;
+        OutputFrame frame;
+        const double* direction;  // the vector in that frame
+    };
+    const Case cases[] = {{"GEO", OutputFrame::kGeo, geo}, {"GSE", OutputFrame::kGse, gse}, {"GSM", OutputFrame::kGsm, v}};
+    TraceSettings settings;
+    settings.field.epoch = &epoch;
+    for (const Case& entry : cases) {
+        settings.output_frame = entry.frame;
+        const double* d = entry.direction;
+        double latitude, longitude;
+        asymptotic_direction(settings, v[0], v[1], v[2], latitude, longitude);
+        EXPECT_NEAR(latitude, std::atan2(d[2], std::hypot(d[0], d[1])) * 180 / kPi, 1e-6) << entry.name;
+        EXPECT_NEAR(longitude, std::atan2(d[1], d[0]) * 180 / kPi, 2e-5) << entry.name;
+    }
+}
+
 // Velocity in GSM of a station's vertical start.
 double gsm_x_of_vertical(const EpochState& epoch, const StationEntry& s) {
     return start_state(epoch, s, 1.0, 1.0)[3];
 }
 
+// The tracer's integration repeated by hand: `steps` one-step calls toward
+// t = 100 s with tolerances 1e-8 and 1e-6 from the start state of the entry.
+struct HandStep {
+    double t = 0.0;
+    TraceState y{};
+};
+HandStep integrate_by_hand(const TraceSettings& settings, const StationEntry& s, const ProtonMotion& motion,
+                           long steps) {
+    HandStep at;
+    at.y = start_state(*settings.field.epoch, s, settings.start_radius, motion.speed);
+    TrajectoryDerivatives derivatives{&settings.field, motion.charge_to_mass};
+    IntegratorWork<6> work;
+    double rel_tol = 1e-8, abs_tol = 1e-6;
+    int flag = -1;
+    for (long i = 0; i < steps; ++i) {
+        rkf_integrate<6>(derivatives, at.y.data(), at.t, 100.0, rel_tol, abs_tol, flag, work);
+        flag = -2;
+    }
+    return at;
+}
+
 TEST(Tracing, TailLimitAllowsAndTimeLimitForbids) {
-    // Without a magnetopause (unlisted code 5) a 1000 GV proton sent up from the
+    // Without a magnetopause (IGRF unbounded) a 1000 GV proton sent up from the
     // night side reaches x = -70 and is allowed; sent up from the day side it
-    // runs outward until the 10 s limit and is forbidden. With code 10 both
-    // leave the 30 Earth-radius sphere.
+    // runs outward until the 10 s limit and is forbidden. A 0.25 GV proton from
+    // the polar cap at 75 N 90 E gyrates out along the field in some 850 short
+    // steps and then runs down the tail at 12 Earth radii per second, in steps
+    // of 6 to 8 Earth radii, past x = -70 after 7.9 s: allowed. Each stops at
+    // the first step beyond its limit. In IGRF with its boundary sphere the
+    // 1000 GV protons leave the 30 Earth-radius sphere.
     const EpochState epoch = epoch_2015();
     const auto& a = epoch.geo_gsm_matrix;
     // Sub-solar point: GSM X axis in GEO.
@@ -171,15 +241,42 @@ TEST(Tracing, TailLimitAllowsAndTimeLimitForbids) {
     const StationEntry night = station(-sun_lat, sun_lon + 180.0, 0, 0);
     ASSERT_GT(gsm_x_of_vertical(epoch, day), 0.99);
     ASSERT_LT(gsm_x_of_vertical(epoch, night), -0.99);
-    const ProtonMotion motion = proton_motion(1000.0);
 
-    const TraceResult day_open = trace_trajectory(settings_for(epoch, FieldModel::kInternalUnbounded), day, motion);
-    EXPECT_EQ(day_open.outcome, TraceOutcome::kForbidden);
-    EXPECT_GT(day_open.time, kTimeLimit);
-    const TraceResult night_open = trace_trajectory(settings_for(epoch, FieldModel::kInternalUnbounded), night, motion);
-    EXPECT_EQ(night_open.outcome, TraceOutcome::kAllowed);
-    EXPECT_LE(night_open.state[0], -70.0);
-    EXPECT_LT(night_open.time, 2.0);
+    struct Case {
+        const char* what;
+        StationEntry station;
+        double rigidity;
+        TraceOutcome outcome;
+        double earliest, latest;  // bounds of the stop time, s
+    };
+    const Case cases[] = {
+        {"night side, 1000 GV", night, 1000.0, TraceOutcome::kAllowed, 0.0, 2.0},
+        {"polar cap, 0.25 GV", station(75.0, 90.0, 0, 0), 0.25, TraceOutcome::kAllowed, 5.0, 10.0},
+        {"day side, 1000 GV", day, 1000.0, TraceOutcome::kForbidden, 10.0, 100.0},
+    };
+    const TraceSettings open = settings_for(epoch, FieldModel::kInternalUnbounded);
+    for (const Case& c : cases) {
+        const ProtonMotion motion = proton_motion(c.rigidity);
+        const TraceResult traced = trace_trajectory(open, c.station, motion);
+        EXPECT_EQ(traced.outcome, c.outcome) << c.what;
+        EXPECT_GT(traced.time, c.earliest) << c.what;
+        EXPECT_LE(traced.time, c.latest) << c.what;
+        if (c.outcome == TraceOutcome::kAllowed) {
+            EXPECT_LE(traced.state[0], -70.0) << c.what;
+        } else {
+            EXPECT_GT(traced.time, 10.0) << c.what;
+        }
+        // One step earlier the trajectory was short of both limits, and the
+        // next step is the one the tracer stopped at.
+        ASSERT_GT(traced.steps, 1) << c.what;
+        const HandStep before = integrate_by_hand(open, c.station, motion, traced.steps - 1);
+        EXPECT_GT(before.y[0], -70.0) << c.what;
+        EXPECT_LE(before.t, 10.0) << c.what;
+        const HandStep last = integrate_by_hand(open, c.station, motion, traced.steps);
+        EXPECT_EQ(last.t, traced.time) << c.what;
+        EXPECT_EQ(last.y, traced.state) << c.what;
+    }
+    const ProtonMotion motion = proton_motion(1000.0);
     for (const StationEntry& s : {day, night}) {
         const TraceResult closed = trace_trajectory(settings_for(epoch, FieldModel::kInternal), s, motion);
         EXPECT_EQ(closed.outcome, TraceOutcome::kAllowed);
@@ -199,12 +296,15 @@ TEST(Tracing, SpeedIsConservedAlongTheTrajectory) {
                           {40.0, -100.0, 30, 90, 2.0, FieldModel::kInternal},
                           {18.59, 98.49, 0, 0, 15.0, FieldModel::kDipole},
                           {-60.0, 20.0, 45, 200, 1.0, FieldModel::kInternal},
-                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT89}};
+                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT89},
+                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT96}};
     for (const Case& c : cases) {
-        TraceSettings settings = settings_for(epoch, c.model);
         ModelParameters parameters{};
-        parameters[7] = 3.0;
-        settings.field = make_field_context(epoch, c.model, parameters);
+        parameters[0] = 4.0;    // P for T96
+        parameters[1] = -60.0;  // Dst
+        parameters[3] = -6.0;   // IMF Bz
+        parameters[7] = 3.0;    // Kp for T89
+        const TraceSettings settings = settings_for(epoch, c.model, parameters);
         const ProtonMotion motion = proton_motion(c.rigidity);
         const TraceResult result =
             trace_trajectory(settings, station(c.latitude, c.longitude, c.zenith, c.azimuth), motion);

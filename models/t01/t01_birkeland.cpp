@@ -1,0 +1,268 @@
+// Region-1 and region-2 Birkeland (field-aligned) currents of the T01 model:
+// deformed conical current sheets north and south, in two azimuthal modes,
+// each with its shielding field.
+#include <cmath>
+
+#include "models/t01/t01_components.hpp"
+
+namespace cones {
+namespace {
+
+// Day-night asymmetry of the oval: b rho0^2 / (rho0^2 + 1) with b = 0.5 and
+// saturation distance rho0 = 7, and rho0^2 = 2 b rho0^2 = 49.
+constexpr double kAsymmetry = 0.49;
+constexpr double kSaturation2 = 49.0;
+constexpr double kTiltDeformation = 0.9;  // beta
+constexpr double kHingeScale = 10.0;      // Rh
+constexpr double kOneThird = 1.0 / 3.0;
+constexpr double kFourThirds = 4.0 / 3.0;
+constexpr double kStep = 1e-6;            // of the central differences in r and theta
+constexpr double kFieldFactor = 800.0;
+
+// Per region: the half-difference of the day and night latitudes of the oval,
+// the angular half-width of the current layer, and the kappa at which the
+// shielding size variable is zero.
+struct RegionConstants {
+    double oval_asymmetry;
+    double layer_half_width;
+    double shielding_reference;
+};
+constexpr RegionConstants kRegions[2] = {{0.055, 0.06, 1.1}, {0.03, 0.09, 1.0}};
+
+// Angular functions of one polar angle: cos theta, cos 2 theta, sin theta,
+// sin 2 theta, sin 3 theta.
+struct PolarTerms {
+    double c1, c2, s1, s2, s3;
+};
+
+PolarTerms polar_terms(double theta) {
+    return {std::cos(theta), std::cos(2.0 * theta), std::sin(theta), std::sin(2.0 * theta),
+            std::sin(3.0 * theta)};
+}
+
+// Deformed radius Rs(r, theta) of the cone table c (entry k at index k - 1).
+double deformed_radius(const float* c, double r, const PolarTerms& t) {
+    const auto C = [c](int k) { return double(c[k - 1]); };
+    const double r2 = r * r;
+    const double c16 = r2 + C(16) * C(16);
+    return r + C(2) / r + C(3) * r / std::sqrt(r2 + C(11) * C(11)) + C(4) * r / (r2 + C(12) * C(12)) +
+           (C(5) + C(6) / r + C(7) * r / std::sqrt(r2 + C(13) * C(13)) + C(8) * r / (r2 + C(14) * C(14))) * t.c1 +
+           (C(9) * r / std::sqrt(r2 + C(15) * C(15)) + C(10) * r / (c16 * c16)) * t.c2;
+}
+
+// Deformed polar angle Theta_s(r, theta).
+double deformed_polar_angle(const float* c, double r, double theta, const PolarTerms& t) {
+    const auto C = [c](int k) { return double(c[k - 1]); };
+    const double r2 = r * r;
+    return theta +
+           (C(17) + C(18) / r + C(19) / r2 + C(20) * r / std::sqrt(r2 + C(27) * C(27))) * t.s1 +
+           (C(21) + C(22) * r / std::sqrt(r2 + C(28) * C(28)) + C(23) * r / (r2 + C(29) * C(29))) * t.s2 +
+           (C(24) + C(25) / r + C(26) * r / (r2 + C(30) * C(30))) * t.s3;
+}
+
+// Field of a conical sheet of radial currents at (r, theta, phi) for the
+// mode's harmonic n: (b_theta, b_phi) of harmonic n only, times 800. The
+// current flows within theta0 -+ delta theta; inside, across and outside the
+// layer the field takes its three forms. st, ct: sine and cosine of theta;
+// sphi, cphi: of phi. The radial field is zero.
+void conical_field(const T01BirkelandMode& mode, double r, double theta, double st, double ct,
+                   double sphi, double cphi, double& b_theta, double& b_phi) {
+    const double rho = r * st;
+    const double tg = st / (1.0 + ct);   // tan(theta / 2)
+    const double ctg = st / (1.0 - ct);  // cot(theta / 2)
+    const double tp = mode.tan_high, tm = mode.tan_low;
+    const double fc = mode.edge_factor;
+    double cm = 1.0, sm = 0.0, t_m = 1.0, tm_m = 1.0, tp_m = 1.0;
+    double t = 0.0, dt = 0.0;
+    for (int m = 1; m <= mode.harmonic; ++m) {
+        const double order = m;
+        t_m = t_m * tg;
+        const double c_m = cm * cphi - sm * sphi;
+        const double s_m = sm * cphi + cm * sphi;
+        cm = c_m;
+        sm = s_m;
+        if (theta < mode.edge_low) {
+            t = t_m;
+            dt = 0.5 * order * t_m * (tg + ctg);
+        } else if (theta < mode.edge_high) {
+            tm_m = tm_m * mode.tan_low2;
+            const double f1 = 1.0 / (2.0 * order + 1.0);
+            const double tm_m1 = tm_m * tm;
+            const double tg21 = 1.0 + tg * tg;
+            t = fc * (t_m * (tp - tg) + f1 * (t_m * tg - tm_m1 / t_m));
+            dt = 0.5 * order * fc * tg21 * (t_m / tg * (tp - tg) - f1 * (t_m - tm_m1 / (t_m * tg)));
+        } else {
+            tp_m = tp_m * mode.tan_high2;
+            tm_m = tm_m * mode.tan_low2;
+            const double f1 = 1.0 / (2.0 * order + 1.0);
+            t = fc * f1 * (tp_m * tp - tm_m * tm) / t_m;
+            dt = -t * order * 0.5 * (tg + ctg);
+        }
+    }
+    const double order = mode.harmonic;
+    b_theta = kFieldFactor * (order * t * cm / rho);
+    b_phi = kFieldFactor * (-dt * sm / r);
+}
+
+// Geometry of one point of a cone, shared by the modes of a region: r, theta,
+// phi of the point and the angular functions at theta and theta -+ 1e-6.
+struct ConePoint {
+    double r, theta, theta_plus, theta_minus;
+    PolarTerms at, plus, minus;
+    double sphi, cphi;
+    double st, ct, sf, cf;  // rho/r, z/r, y/rho, x/rho
+};
+
+ConePoint cone_point(double x, double y, double z) {
+    ConePoint p;
+    const double rho2 = x * x + y * y;
+    const double rho = std::sqrt(rho2);
+    p.r = std::sqrt(rho2 + z * z);
+    p.theta = std::atan2(rho, z);
+    const double phi = std::atan2(y, x);
+    p.theta_plus = p.theta + kStep;
+    p.theta_minus = p.theta - kStep;
+    p.at = polar_terms(p.theta);
+    p.plus = polar_terms(p.theta_plus);
+    p.minus = polar_terms(p.theta_minus);
+    p.sphi = std::sin(phi);
+    p.cphi = std::cos(phi);
+    p.st = rho / p.r;
+    p.ct = z / p.r;
+    p.sf = y / rho;
+    p.cf = x / rho;
+    return p;
+}
+
+// One deformed cone of a region and mode at a point: the conical field at
+// the deformed (rs, theta_s, phi), mapped back with the derivatives of the
+// deformation (central differences), in Cartesian components.
+T01Field deformed_cone(const T01BirkelandMode& mode, const ConePoint& p) {
+    const float* c = mode.cone;
+    const double r = p.r;
+    const double rs = deformed_radius(c, r, p.at);
+    const double theta_s = deformed_polar_angle(c, r, p.theta, p.at);
+    const double st_s = std::sin(theta_s);
+    const double ct_s = std::cos(theta_s);
+    double b_theta, b_phi;
+    conical_field(mode, rs, theta_s, st_s, ct_s, p.sphi, p.cphi, b_theta, b_phi);
+
+    const double r_plus = r + kStep;
+    const double r_minus = r - kStep;
+    const double drs_dr = (deformed_radius(c, r_plus, p.at) - deformed_radius(c, r_minus, p.at)) / 2e-6;
+    const double drs_dtheta = (deformed_radius(c, r, p.plus) - deformed_radius(c, r, p.minus)) / 2e-6;
+    const double dts_dr = (deformed_polar_angle(c, r_plus, p.theta, p.at) -
+                           deformed_polar_angle(c, r_minus, p.theta, p.at)) / 2e-6;
+    const double dts_dtheta = (deformed_polar_angle(c, r, p.theta_plus, p.plus) -
+                               deformed_polar_angle(c, r, p.theta_minus, p.minus)) / 2e-6;
+
+    const double q = st_s / p.at.s1;
+    const double rr = rs / r;
+    const double br = -(rr / r) * q * b_theta * drs_dtheta;
+    const double btheta = rr * q * b_theta * drs_dr;
+    const double bphi = rr * b_phi * (drs_dr * dts_dtheta - drs_dtheta * dts_dr);
+    const double be = br * p.st + btheta * p.ct;
+    const double c1 = double(c[0]);
+    return {c1 * (be * p.cf - bphi * p.sf), c1 * (be * p.sf + bphi * p.cf), c1 * (br * p.ct - btheta * p.st)};
+}
+
+// The two deformed cones (north at the point, south at its mirror through
+// the Y axis) of both modes of one region, turned by the region's azimuthal
+// deformation: the oval is shifted toward the night side and bent with the
+// tilt, and the field follows.
+void region_cones(const T01BirkelandRegion& region, const T01BirkelandMode (&modes)[2], double x,
+                  double y, double z, T01Field (&out)[2]) {
+    const double kappa = region.kappa;
+    const double xs = kappa * x;
+    const double ys = kappa * y;
+    const double zs = kappa * z;
+    const double rho2 = xs * xs + zs * zs;
+    const double rho = std::sqrt(rho2);
+    const double rs = std::sqrt(xs * xs + ys * ys + zs * zs);
+    const double phi = (xs == 0.0 && zs == 0.0) ? 0.0 : std::atan2(-zs, xs);
+    const double cphi = std::cos(phi);
+    const double sphi = std::sin(phi);
+
+    const double w = region.oval_asymmetry + kAsymmetry * (rho2 - 1.0) / (rho2 + kSaturation2);
+    const double u = (rs - 1.0) / kHingeScale;
+    const double g = 1.0 + u * u * u;
+    const double phi_s = phi - w * sphi - region.tilt_term / std::pow(g, kOneThird);
+    const double g43 = std::pow(g, kFourThirds);
+    const double dphis_dphi = 1.0 - w * cphi;
+    const double rho2_49 = rho2 + kSaturation2;
+    const double dphis_drho = -kSaturation2 * rho * sphi / (rho2_49 * rho2_49) +
+                              region.tilt_term * (u * u) * rho / (kHingeScale * rs * g43);
+    const double dphis_dy = region.tilt_term * (u * u) * ys / (kHingeScale * rs * g43);
+
+    const double cs = std::cos(phi_s);
+    const double ss = std::sin(phi_s);
+    const double big_x = rho * cs;
+    const double big_z = -rho * ss;
+    const ConePoint north = cone_point(big_x, ys, big_z);
+    const ConePoint south = cone_point(big_x, -ys, -big_z);
+
+    for (int m = 0; m < 2; ++m) {
+        const T01Field n = deformed_cone(modes[m], north);
+        const T01Field s = deformed_cone(modes[m], south);
+        const double bx = n.x - s.x;
+        const double by = n.y + s.y;
+        const double bz = n.z + s.z;
+        const double b_rho = bx * cs - bz * ss;
+        const double b_phi = -bx * ss - bz * cs;
+        const double big_b_rho = b_rho * dphis_dphi * kappa;
+        const double big_b_phi = (b_phi - rho * (by * dphis_dy + b_rho * dphis_drho)) * kappa;
+        const double big_b_y = by * dphis_dphi * kappa;
+        out[m] = {big_b_rho * cphi - big_b_phi * sphi, big_b_y, -big_b_rho * sphi - big_b_phi * cphi};
+    }
+}
+
+}  // namespace
+
+T01Birkeland t01_birkeland_prepare(double tilt, const T01ComponentParameters& parameters) {
+    T01Birkeland set;
+    const double kappa[2] = {parameters.kappa1, parameters.kappa2};
+    const float* cones[2][2] = {{kT01Cone11, kT01Cone12}, {kT01Cone21, kT01Cone22}};
+    const T01ShieldingTable* shielding[2][2] = {
+        {&kT01BirkelandShielding11, &kT01BirkelandShielding12},
+        {&kT01BirkelandShielding21, &kT01BirkelandShielding22}};
+    for (int region = 0; region < 2; ++region) {
+        const RegionConstants& constants = kRegions[region];
+        set.region[region].kappa = kappa[region];
+        set.region[region].oval_asymmetry = constants.oval_asymmetry;
+        set.region[region].tilt_term = kTiltDeformation * tilt;
+        const double xsc = kappa[region] - constants.shielding_reference;
+        for (int m = 0; m < 2; ++m) {
+            T01BirkelandMode& mode = set.mode[region][m];
+            mode.cone = cones[region][m];
+            mode.harmonic = m + 1;
+            const double theta0 = double(mode.cone[30]);
+            mode.edge_high = theta0 + constants.layer_half_width;
+            mode.edge_low = theta0 - constants.layer_half_width;
+            mode.tan_high = std::tan(mode.edge_high / 2.0);
+            mode.tan_low = std::tan(mode.edge_low / 2.0);
+            mode.tan_low2 = mode.tan_low * mode.tan_low;
+            mode.tan_high2 = mode.tan_high * mode.tan_high;
+            mode.edge_factor = 1.0 / (mode.tan_high - mode.tan_low);
+            mode.shielding = t01_shielding_sum_prepare(*shielding[region][m], tilt, xsc, 1.0);
+        }
+    }
+    return set;
+}
+
+T01BirkelandModes t01_birkeland_field(const T01Birkeland& set, double x, double y, double z) {
+    T01Field cone[2][2];
+    for (int region = 0; region < 2; ++region) {
+        region_cones(set.region[region], set.mode[region], x, y, z, cone[region]);
+    }
+    T01Field r[2][2];
+    for (int region = 0; region < 2; ++region) {
+        for (int m = 0; m < 2; ++m) {
+            const T01Field h = t01_shielding_sum(set.mode[region][m].shielding, x, y, z);
+            const T01Field& c = cone[region][m];
+            r[region][m] = {c.x + h.x, c.y + h.y, c.z + h.z};
+        }
+    }
+    return {r[0][0], r[0][1], r[1][0], r[1][1]};
+}
+
+}  // namespace cones

@@ -1,0 +1,123 @@
+// Shielding fields of the T01 Birkeland and ring currents: sums of Cartesian
+// harmonics of two symmetries, each group in its own tilted frame.
+#include <cmath>
+
+#include "models/t01/t01_components.hpp"
+
+namespace cones {
+
+T01ShieldingSum t01_shielding_sum_prepare(const T01ShieldingTable& table, double tilt,
+                                          double xsc, double term_scale) {
+    T01ShieldingSum sum;
+    sum.table = &table;
+    const double cos_tilt = std::cos(tilt);
+    const double sin_tilt = std::sin(tilt);
+    sum.sin_tilt = sin_tilt;
+    sum.term_scale = term_scale;
+    const double tilt_factor[2] = {double(table.group1_tilt_factor), double(table.group2_tilt_factor)};
+    const double d[2] = {cos_tilt, 2.0 * cos_tilt};
+    for (int g = 0; g < 2; ++g) {
+        sum.frame_cos[g] = std::cos(tilt * tilt_factor[g]);
+        sum.frame_sin[g] = std::sin(tilt * tilt_factor[g]);
+        sum.factor[g][0] = 1.0;
+        sum.factor[g][1] = xsc;
+        sum.factor[g][2] = d[g];
+        sum.factor[g][3] = d[g] * xsc;
+    }
+    for (int i = 0; i < 3; ++i) {
+        sum.y_scale[0][i] = double(table.group1_y_scale[i]);
+        sum.z_scale[0][i] = double(table.group1_z_scale[i]);
+        sum.y_scale[1][i] = double(table.group2_y_scale[i]);
+        sum.z_scale[1][i] = double(table.group2_z_scale[i]);
+    }
+    for (int g = 0; g < 2; ++g) {
+        for (int i = 0; i < 3; ++i) {
+            const double p = sum.y_scale[g][i];
+            for (int k = 0; k < 3; ++k) {
+                const double r = sum.z_scale[g][k];
+                const double w = std::sqrt(1.0 / (p * p) + 1.0 / (r * r));
+                sum.w[g][i][k] = w;
+                sum.x_coef[g][i][k] = g == 0 ? -w : -w * sin_tilt;
+            }
+        }
+    }
+    for (int n = 0; n < 3; ++n) {
+        sum.y_coef[1][n] = sin_tilt / sum.y_scale[1][n];
+        sum.z_coef[1][n] = sin_tilt / sum.z_scale[1][n];
+    }
+    return sum;
+}
+
+namespace {
+
+// Adds the four weighted copies of one harmonic (fx, fy, fz), given in the
+// frame of its group, to the sum g in GSM.
+inline void add_harmonic(const T01ShieldingSum& sum, int group, const float* amplitude, double fx,
+                         double fy, double fz, T01Field& g) {
+    const double c = sum.frame_cos[group];
+    const double s = sum.frame_sin[group];
+    fx = fx * sum.term_scale;
+    fy = fy * sum.term_scale;
+    fz = fz * sum.term_scale;
+    for (int n = 0; n < 4; ++n) {
+        const double factor = sum.factor[group][n];
+        const double hx = factor * fx;
+        const double hy = factor * fy;
+        const double hz = factor * fz;
+        const double hx_gsm = hx * c + hz * s;
+        const double hz_gsm = -hx * s + hz * c;
+        const double h = double(amplitude[n]);
+        g.x = g.x + h * hx_gsm;
+        g.y = g.y + h * hy;
+        g.z = g.z + h * hz_gsm;
+    }
+}
+
+}  // namespace
+
+// Group 1 (perpendicular symmetry), in the frame (x1, z1):
+//   V = e^(w x1) cos(y/p) sin(z1/r),  f = -grad V;
+// group 2 (parallel symmetry), in the frame (x2, z2):
+//   V = sin psi e^(w x2) cos(y/q) cos(z2/s),  f = -grad V.
+// The cosines and sines of y/p, z/r are shared by the harmonics that use them;
+// one exponential per harmonic.
+T01Field t01_shielding_sum(const T01ShieldingSum& sum, double x, double y, double z) {
+    const T01ShieldingTable& table = *sum.table;
+    T01Field g;
+    const double x1 = x * sum.frame_cos[0] - z * sum.frame_sin[0];
+    const double z1 = x * sum.frame_sin[0] + z * sum.frame_cos[0];
+    const double x2 = x * sum.frame_cos[1] - z * sum.frame_sin[1];
+    const double z2 = x * sum.frame_sin[1] + z * sum.frame_cos[1];
+    const double xg[2] = {x1, x2};
+    const double zg[2] = {z1, z2};
+
+    for (int group = 0; group < 2; ++group) {
+        double cy[3], sy[3], cz[3], sz[3];
+        for (int n = 0; n < 3; ++n) {
+            cy[n] = std::cos(y / sum.y_scale[group][n]);
+            sy[n] = std::sin(y / sum.y_scale[group][n]);
+            cz[n] = std::cos(zg[group] / sum.z_scale[group][n]);
+            sz[n] = std::sin(zg[group] / sum.z_scale[group][n]);
+        }
+        for (int i = 0; i < 3; ++i) {
+            for (int k = 0; k < 3; ++k) {
+                const double e = std::exp(xg[group] * sum.w[group][i][k]);
+                double fx, fy, fz;
+                if (group == 0) {
+                    fx = sum.x_coef[0][i][k] * e * cy[i] * sz[k];
+                    fy = e * sy[i] * sz[k] / sum.y_scale[0][i];
+                    fz = -e * cy[i] * cz[k] / sum.z_scale[0][k];
+                } else {
+                    fx = sum.x_coef[1][i][k] * e * cy[i] * cz[k];
+                    fy = sum.y_coef[1][i] * e * sy[i] * cz[k];
+                    fz = sum.z_coef[1][k] * e * cy[i] * sz[k];
+                }
+                const int row = 9 * group + 3 * i + k;
+                add_harmonic(sum, group, table.amplitude[row], fx, fy, fz, g);
+            }
+        }
+    }
+    return g;
+}
+
+}  // namespace cones

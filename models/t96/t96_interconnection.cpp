@@ -1,0 +1,55 @@
+// T96 interconnection field: the part of the interplanetary magnetic field
+// that penetrates the magnetopause, as a potential field of nine harmonics.
+#include <cmath>
+
+#include "models/t96/t96_internal.hpp"
+
+namespace cones {
+
+void t96_prepare_interconnection(T96Prepared& model) {
+    const T96InterconnectionTable& table = kT96Interconnection;
+    for (int i = 0; i < 3; ++i) {
+        model.interconnection_inverse_p[i] = 1.0 / double(table.p[i]);
+        model.interconnection_inverse_r[i] = 1.0 / double(table.r[i]);
+    }
+    for (int i = 0; i < 3; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            const double rp = model.interconnection_inverse_p[i];
+            const double rr = model.interconnection_inverse_r[k];
+            model.interconnection_rate[i][k] = std::sqrt(rp * rp + rr * rr);
+        }
+    }
+}
+
+// Given: model (reciprocal scales and rates); x, y, z in the frame rotated
+//   about x by the IMF clock angle, scaled by kappa, Earth radii.
+// Returned: the field in that frame for unit transverse IMF, nT per nT.
+// Notes: harmonic (i, k) is grad(exp(w x) cos(y/p_i) cos(z/r_k)) up to sign,
+//   with w = sqrt(1/p_i^2 + 1/r_k^2); amplitudes single precision.
+T96Vector t96_interconnection_field(const T96Prepared& model, double x, double y, double z) {
+    const T96InterconnectionTable& table = kT96Interconnection;
+    double sin_z[3], cos_z[3];
+    for (int k = 0; k < 3; ++k) {
+        const double r = table.r[k];
+        sin_z[k] = std::sin(z / r);
+        cos_z[k] = std::cos(z / r);
+    }
+    T96Vector b;
+    for (int i = 0; i < 3; ++i) {
+        const double p = table.p[i];
+        const double cy = std::cos(y / p);
+        const double sy = std::sin(y / p);
+        const double rp = model.interconnection_inverse_p[i];
+        for (int k = 0; k < 3; ++k) {
+            const double rr = model.interconnection_inverse_r[k];
+            const double w = model.interconnection_rate[i][k];
+            const double e = std::exp(w * x);
+            const T96Vector h{-w * e * cy * sin_z[k], rp * e * sy * sin_z[k],
+                              -rr * e * cy * cos_z[k]};
+            t96_accumulate(b, table.amplitude[i][k], h);
+        }
+    }
+    return b;
+}
+
+}  // namespace cones

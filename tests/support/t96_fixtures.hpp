@@ -1,0 +1,65 @@
+// Shared fixtures of the T96 tests: epochs of a given tilt, prepared models,
+// comparison with reference rows, and the divergence of a field.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "models/t96/t96.hpp"
+
+namespace cones::t96_test {
+
+// An epoch whose only content is the dipole tilt and the dipole strength b0 (nT).
+inline EpochState tilted(double tilt, double b0 = 30000.0) {
+    EpochState epoch;
+    epoch.tilt = tilt;
+    epoch.sin_tilt = std::sin(tilt);
+    epoch.cos_tilt = std::cos(tilt);
+    epoch.dipole_strength = b0;
+    return epoch;
+}
+
+inline ModelParameters driving(double pressure, double dst, double by, double bz) {
+    ModelParameters p{};
+    p[0] = pressure;
+    p[1] = dst;
+    p[2] = by;
+    p[3] = bz;
+    return p;
+}
+
+// The model at the standard pressure 2 nPa (kappa = 1) for a tilt.
+inline T96Prepared standard_model(double tilt) {
+    return t96_prepare(driving(2.0, 0.0, 0.0, 0.0), tilted(tilt));
+}
+
+inline double magnitude(const T96Vector& b) { return std::sqrt(b.x * b.x + b.y * b.y + b.z * b.z); }
+
+// Each component of b against the reference (rx, ry, rz) within `relative`
+// times the reference's magnitude (plus `relative` itself, for fields near 0).
+inline void expect_field_near(const T96Vector& b, double rx, double ry, double rz, double relative) {
+    const double tol = relative * (1.0 + std::sqrt(rx * rx + ry * ry + rz * rz));
+    EXPECT_NEAR(b.x, rx, tol);
+    EXPECT_NEAR(b.y, ry, tol);
+    EXPECT_NEAR(b.z, rz, tol);
+}
+
+using FieldAt = std::function<T96Vector(double, double, double)>;
+
+// div B by central differences of step h, and the sum of the absolute values
+// of the three derivatives that it adds up (its natural scale).
+struct Divergence {
+    double value;
+    double scale;
+};
+
+inline Divergence divergence(const FieldAt& field, double x, double y, double z, double h = 1e-3) {
+    const double dbx = field(x + h, y, z).x - field(x - h, y, z).x;
+    const double dby = field(x, y + h, z).y - field(x, y - h, z).y;
+    const double dbz = field(x, y, z + h).z - field(x, y, z - h).z;
+    return {(dbx + dby + dbz) / (2.0 * h), (std::abs(dbx) + std::abs(dby) + std::abs(dbz)) / (2.0 * h)};
+}
+
+}  // namespace cones::t96_test
