@@ -10,9 +10,12 @@
 
 namespace cones {
 
-// The text of the bar: "[#####-----]  50%  1000/2000 trajectories, 1:05 left"
-// for `done` of `total` after `elapsed` seconds; the time left is the
-// elapsed time scaled by the part still to do, shown once something is done.
+// The text of the bar.
+// Given:    done, total  trajectories traced and to trace; elapsed  seconds
+//           since the start.
+// Returned: "[#####-----]  50%  1000/2000 trajectories, 1:05 left".
+// Notes:    the time left is the elapsed time scaled by the part still to do,
+//           shown once something is done and until all is.
 std::string progress_text(std::size_t done, std::size_t total, double elapsed);
 
 class ProgressBar {

@@ -25,10 +25,12 @@ inline constexpr OptionSpec kToOption{"to", true};
 inline constexpr OptionSpec kStepOption{"step", true};
 inline constexpr OptionSpec kThreadsOption{"threads", true};
 
-// The scan grid of "--from", "--to" and "--step" (defaults 0.10, 20.00 and
-// 0.01 GV). Throws UsageError naming the option for a value that is not a
-// number, a start at or below 0, a step at or below 0, a start at or above
-// the end, or a grid of more than kMaxScanRigidities rigidities.
+// The scan grid of a command line.
+// Given:    line  with "--from", "--to" and "--step" in GV, each optional.
+// Returned: the grid, with the defaults 0.10, 20.00 and 0.01 GV.
+// Notes:    throws UsageError naming the option for a value that is not a
+//           number, a start or step at or below 0, a start at or above the
+//           end, or a grid of more than kMaxScanRigidities rigidities.
 ScanGrid scan_grid_option(const CommandLine& line);
 
 // Defaults of the map grid options, degrees.
@@ -36,10 +38,13 @@ inline constexpr double kDefaultMapStep = 5.0;
 inline constexpr OptionSpec kLatitudeStepOption{"lat-step", true};
 inline constexpr OptionSpec kLongitudeStepOption{"lon-step", true};
 
-// The map grid of "--lat-step" and "--lon-step" (default 5 degrees each).
-// Throws UsageError naming the option for a value that is not a number, not
-// above 0, or does not divide 180 (latitude) or 360 (longitude) degrees into
-// whole steps, and for a grid of more than kMaxMapPoints points.
+// The map grid of a command line.
+// Given:    line  with "--lat-step" and "--lon-step" in degrees, each optional.
+// Returned: the grid, with the default of 5 degrees each.
+// Notes:    throws UsageError naming the option for a value that is not a
+//           number, not above 0, or does not divide 180 (latitude) or 360
+//           (longitude) degrees into whole steps, and for a grid of more than
+//           kMaxMapPoints points.
 MapGrid map_grid_option(const CommandLine& line);
 
 // The thread count of "--threads N", 0 (all hardware threads) when not given.
@@ -53,8 +58,11 @@ std::string configuration_path(const CommandLine& line);
 // not "Cones.ini" ("site.ini, line 5: ...", "Can not open file site.ini").
 std::string configuration_message(const ConfigError& error, const std::string& path);
 
-// Reads and validates the configuration at `path` for the lists `needed`.
-// On a configuration error, reports it on `errors` and returns nothing.
+// Reads and validates a configuration file.
+// Given:    path  the file; needed  the lists the program traces;
+//           errors  where a configuration error is reported.
+// Returned: the configuration, or nothing after reporting an error (in the
+//           words of configuration_message).
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
                                                         std::ostream& errors);
 
