@@ -1,6 +1,7 @@
 // cutoff-map: world maps of vertical cutoff rigidity, on one machine or over
 // the ranks of an MPI job.
 #include <iostream>
+#include <sstream>
 
 #include "apps/command_line.hpp"
 #include "apps/cutoff_map_run.hpp"
@@ -47,12 +48,21 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const cones::MapRanks ranks(argc, argv);
-    // Only rank 0 speaks for the job about the command line.
+    // Rank 0 speaks for the job about the command line; the other ranks keep
+    // their messages for a failure that is theirs alone.
     std::ostream silent(nullptr);
+    std::ostringstream rank_messages;
     std::ostream& out = ranks.is_root() ? std::cout : silent;
-    std::ostream& err = ranks.is_root() ? std::cerr : silent;
+    std::ostream& err = ranks.is_root() ? static_cast<std::ostream&>(std::cerr) : rank_messages;
     const cones::ProgramInfo info{"cutoff-map", kUsage};
-    return cones::run_program_main(info, argc, argv, out, err, [&](int count, const char* const* arguments) {
+    const int status = cones::run_program_main(info, argc, argv, out, err, [&](int count, const char* const* arguments) {
         return cones::run_cutoff_map(cones::cutoff_map_request(count, arguments), ranks, std::cerr);
     });
+    // A failure outside the collective steps (out of memory) would leave the
+    // other ranks waiting: it ends the whole job.
+    if (status == 4 && ranks.size() > 1) {
+        if (!ranks.is_root()) std::cerr << "rank " << ranks.rank() << ": " << rank_messages.str() << std::flush;
+        ranks.abort_job(status);
+    }
+    return status;
 }

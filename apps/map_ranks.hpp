@@ -67,6 +67,10 @@ public:
                  const std::function<void(std::size_t done)>& progress, const PointsText& describe,
                  std::ostream& errors) const;
 
+    // Ends the whole job at once with exit status `status` (MPI_Abort) when
+    // this process is one of several ranks; otherwise does nothing.
+    void abort_job(int status) const;
+
 private:
     [[noreturn]] void fail(std::size_t first, std::size_t count, const PointsText& describe, const char* reason,
                            std::ostream& errors) const;

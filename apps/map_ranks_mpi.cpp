@@ -86,6 +86,10 @@ int MapRanks::agree(int status) const {
     return agreed;
 }
 
+void MapRanks::abort_job(int status) const {
+    if (joined_ && size_ > 1) MPI_Abort(MPI_COMM_WORLD, status);
+}
+
 void MapRanks::fail(std::size_t first, std::size_t count, const PointsText& describe, const char* reason,
                     std::ostream& errors) const {
     errors << "cutoff-map: rank " << rank_ << " of " << size_ << " failed while it held grid ";
@@ -95,7 +99,7 @@ void MapRanks::fail(std::size_t first, std::size_t count, const PointsText& desc
         errors << "points " << first << " to " << first + count - 1;
     }
     errors << " (" << describe(first, count) << "): " << reason << "; the map is not written.\n" << std::flush;
-    MPI_Abort(MPI_COMM_WORLD, 4);
+    abort_job(4);
     std::terminate();  // MPI_Abort does not return
 }
 

@@ -9,6 +9,8 @@ MapRanks::~MapRanks() = default;
 
 int MapRanks::agree(int status) const { return status; }
 
+void MapRanks::abort_job(int) const {}
+
 MapScan MapRanks::scan(std::size_t point_count, std::size_t, const ChunkScan& scan,
                        const std::function<void(std::size_t done)>& progress, const PointsText&,
                        std::ostream&) const {
