@@ -124,21 +124,31 @@ TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState
 // on the first malformed item, naming its line.
 RunConfiguration parse_configuration(std::string_view text);
 
-// Rejects configurations whose run would be undefined or unsound: an invalid
-// date or time, empty station or rigidity lists, a rigidity that is not
-// positive, a value that is not finite, a start altitude below 0 km (inside the
-// Earth), a longitude window that cannot hold every longitude (it must reach at
-// least 360 degrees above its lower end, with the lower end at most 360 and
-// the upper end at least 0), a station latitude outside [-90, 90], and field
-// model codes whose parameters select no model (a Kp of -1.5 or less for T89)
-// or leave it undefined (a solar-wind pressure of 0 or less for T96, T01 and
-// storm-time T01). Throws ConfigError naming the line of the item
-// (config.lines and StationRecord::line).
-void validate_configuration(const RunConfiguration& config);
+// The lists of "Cones.ini" a program traces, which must not be empty: cones
+// needs both; a cutoff scan only the stations (it makes its own rigidities);
+// a cutoff map neither. A list that is not needed may be empty; its entries,
+// when there are any, are still checked.
+struct NeededLists {
+    bool stations = true;
+    bool rigidities = true;
+};
 
-// Reads and validates "Cones.ini" at `path`. Throws ConfigError (also when the
-// file cannot be opened: "Can not open file CONES.INI", and for a file over
-// 256 MiB or a line over 1 MiB, which is not read on).
-RunConfiguration read_configuration(const std::string& path);
+// Rejects configurations whose run would be undefined or unsound: an invalid
+// date or time, an empty station or rigidity list that `needed` asks for, a
+// rigidity that is not positive, a value that is not finite, a start altitude
+// below 0 km (inside the Earth), a longitude window that cannot hold every
+// longitude (it must reach at least 360 degrees above its lower end, with the
+// lower end at most 360 and the upper end at least 0), a station latitude
+// outside [-90, 90], and field model codes whose parameters select no model (a
+// Kp of -1.5 or less for T89) or leave it undefined (a solar-wind pressure of 0
+// or less for T96, T01 and storm-time T01). Throws ConfigError naming the line
+// of the item (config.lines and StationRecord::line).
+void validate_configuration(const RunConfiguration& config, NeededLists needed = {});
+
+// Reads and validates "Cones.ini" at `path` for the lists `needed`. Throws
+// ConfigError (also when the file cannot be opened: "Can not open file
+// CONES.INI", and for a file over 256 MiB or a line over 1 MiB, which is not
+// read on).
+RunConfiguration read_configuration(const std::string& path, NeededLists needed = {});
 
 }  // namespace cones

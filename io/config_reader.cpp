@@ -562,13 +562,13 @@ std::string read_limited_text(std::istream& in, std::size_t max_bytes, std::size
 // Reads the whole file at `path` in binary mode, then parses and validates it.
 // A path that cannot be opened or read as a file (a directory, say) gets the
 // "cannot open" message.
-RunConfiguration read_configuration(const std::string& path) {
+RunConfiguration read_configuration(const std::string& path, NeededLists needed) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) throw ConfigError::cannot_open();
     const std::string text = read_limited_text(file, kMaxConfigurationBytes, kMaxLineBytes);
     if (file.bad()) throw ConfigError::cannot_open();
     RunConfiguration config = parse_configuration(text);
-    validate_configuration(config);
+    validate_configuration(config, needed);
     return config;
 }
 

@@ -94,7 +94,7 @@ void check_longitude_window(double low, double high, int line) {
 // the Gregorian calendar and reported on lines 2 and 3; every other item is
 // reported on the line it was read from (config.lines, StationRecord::line),
 // stations and rigidities also with their position in the list.
-void validate_configuration(const RunConfiguration& config) {
+void validate_configuration(const RunConfiguration& config, NeededLists needed) {
     const ItemLines& at = config.lines;
     check_range(config.month, 1, 12, kDateLine, "a month");
     check_range(config.day, 1, days_in_month(config.month, config.year), kDateLine, "a day",
@@ -130,7 +130,7 @@ void validate_configuration(const RunConfiguration& config) {
 
     check_longitude_window(config.longitude_min, config.longitude_max, at.longitude_window);
 
-    if (config.stations.empty()) {
+    if (needed.stations && config.stations.empty()) {
         fail(at.station_list_end, "at least one station line before the \"#\" line that ends the station list",
              "none: the station list is empty");
     }
@@ -147,7 +147,7 @@ void validate_configuration(const RunConfiguration& config) {
         }
     }
 
-    if (config.rigidities.empty()) {
+    if (needed.rigidities && config.rigidities.empty()) {
         fail(at.station_list_end + 1, "at least one rigidity line after the \"#\" line",
              "the end of the file: the rigidity list is empty");
     }

@@ -17,55 +17,16 @@
 #include <vector>
 
 #include "apps/cones_run.hpp"
+#include "tests/support/program_run.hpp"
 #include "io/config_parsing.hpp"
 
 namespace cones {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace testing_support;
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-// A fresh directory under the test temporary directory, removed afterwards.
-class ScratchDirectory {
-public:
-    explicit ScratchDirectory(const std::string& name)
-        : path_(fs::path(::testing::TempDir()) / ("cones_" + name + "_" + std::to_string(::getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchDirectory() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-struct ProgramRun {
-    int status;
-    std::string out, err;
-};
-
-// Runs the cones executable in `directory`.
-ProgramRun run_program_in(const fs::path& directory) {
-    const std::string command = "cd '" + directory.string() + "' && '" CONES_EXECUTABLE "' > stdout.txt 2> stderr.txt";
-    const int raw = std::system(command.c_str());
-    ProgramRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(directory / "stdout.txt"),
-                   read_file(directory / "stderr.txt")};
-    fs::remove(directory / "stdout.txt");
-    fs::remove(directory / "stderr.txt");
-    return run;
-}
+// Runs the cones executable in `directory`, with no arguments.
+ProgramRun run_program_in(const fs::path& directory) { return run_in(directory, CONES_EXECUTABLE); }
 
 // A valid configuration, line by line (line k of the file at index k - 1).
 std::vector<std::string> valid_lines() {

@@ -1,0 +1,68 @@
+// cutoff-map: world maps of vertical cutoff rigidity, on one machine or over
+// the ranks of an MPI job.
+#include <iostream>
+#include <sstream>
+
+#include "apps/command_line.hpp"
+#include "apps/cutoff_map_run.hpp"
+#include "apps/map_ranks.hpp"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: cutoff-map [options] [CONFIG]\n"
+    "       mpirun -np N cutoff-map [options] [CONFIG]\n"
+    "\n"
+    "Scans the vertical cutoff rigidities RL, RU and Rc (as cutoffs does) at every\n"
+    "point of a world grid, latitudes -90 to 90 and longitudes -180 to 180 degrees\n"
+    "(both ends included), and writes the map as a netCDF file following the CF\n"
+    "conventions (or CSV). The date, time, field model and its parameters and the\n"
+    "start altitude come from CONFIG (default: Cones.ini in the current\n"
+    "directory); station and rigidity lists there are allowed and not used.\n"
+    "Started by an MPI launcher, the ranks share the grid points and rank 0\n"
+    "writes the file, the same byte for byte as a run in one process.\n"
+    "\n"
+    "Options:\n"
+    "  --lat-step D  latitude step, degrees, dividing 180 (default 5)\n"
+    "  --lon-step D  longitude step, degrees, dividing 360 (default 5)\n"
+    "  --from R      first rigidity of the scan, GV (default 0.10)\n"
+    "  --to R        last rigidity of the scan, GV (default 20.00)\n"
+    "  --step S      rigidity step, GV (default 0.01); rigidity i is FROM + i * S\n"
+    "  --threads N   trace on N threads in each process (default: all hardware\n"
+    "                threads); the map is the same for every N\n"
+    "  -o FILE       the map file (default cutoff-map.nc, or cutoff-map.csv with\n"
+    "                --csv); written under FILE.partial and renamed when complete\n"
+    "  --csv         write CSV instead of netCDF\n"
+    "  --help        show this text and exit\n"
+    "  --version     show the version and exit\n"
+    "\n"
+    "A progress bar with the time left is shown on standard error when it is a\n"
+    "terminal. Map it with tools/plot_cutoff_map FILE.nc OUT.png.\n"
+    "\n"
+    "Exit status: 0 done; 1 the command line or CONFIG cannot be used; 2 the map\n"
+    "cannot be written; 3 a trajectory cannot be integrated (the map is written\n"
+    "with the point marked); 4 a process failed (no map is written).\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const cones::MapRanks ranks(argc, argv);
+    // Rank 0 speaks for the job about the command line; the other ranks keep
+    // their messages for a failure that is theirs alone.
+    std::ostream silent(nullptr);
+    std::ostringstream rank_messages;
+    std::ostream& out = ranks.is_root() ? std::cout : silent;
+    std::ostream& err = ranks.is_root() ? static_cast<std::ostream&>(std::cerr) : rank_messages;
+    const cones::ProgramInfo info{"cutoff-map", kUsage};
+    const int status = cones::run_program_main(info, argc, argv, out, err, [&](int count, const char* const* arguments) {
+        return cones::run_cutoff_map(cones::cutoff_map_request(count, arguments), ranks, std::cerr);
+    });
+    // A failure outside the collective steps (out of memory) would leave the
+    // other ranks waiting: it ends the whole job.
+    if (status == 4 && ranks.size() > 1) {
+        if (!ranks.is_root()) std::cerr << "rank " << ranks.rank() << ": " << rank_messages.str() << std::flush;
+        ranks.abort_job(status);
+    }
+    return status;
+}

@@ -1,0 +1,85 @@
+#include "apps/scan_program.hpp"
+
+#include <ostream>
+#include <stdexcept>
+
+#include "io/run_description.hpp"
+
+namespace cones {
+
+ScanGrid scan_grid_option(const CommandLine& line) {
+    const auto option = [&](const OptionSpec& spec, double fallback) {
+        const std::optional<std::string> text = line.value(spec.name);
+        return text ? number_option(spec.name, *text) : fallback;
+    };
+    const double from = option(kFromOption, kDefaultScanFrom);
+    const double to = option(kToOption, kDefaultScanTo);
+    const double step = option(kStepOption, kDefaultScanStep);
+    if (!(from > 0.0)) throw UsageError("option --from expects a rigidity above 0 GV, found " + shortest_number(from));
+    if (!(step > 0.0)) throw UsageError("option --step expects a step above 0 GV, found " + shortest_number(step));
+    if (!(from < to)) {
+        throw UsageError("the scan must start below its end: --from " + shortest_number(from) + " is not below --to " +
+                         shortest_number(to));
+    }
+    try {
+        return make_scan_grid(from, to, step);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError(error.what());
+    }
+}
+
+MapGrid map_grid_option(const CommandLine& line) {
+    const auto option = [&](const OptionSpec& spec) {
+        const std::optional<std::string> text = line.value(spec.name);
+        return text ? number_option(spec.name, *text) : kDefaultMapStep;
+    };
+    const double latitude_step = option(kLatitudeStepOption);
+    const double longitude_step = option(kLongitudeStepOption);
+    try {
+        make_map_grid(latitude_step, kDefaultMapStep);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError("option --lat-step " + shortest_number(latitude_step) + ": " + error.what());
+    }
+    try {
+        make_map_grid(kDefaultMapStep, longitude_step);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError("option --lon-step " + shortest_number(longitude_step) + ": " + error.what());
+    }
+    try {
+        return make_map_grid(latitude_step, longitude_step);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError(error.what());
+    }
+}
+
+unsigned threads_of(const CommandLine& line) {
+    const std::optional<std::string> text = line.value(kThreadsOption.name);
+    return text ? threads_option(*text) : 0;
+}
+
+std::string configuration_path(const CommandLine& line) {
+    const auto& arguments = line.positional();
+    if (arguments.size() > 1) throw UsageError("unexpected argument '" + arguments[1] + "'");
+    return arguments.empty() ? std::string("Cones.ini") : arguments.front();
+}
+
+std::string configuration_message(const ConfigError& error, const std::string& path) {
+    const std::string message = error.what();
+    if (path == "Cones.ini") return message;
+    if (message == ConfigError::cannot_open().what()) return "Can not open file " + path;
+    const std::string file = "Cones.ini";
+    if (message.compare(0, file.size(), file) == 0) return path + message.substr(file.size());
+    return path + ": " + message;
+}
+
+std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
+                                                        std::ostream& errors) {
+    try {
+        return read_configuration(path, needed);
+    } catch (const ConfigError& error) {
+        errors << configuration_message(error, path) << '\n';
+        return std::nullopt;
+    }
+}
+
+}  // namespace cones

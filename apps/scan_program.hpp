@@ -1,0 +1,69 @@
+// What the scanning programs (cutoffs and cutoff-map) share on their command
+// line and in their set-up: the scan grid and map grid options, the thread
+// count, and the configuration file named by its own path in messages.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "apps/command_line.hpp"
+#include "io/config.hpp"
+#include "tracing/cutoff_scan.hpp"
+#include "tracing/map_grid.hpp"
+
+namespace cones {
+
+// Defaults of the scan grid options, GV.
+inline constexpr double kDefaultScanFrom = 0.10;
+inline constexpr double kDefaultScanTo = 20.00;
+inline constexpr double kDefaultScanStep = 0.01;
+
+// The option specs of the scan grid and the thread count, for a CommandLine.
+inline constexpr OptionSpec kFromOption{"from", true};
+inline constexpr OptionSpec kToOption{"to", true};
+inline constexpr OptionSpec kStepOption{"step", true};
+inline constexpr OptionSpec kThreadsOption{"threads", true};
+
+// The scan grid of a command line.
+// Given:    line  with "--from", "--to" and "--step" in GV, each optional.
+// Returned: the grid, with the defaults 0.10, 20.00 and 0.01 GV.
+// Notes:    throws UsageError naming the option for a value that is not a
+//           number, a start or step at or below 0, a start at or above the
+//           end, or a grid of more than kMaxScanRigidities rigidities.
+ScanGrid scan_grid_option(const CommandLine& line);
+
+// Defaults of the map grid options, degrees.
+inline constexpr double kDefaultMapStep = 5.0;
+inline constexpr OptionSpec kLatitudeStepOption{"lat-step", true};
+inline constexpr OptionSpec kLongitudeStepOption{"lon-step", true};
+
+// The map grid of a command line.
+// Given:    line  with "--lat-step" and "--lon-step" in degrees, each optional.
+// Returned: the grid, with the default of 5 degrees each.
+// Notes:    throws UsageError naming the option for a value that is not a
+//           number, not above 0, or does not divide 180 (latitude) or 360
+//           (longitude) degrees into whole steps, and for a grid of more than
+//           kMaxMapPoints points.
+MapGrid map_grid_option(const CommandLine& line);
+
+// The thread count of "--threads N", 0 (all hardware threads) when not given.
+unsigned threads_of(const CommandLine& line);
+
+// The one optional positional argument: the path of the configuration file,
+// "Cones.ini" when not given. Throws UsageError for more than one.
+std::string configuration_path(const CommandLine& line);
+
+// A configuration error as cones reports it, but naming `path` where it is
+// not "Cones.ini" ("site.ini, line 5: ...", "Can not open file site.ini").
+std::string configuration_message(const ConfigError& error, const std::string& path);
+
+// Reads and validates a configuration file.
+// Given:    path  the file; needed  the lists the program traces;
+//           errors  where a configuration error is reported.
+// Returned: the configuration, or nothing after reporting an error (in the
+//           words of configuration_message).
+std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
+                                                        std::ostream& errors);
+
+}  // namespace cones

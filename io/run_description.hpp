@@ -1,0 +1,32 @@
+// Short texts that say what a run traced: its date and time and its field
+// model with the parameters that model reads, for the headings of tables,
+// charts and map files.
+#pragma once
+
+#include <string>
+
+#include "io/config.hpp"
+
+namespace cones {
+
+// The date and universal time of the run.
+// Given:    config  the run's configuration.
+// Returned: "2010-01-01 00:00:00 UT".
+std::string run_time_text(const RunConfiguration& config);
+
+// The field model and the driving parameters it reads.
+// Given:    config  the run's configuration.
+// Returned: the code, the model and its parameters: "field model 10 (IGRF)",
+//           "field model 89 (IGRF + T89, Kp 2)", "field model 96 (IGRF + T96,
+//           P 2 nPa, Dst -10 nT, By 0 nT, Bz -2 nT)".
+// Notes:    numbers are written in their shortest form that reads back the
+//           same.
+std::string field_model_text(const RunConfiguration& config);
+
+// A number in its shortest decimal form that reads back as the same double.
+std::string shortest_number(double value);
+
+// A number rounded to `decimals` decimals ("%.*f"), with no padding.
+std::string fixed_number(double value, int decimals);
+
+}  // namespace cones

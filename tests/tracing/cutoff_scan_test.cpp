@@ -1,0 +1,253 @@
+// Cutoff scans: the scan grid, the reduction of a sequence of allowed and
+// forbidden trajectories to RL, RU, Rc and the bands of the penumbra, and the
+// scan of station entries on the engine (order, thread counts, a trajectory
+// that cannot be integrated).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tracing/cutoff_scan.hpp"
+
+namespace cones {
+namespace {
+
+TEST(ScanGrid, RigiditiesAreStartPlusIndexTimesStepWithTheEndIncluded) {
+    struct Case {
+        double from, to, step;
+        std::size_t count;
+    };
+    const Case cases[] = {
+        {0.10, 20.00, 0.01, 1991},  // (20 - 0.1) / 0.01 is 1989.9999999999998 in doubles
+        {1.0, 2.0, 0.25, 5},
+        {1.0, 2.1, 0.25, 5},        // the end off the grid: the last rigidity below it
+        {0.5, 0.6, 0.3, 1},         // a step beyond the end: the start alone
+        {13.5, 15.0, 0.01, 151},
+    };
+    for (const Case& c : cases) {
+        const ScanGrid grid = make_scan_grid(c.from, c.to, c.step);
+        EXPECT_EQ(grid.count(), c.count) << c.from << " " << c.to << " " << c.step;
+        for (std::size_t i = 0; i < grid.count(); ++i) {
+            ASSERT_EQ(grid.rigidity(i), c.from + static_cast<double>(i) * c.step);
+        }
+    }
+    // Repeated addition of 0.01 drifts from the grid: the last rigidity of the
+    // default scan is 0.1 + 1990 * 0.01, not the 1990-fold sum.
+    const ScanGrid grid = make_scan_grid(0.10, 20.00, 0.01);
+    double sum = 0.10;
+    for (int i = 0; i < 1990; ++i) sum += 0.01;
+    EXPECT_NE(sum, grid.rigidity(1990));
+    EXPECT_NEAR(grid.rigidity(1990), 20.0, 1e-12);
+}
+
+TEST(ScanGrid, ImpossibleGridsAreRejected) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double cases[][3] = {
+        {0.0, 20.0, 0.01},  {-1.0, 20.0, 0.01}, {1.0, 20.0, 0.0}, {1.0, 20.0, -0.01},
+        {5.0, 5.0, 0.01},   {6.0, 5.0, 0.01},   {nan, 20.0, 0.01}, {1.0, INFINITY, 0.01},
+        {0.1, 20.0, 1e-9},  // twenty thousand million rigidities
+    };
+    for (const auto& c : cases) {
+        EXPECT_THROW(make_scan_grid(c[0], c[1], c[2]), std::invalid_argument) << c[0] << " " << c[1] << " " << c[2];
+    }
+}
+
+// Outcomes written as text: A allowed, F forbidden, X not integrable.
+std::vector<TraceOutcome> outcomes(const std::string& text) {
+    std::vector<TraceOutcome> list;
+    for (const char c : text) {
+        list.push_back(c == 'A' ? TraceOutcome::kAllowed
+                       : c == 'F' ? TraceOutcome::kForbidden
+                                  : TraceOutcome::kIntegrationFailed);
+    }
+    return list;
+}
+
+struct ReductionCase {
+    const char* what;
+    const char* scan;  // grid rigidities 1, 2, 3, ... GV
+    Cutoff lower, upper, effective;
+    int bands;
+};
+
+constexpr CutoffPlace kAt = CutoffPlace::kAt;
+constexpr CutoffPlace kBelow = CutoffPlace::kBelow;
+constexpr CutoffPlace kAbove = CutoffPlace::kAbove;
+constexpr CutoffPlace kUnresolved = CutoffPlace::kUnresolved;
+
+TEST(CutoffReduction, LowerUpperEffectiveCutoffsAndBands) {
+    // Grid 1, 2, 3, ... GV in steps of 1 GV. The expected values follow from
+    // the definitions: RL the first allowed, RU one past the last forbidden,
+    // Rc = RU - (allowed below RU) x 1 GV, bands the allowed runs below RU.
+    const ReductionCase cases[] = {
+        {"sharp cutoff", "FFFAAA", {kAt, 4}, {kAt, 4}, {kAt, 4}, 0},
+        {"one band", "FFAFFAA", {kAt, 3}, {kAt, 6}, {kAt, 5}, 1},
+        {"several bands", "FFAFAAFFAAA", {kAt, 3}, {kAt, 9}, {kAt, 6}, 2},
+        {"three single-step bands", "FAFAFAFAA", {kAt, 2}, {kAt, 8}, {kAt, 5}, 3},
+        {"all allowed", "AAAA", {kBelow, 1}, {kBelow, 1}, {kBelow, 1}, 0},
+        {"none allowed", "FFFF", {kAbove, 4}, {kAbove, 4}, {kAbove, 4}, 0},
+        {"allowed from the first", "AFFAA", {kBelow, 1}, {kAt, 4}, {kBelow, 3}, 1},
+        {"forbidden at the last", "FFAAF", {kAt, 3}, {kAbove, 5}, {kAbove, 3}, 1},
+        {"both ends open", "AFAF", {kBelow, 1}, {kAbove, 4}, {kUnresolved, 0}, 2},
+        {"one rigidity, allowed", "A", {kBelow, 1}, {kBelow, 1}, {kBelow, 1}, 0},
+    };
+    for (const ReductionCase& c : cases) {
+        const std::vector<TraceOutcome> scan = outcomes(c.scan);
+        const ScanGrid grid = make_scan_grid(1.0, static_cast<double>(scan.size()) + 0.5, 1.0);
+        ASSERT_EQ(grid.count(), scan.size()) << c.what;
+        const EntryCutoffs result = reduce_cutoffs(scan, grid);
+        EXPECT_FALSE(result.failed) << c.what;
+        EXPECT_EQ(result.lower.place, c.lower.place) << c.what;
+        EXPECT_EQ(result.lower.rigidity, c.lower.rigidity) << c.what;
+        EXPECT_EQ(result.upper.place, c.upper.place) << c.what;
+        EXPECT_EQ(result.upper.rigidity, c.upper.rigidity) << c.what;
+        EXPECT_EQ(result.effective.place, c.effective.place) << c.what;
+        EXPECT_EQ(result.effective.rigidity, c.effective.rigidity) << c.what;
+        EXPECT_EQ(result.bands, c.bands) << c.what;
+    }
+}
+
+TEST(CutoffReduction, CutoffsAreGridRigiditiesOfAFineScan) {
+    // 0.10 to 20.00 GV in 0.01 GV steps: forbidden below index 1000 (10.10 GV)
+    // except the band 1000..1004, allowed 1005..1009, forbidden 1010..1019,
+    // allowed from 1020 on. RL index 1005, RU 1020, Rc = 1020 - 5 = 1015.
+    const ScanGrid grid = make_scan_grid(0.10, 20.00, 0.01);
+    std::string scan(grid.count(), 'F');
+    for (std::size_t i = 1005; i < 1010; ++i) scan[i] = 'A';
+    for (std::size_t i = 1020; i < grid.count(); ++i) scan[i] = 'A';
+    const EntryCutoffs result = reduce_cutoffs(outcomes(scan), grid);
+    EXPECT_EQ(result.lower.rigidity, 0.10 + 1005 * 0.01);
+    EXPECT_EQ(result.upper.rigidity, 0.10 + 1020 * 0.01);
+    EXPECT_EQ(result.effective.rigidity, 0.10 + 1015 * 0.01);
+    EXPECT_EQ(result.bands, 1);
+}
+
+TEST(CutoffReduction, AllowedRunsAreKeptWhenAskedFor) {
+    const ScanGrid grid = make_scan_grid(1.0, 11.0, 1.0);
+    const EntryCutoffs kept = reduce_cutoffs(outcomes("FFAFAAFFAAA"), grid, true);
+    ASSERT_EQ(kept.allowed_runs.size(), 3u);
+    const std::size_t expected[3][2] = {{2, 2}, {4, 5}, {8, 10}};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(kept.allowed_runs[k].first, expected[k][0]);
+        EXPECT_EQ(kept.allowed_runs[k].last, expected[k][1]);
+    }
+    EXPECT_TRUE(reduce_cutoffs(outcomes("FFAFAAFFAAA"), grid).allowed_runs.empty());
+}
+
+TEST(CutoffReduction, ATrajectoryThatCannotBeIntegratedFailsTheEntryAtItsRigidity) {
+    const ScanGrid grid = make_scan_grid(2.0, 4.5, 0.5);  // 2.0, 2.5, ..., 4.5
+    for (const char* scan : {"FFAXAA", "FFAXAX", "XFFFAA", "FFAAAX"}) {
+        const EntryCutoffs result = reduce_cutoffs(outcomes(scan), grid);
+        EXPECT_TRUE(result.failed) << scan;
+        EXPECT_EQ(result.failed_rigidity, 2.0 + 0.5 * static_cast<double>(std::string(scan).find('X'))) << scan;
+        EXPECT_EQ(result.effective.place, CutoffPlace::kUnresolved) << scan;
+    }
+}
+
+// The scan on the engine, in the dipole field of 15 March 2015.
+class CutoffScanOnEngine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::ostringstream notice;
+        epoch_ = set_epoch(2015, 74, 12, 0, 0, notice);
+        settings_.field = make_field_context(epoch_, FieldModel::kDipole, ModelParameters{});
+        settings_.start_radius = start_radius(20.0);
+    }
+    // Each entry traced and reduced one trajectory after the other, without the scan.
+    EntryCutoffs direct(const StationEntry& entry, const ScanGrid& grid) const {
+        std::vector<TraceOutcome> scan;
+        for (std::size_t i = 0; i < grid.count(); ++i) {
+            scan.push_back(trace_trajectory(settings_, entry, proton_motion(grid.rigidity(i))).outcome);
+        }
+        return reduce_cutoffs(scan, grid, true);
+    }
+    EpochState epoch_;
+    TraceSettings settings_;
+};
+
+bool same_cutoffs(const EntryCutoffs& a, const EntryCutoffs& b) {
+    const auto same = [](const Cutoff& x, const Cutoff& y) { return x.place == y.place && x.rigidity == y.rigidity; };
+    if (a.allowed_runs.size() != b.allowed_runs.size()) return false;
+    for (std::size_t k = 0; k < a.allowed_runs.size(); ++k) {
+        if (a.allowed_runs[k].first != b.allowed_runs[k].first || a.allowed_runs[k].last != b.allowed_runs[k].last)
+            return false;
+    }
+    return a.failed == b.failed && same(a.lower, b.lower) && same(a.upper, b.upper) &&
+           same(a.effective, b.effective) && a.bands == b.bands;
+}
+
+TEST_F(CutoffScanOnEngine, EntriesInOrderAndIdenticalForEveryThreadCount) {
+    // Stations with penumbrae in the scanned range, an inclined entry among them.
+    const std::vector<StationEntry> entries = {
+        {-35.0, 140.0, 0, 0}, {30.0, -60.0, 45, 180}, {-40.0, 20.0, 0, 0}, {20.0, 30.0, 0, 0}};
+    const ScanGrid grid = make_scan_grid(3.0, 16.0, 0.25);
+    std::vector<EntryCutoffs> expected;
+    int penumbra_bands = 0;
+    for (const StationEntry& entry : entries) {
+        expected.push_back(direct(entry, grid));
+        penumbra_bands += expected.back().bands;
+        ASSERT_EQ(expected.back().lower.place, CutoffPlace::kAt);
+        ASSERT_EQ(expected.back().upper.place, CutoffPlace::kAt);
+    }
+    ASSERT_GT(penumbra_bands, 0);  // the scan crosses real penumbrae
+
+    for (const unsigned threads : {1u, 2u, 3u}) {
+        std::vector<std::size_t> order;
+        std::vector<EntryCutoffs> results;
+        std::size_t last_traced = 0;
+        bool traced_in_order = true;
+        CutoffScanOptions options;
+        options.threads = threads;
+        options.keep_runs = true;
+        options.on_trajectory = [&](std::size_t traced) {
+            traced_in_order = traced_in_order && traced == last_traced + 1;
+            last_traced = traced;
+        };
+        scan_cutoffs(settings_, entries, grid, options, [&](std::size_t entry, const EntryCutoffs& cutoffs) {
+            order.push_back(entry);
+            results.push_back(cutoffs);
+            EXPECT_EQ(last_traced, (entry + 1) * grid.count()) << "an entry is handed over when its scan completes";
+        });
+        EXPECT_TRUE(traced_in_order) << threads;
+        EXPECT_EQ(last_traced, entries.size() * grid.count()) << threads;
+        ASSERT_EQ(order, (std::vector<std::size_t>{0, 1, 2, 3})) << threads;
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            EXPECT_TRUE(same_cutoffs(results[k], expected[k])) << "threads " << threads << ", entry " << k;
+        }
+    }
+}
+
+TEST_F(CutoffScanOnEngine, AnEntryThatCannotBeIntegratedFailsAndTheOthersComplete) {
+    // The middle entry's start is not a number: its trajectories cannot be integrated.
+    const std::vector<StationEntry> entries = {
+        {20.0, 30.0, 0, 0}, {std::numeric_limits<double>::quiet_NaN(), 30.0, 0, 0}, {-35.0, 140.0, 0, 0}};
+    const ScanGrid grid = make_scan_grid(8.0, 14.0, 0.5);
+    std::vector<std::pair<std::size_t, double>> failures;
+    std::vector<EntryCutoffs> results;
+    CutoffScanOptions options;
+    options.threads = 2;
+    options.keep_runs = true;
+    options.on_failure = [&](std::size_t entry, double rigidity) { failures.emplace_back(entry, rigidity); };
+    scan_cutoffs(settings_, entries, grid, options,
+                 [&](std::size_t, const EntryCutoffs& cutoffs) { results.push_back(cutoffs); });
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_TRUE(results[1].failed);
+    EXPECT_EQ(results[1].failed_rigidity, 8.0);
+    ASSERT_EQ(failures.size(), grid.count());
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+        EXPECT_EQ(failures[i].first, 1u);
+        EXPECT_EQ(failures[i].second, grid.rigidity(i));
+    }
+    EXPECT_TRUE(same_cutoffs(results[0], direct(entries[0], grid)));
+    EXPECT_TRUE(same_cutoffs(results[2], direct(entries[2], grid)));
+    EXPECT_FALSE(results[0].failed);
+    EXPECT_FALSE(results[2].failed);
+}
+
+}  // namespace
+}  // namespace cones
