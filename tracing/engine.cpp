@@ -36,8 +36,8 @@ unsigned engine_threads(unsigned requested) {
     return hardware > 0 ? hardware : 1;
 }
 
-unsigned engine_lanes(unsigned requested) {
-    if (requested == 0) return widest_lane_width();
+unsigned engine_lanes(unsigned requested, FieldModel model) {
+    if (requested == 0) return field_fills_lanes(model) ? widest_lane_width() : 1;
     if (!lane_width_available(requested)) {
         throw std::invalid_argument("this processor has no lanes of width " + std::to_string(requested));
     }
@@ -182,7 +182,7 @@ constexpr std::size_t kWindowPerLane = 64;
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const EngineOptions& options,
                        const ResultSink& sink) {
     const unsigned workers = engine_threads(options.threads);
-    const unsigned lanes = engine_lanes(options.lanes);
+    const unsigned lanes = engine_lanes(options.lanes, settings.field.model);
     LaneStatistics statistics;
     statistics.width = lanes;
     std::mutex statistics_mutex;

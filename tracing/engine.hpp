@@ -37,20 +37,23 @@ struct EngineOptions {
     // Worker threads: 0 all hardware threads; 1 on the calling thread, with no
     // worker thread.
     unsigned threads = 0;
-    // Trajectories in flight per thread, one per vector lane: 0 the widest the
-    // processor has; 1 the scalar path, one trajectory after the other;
-    // otherwise one of lane_widths().
+    // Trajectories in flight per thread, one per vector lane: 0 the best for
+    // the run's field model (the widest the processor has where the field
+    // fills the lanes, the scalar path for T96 and the T01 models); 1 the
+    // scalar path, one trajectory after the other; otherwise one of
+    // lane_widths().
     unsigned lanes = 0;
     // When set, receives the width and the lane occupancy of the run.
     LaneStatistics* statistics = nullptr;
 };
 
 // Lanes per thread.
-// Given: the requested width (0: the widest).
-// Returned: `requested` when it is one of lane_widths(), the widest of them
-// for 0.
+// Given: the requested width (0: the best for the field model); the model.
+// Returned: `requested` when it is one of lane_widths(); for 0 the widest of
+// them when the model's field fills the lanes, 1 (the scalar path) when it is
+// evaluated lane by lane (T96, T01), which lanes only slow down.
 // Notes: any other width is a std::invalid_argument.
-unsigned engine_lanes(unsigned requested);
+unsigned engine_lanes(unsigned requested, FieldModel model);
 
 // Traces a job list.
 // Given: the run's settings, the jobs, how to trace them (threads, lanes,
@@ -68,7 +71,7 @@ unsigned engine_lanes(unsigned requested);
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const EngineOptions& options,
                        const ResultSink& sink);
 
-// The same with `threads` worker threads and the widest lanes.
+// The same with `threads` worker threads and the model's best lanes.
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, unsigned threads,
                        const ResultSink& sink);
 

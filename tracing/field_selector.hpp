@@ -94,6 +94,13 @@ inline void model_field_gsm(const FieldContext& field, Real x, Real y, Real z, R
     }
 }
 
+// Whether the field of a model is evaluated for all lanes at once (the
+// dipole, the internal field, T89); T96 and the T01 models go lane by lane
+// and gain nothing from lanes.
+constexpr bool field_fills_lanes(FieldModel model) {
+    return model != FieldModel::kT96 && model != FieldModel::kT01 && model != FieldModel::kT01Storm;
+}
+
 // The same with the model chosen at run time (for tests and tools).
 void total_field_gsm(const FieldContext& field, double x, double y, double z, double& bx,
                      double& by, double& bz);

@@ -155,11 +155,17 @@ TEST(Engine, LaneOccupancyIsCountedWhenAsked) {
 }
 
 TEST(Engine, AWidthThisProcessorLacksIsRefused) {
-    for (const unsigned width : lane_widths()) EXPECT_EQ(engine_lanes(width), width);
-    EXPECT_EQ(engine_lanes(0), widest_lane_width());
-    for (const unsigned width : {3u, 16u}) EXPECT_THROW(engine_lanes(width), std::invalid_argument) << width;
+    for (const unsigned width : lane_widths()) EXPECT_EQ(engine_lanes(width, FieldModel::kT96), width);
+    for (const FieldModel model : {FieldModel::kDipole, FieldModel::kInternal, FieldModel::kT89,
+                                   FieldModel::kInternalUnbounded}) {
+        EXPECT_EQ(engine_lanes(0, model), widest_lane_width());
+    }
+    for (const FieldModel model : {FieldModel::kT96, FieldModel::kT01, FieldModel::kT01Storm}) {
+        EXPECT_EQ(engine_lanes(0, model), 1u);
+    }
+    for (const unsigned width : {3u, 16u}) EXPECT_THROW(engine_lanes(width, FieldModel::kInternal), std::invalid_argument) << width;
     if (!lane_width_available(8)) {
-        EXPECT_THROW(engine_lanes(8), std::invalid_argument);
+        EXPECT_THROW(engine_lanes(8, FieldModel::kInternal), std::invalid_argument);
     }
 }
 
