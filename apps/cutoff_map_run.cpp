@@ -73,12 +73,12 @@ void report_shares(const std::vector<RankShare>& shares, std::ostream& errors) {
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv) {
     const CommandLine line(argc, argv,
                            {kLatitudeStepOption, kLongitudeStepOption, kFromOption, kToOption, kStepOption,
-                            kThreadsOption, {"csv", false}, {"output", true, 'o'}});
+                            kThreadsOption, kLanesOption, {"csv", false}, {"output", true, 'o'}});
     const bool csv = line.has("csv");
     const std::string output = line.value("output").value_or(csv ? "cutoff-map.csv" : "cutoff-map.nc");
     if (output.empty()) throw UsageError("option -o needs a file name");
     return CutoffMapRequest{configuration_path(line), map_grid_option(line), scan_grid_option(line),
-                            threads_of(line), csv, output};
+                            threads_of(line), lanes_of(line), csv, output};
 }
 
 int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::ostream& errors,
@@ -129,6 +129,7 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
         for (std::size_t k = 0; k < count; ++k) entries[k] = map.entry(first + k);
         CutoffScanOptions options;
         options.threads = request.threads;
+        options.lanes = request.lanes;
         options.on_trajectory = traced;
         scan_cutoffs(settings, entries, grid, options,
                      [&](std::size_t, const EntryCutoffs& cutoffs) { out.push_back(cutoffs); });

@@ -18,12 +18,13 @@ struct CutoffMapRequest {
     MapGrid map;
     ScanGrid grid;
     unsigned threads = 0;     // per rank; 0: all hardware threads
+    unsigned lanes = 0;       // per thread; 0: the field model's best
     bool csv = false;         // CSV instead of netCDF
     std::string output_path;  // the map file
 };
 
 // The request of a cutoff-map command line: the options --lat-step,
-// --lon-step, --from, --to, --step, --threads, --csv and -o FILE, and the
+// --lon-step, --from, --to, --step, --threads, --lanes, --csv and -o FILE, and the
 // optional path of the configuration. Throws UsageError.
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv);
 

@@ -31,6 +31,9 @@ constexpr const char* kUsage =
     "  --step S      rigidity step, GV (default 0.01); rigidity i is FROM + i * S\n"
     "  --threads N   trace on N threads (default: all hardware threads); the\n"
     "                results are the same for every N\n"
+    "  --lanes W     trace W trajectories at once on each thread: 1, 2, 4 or 8, as\n"
+    "                far as the processor has them (default as in cones); the\n"
+    "                results are the same for every W\n"
     "  --csv         write CSV with a header row instead of the table\n"
     "  --svg FILE    also write the penumbra chart (SVG) to FILE\n"
     "  --help        show this text and exit\n"
@@ -50,10 +53,11 @@ int main(int argc, char** argv) {
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
         const cones::CommandLine line(count, arguments,
                                       {cones::kFromOption, cones::kToOption, cones::kStepOption,
-                                       cones::kThreadsOption, {"csv", false}, {"svg", true}});
+                                       cones::kThreadsOption, cones::kLanesOption, {"csv", false},
+                                       {"svg", true}});
         if (line.has("svg") && line.value("svg")->empty()) throw cones::UsageError("option --svg needs a file name");
         const cones::CutoffsRequest request{cones::configuration_path(line), cones::scan_grid_option(line),
-                                            cones::threads_of(line), line.has("csv"),
+                                            cones::threads_of(line), cones::lanes_of(line), line.has("csv"),
                                             line.value("svg").value_or("")};
         return cones::run_cutoffs(request, std::cout, std::cerr);
     });

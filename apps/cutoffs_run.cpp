@@ -67,6 +67,7 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
 
     CutoffScanOptions options;
     options.threads = request.threads;
+    options.lanes = request.lanes;
     options.keep_runs = chart != nullptr;
     options.on_trajectory = [&](std::size_t traced) { progress.update(traced); };
     options.on_failure = [&](std::size_t entry, double rigidity) {

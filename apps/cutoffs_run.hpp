@@ -19,6 +19,7 @@ struct CutoffsRequest {
     std::string configuration_path;  // the Cones.ini to read
     ScanGrid grid;
     unsigned threads = 0;   // 0: all hardware threads
+    unsigned lanes = 0;     // 0: the field model's best
     bool csv = false;       // CSV instead of the table
     std::string svg_path;   // the penumbra chart's file; empty for none
 };

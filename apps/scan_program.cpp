@@ -57,6 +57,11 @@ unsigned threads_of(const CommandLine& line) {
     return text ? threads_option(*text) : 0;
 }
 
+unsigned lanes_of(const CommandLine& line) {
+    const std::optional<std::string> text = line.value(kLanesOption.name);
+    return text ? lanes_option(*text) : 0;
+}
+
 std::string configuration_path(const CommandLine& line) {
     const auto& arguments = line.positional();
     if (arguments.size() > 1) throw UsageError("unexpected argument '" + arguments[1] + "'");

@@ -24,6 +24,7 @@ inline constexpr OptionSpec kFromOption{"from", true};
 inline constexpr OptionSpec kToOption{"to", true};
 inline constexpr OptionSpec kStepOption{"step", true};
 inline constexpr OptionSpec kThreadsOption{"threads", true};
+inline constexpr OptionSpec kLanesOption{"lanes", true};
 
 // The scan grid of a command line.
 // Given:    line  with "--from", "--to" and "--step" in GV, each optional.
@@ -49,6 +50,9 @@ MapGrid map_grid_option(const CommandLine& line);
 
 // The thread count of "--threads N", 0 (all hardware threads) when not given.
 unsigned threads_of(const CommandLine& line);
+
+// The lane width of "--lanes W", 0 (the field model's best) when not given.
+unsigned lanes_of(const CommandLine& line);
 
 // The one optional positional argument: the path of the configuration file,
 // "Cones.ini" when not given. Throws UsageError for more than one.

@@ -130,7 +130,10 @@ void scan_cutoffs(const TraceSettings& settings, std::span<const StationEntry> e
         if (k + 1 == per_entry) sink(entry, reduction.result());
         return true;
     };
-    trace_jobs(settings, jobs, options.threads, reduce);
+    EngineOptions engine;
+    engine.threads = options.threads;
+    engine.lanes = options.lanes;
+    trace_jobs(settings, jobs, engine, reduce);
 }
 
 }  // namespace cones

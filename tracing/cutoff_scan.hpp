@@ -136,6 +136,7 @@ EntryCutoffs reduce_cutoffs(std::span<const TraceOutcome> outcomes, const ScanGr
 // How a scan runs and what it reports besides the cutoffs.
 struct CutoffScanOptions {
     unsigned threads = 0;        // tracing threads; 0: all hardware threads
+    unsigned lanes = 0;          // lanes per thread; 0: the field model's best
     bool keep_runs = false;      // record the allowed runs of every entry
     // Called on the calling thread after each trajectory with the number
     // traced so far in this scan; may be empty.

@@ -203,11 +203,11 @@ TEST(CutoffMap, OneProcessOneThreadAndThreeRanksWriteTheSameFile) {
     const std::string grid = "--lat-step 30 --lon-step 60 --step 0.5 ";
     const ProgramRun all = run_map(dir.path(), grid + "-o all.nc");
     ASSERT_EQ(all.status, 0) << all.err;
-    const ProgramRun one = run_map(dir.path(), grid + "--threads 1 -o one.nc");
+    const ProgramRun one = run_map(dir.path(), grid + "--threads 1 --lanes 1 -o one.nc");
     ASSERT_EQ(one.status, 0) << one.err;
     const std::string reference = read_file(dir.path() / "all.nc");
     ASSERT_GT(reference.size(), 1000u);
-    EXPECT_TRUE(read_file(dir.path() / "one.nc") == reference) << "--threads 1 gives another file";
+    EXPECT_TRUE(read_file(dir.path() / "one.nc") == reference) << "--threads 1 --lanes 1 gives another file";
 #ifdef CONES_MPI
     const ProgramRun ranks = run_mpi(dir.path(), 3, CUTOFF_MAP_EXECUTABLE, grid + "-o ranks.nc");
     ASSERT_EQ(ranks.status, 0) << ranks.err;

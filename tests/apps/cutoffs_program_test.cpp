@@ -162,10 +162,10 @@ TEST_F(PenumbraScan, CutoffsAgreeWithConesOverTheSameGrid) {
     EXPECT_EQ(name + lower + upper + effective + bands, "Tsumeb" + rows[1][5] + rows[1][6] + rows[1][7] + rows[1][8]);
 }
 
-TEST_F(PenumbraScan, ResultsAreTheSameOnEveryNumberOfThreads) {
+TEST_F(PenumbraScan, ResultsAreTheSameOnEveryNumberOfThreadsAndLanes) {
     const ProgramRun all = run_in(dir_.path(), CUTOFFS_EXECUTABLE, kScanOptions);
     ASSERT_EQ(all.status, 0) << all.err;
-    for (const char* threads : {"--threads 1", "--threads 3"}) {
+    for (const char* threads : {"--threads 1", "--threads 3", "--lanes 1", "--threads 1 --lanes 2"}) {
         const ProgramRun run = run_in(dir_.path(), CUTOFFS_EXECUTABLE, kScanOptions + " " + threads);
         EXPECT_EQ(run.status, 0) << threads;
         EXPECT_EQ(run.out, all.out) << threads;
@@ -293,6 +293,7 @@ TEST(CutoffsProgram, UnusableCommandLinesAndConfigurations) {
         {"--to abc", "option --to expects a number, found 'abc'", 1},
         {"--from", "option --from needs a value", 1},
         {"--threads 0", "option --threads expects a whole number", 1},
+        {"--lanes 3", "option --lanes expects a lane width of this processor", 1},
         {"--step 1e-9", "more than 10000000 rigidities per entry", 1},
         // 2 entries x 5 000 001 rigidities
         {"--from 1 --to 11 --step 0.000002", "more than 10000000 trajectories in all", 1},
@@ -335,7 +336,7 @@ TEST(CutoffsProgram, RigidityListIsIgnoredAndHelpAndVersionAreShown) {
     const ProgramRun help = run_in(dir.path(), CUTOFFS_EXECUTABLE, "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: cutoffs [options] [CONFIG]\n", 0), 0u);
-    for (const char* option : {"--from", "--to", "--step", "--threads", "--csv", "--svg"}) {
+    for (const char* option : {"--from", "--to", "--step", "--threads", "--lanes", "--csv", "--svg"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     const ProgramRun version = run_in(dir.path(), CUTOFFS_EXECUTABLE, "--version");
@@ -350,7 +351,7 @@ TEST(CutoffsRun, AStationWhoseTrajectoriesCannotBeIntegratedIsReportedAndTheOthe
         "15 03 2015", "12 00 00", 0, {"-35.0 140.0 0 0 First", "0 0 0 0 Broken", "-40.0 20.0 0 0 Third"}));
     RunConfiguration broken = valid;
     broken.stations[1].latitude = std::numeric_limits<double>::quiet_NaN();
-    const CutoffsRequest request{"", make_scan_grid(3.0, 7.0, 0.25), 2, false, ""};
+    const CutoffsRequest request{"", make_scan_grid(3.0, 7.0, 0.25), 2, 0, false, ""};
 
     std::ostringstream out, errors;
     EXPECT_EQ(report_cutoffs(broken, request, out, errors), kExitIntegrationFailed);
