@@ -3,7 +3,7 @@
 // timed in tracing_bench.
 #include <benchmark/benchmark.h>
 
-#include "bench/bench_epoch.hpp"
+#include "bench/bench_support.hpp"
 #include "geomag/geomag.hpp"
 #include "models/t01/t01.hpp"
 
@@ -25,25 +25,14 @@ ModelParameters activity() {
     return p;
 }
 
-struct Point {
-    double x, y, z;
-};
-
 // Inner magnetosphere, near-tail sheet, day side off the equator, flank.
-constexpr Point kPoints[] = {{2.0, 1.0, -1.0}, {-10.0, 3.0, 0.5}, {7.0, -3.0, 4.0}, {-3.0, 12.0, -2.0}};
+constexpr GsmPoint kPoints[] = {{2.0, 1.0, -1.0}, {-10.0, 3.0, 0.5}, {7.0, -3.0, 4.0}, {-3.0, 12.0, -2.0}};
 
 void external_field(benchmark::State& state, bool storm) {
     const T01Prepared model = storm ? t01_storm_prepare(activity(), epoch()) : t01_prepare(activity(), epoch());
-    const Point p = kPoints[state.range(0)];
-    double x = p.x, y = p.y, z = p.z;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
-        double bx, by, bz;
+    field_loop(state, [&model](double x, double y, double z, double& bx, double& by, double& bz) {
         t01_external_field(model, epoch(), x, y, z, bx, by, bz);
-        benchmark::DoNotOptimize(bx);
-        benchmark::DoNotOptimize(by);
-        benchmark::DoNotOptimize(bz);
-    }
+    }, kPoints[state.range(0)]);
 }
 
 void BM_T01ExternalField(benchmark::State& state) { external_field(state, false); }

@@ -3,7 +3,7 @@
 // IGRF plus T96 are timed with the other models' in tracing_bench.
 #include <benchmark/benchmark.h>
 
-#include "bench/bench_epoch.hpp"
+#include "bench/bench_support.hpp"
 #include "geomag/geomag.hpp"
 #include "models/t96/t96.hpp"
 
@@ -23,29 +23,16 @@ ModelParameters parameters() {
     return p;
 }
 
-struct Point {
-    double x, y, z;
-};
-
 // Inside the magnetopause: inner magnetosphere, near-tail plasma sheet, far
 // tail, day side off the equator, and the region-1 oval's blending layer.
-constexpr Point kPoints[] = {
+constexpr GsmPoint kPoints[] = {
     {2.0, 1.0, -1.0}, {-10.0, 3.0, 0.5}, {-40.0, -8.0, 2.0}, {7.0, -3.0, 4.0}, {1.5, 0.5, 3.5}};
 
 void BM_T96ExternalField(benchmark::State& state) {
-    const Point p = kPoints[state.range(0)];
     const T96Prepared model = t96_prepare(parameters(), epoch());
-    double x = p.x, y = p.y, z = p.z;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
-        benchmark::DoNotOptimize(y);
-        benchmark::DoNotOptimize(z);
-        double bx, by, bz;
+    field_loop(state, [&model](double x, double y, double z, double& bx, double& by, double& bz) {
         t96_external_field(model, epoch(), x, y, z, bx, by, bz);
-        benchmark::DoNotOptimize(bx);
-        benchmark::DoNotOptimize(by);
-        benchmark::DoNotOptimize(bz);
-    }
+    }, kPoints[state.range(0)]);
 }
 BENCHMARK(BM_T96ExternalField)->DenseRange(0, 4)->ArgName("point");
 

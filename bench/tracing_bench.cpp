@@ -5,7 +5,7 @@
 #include "tracing/field_selector.hpp"
 #include "tracing/integrator.hpp"
 #include "tracing/trajectory.hpp"
-#include "bench/bench_epoch.hpp"
+#include "bench/bench_support.hpp"
 #include "geomag/geomag.hpp"
 
 namespace cones {
@@ -13,36 +13,23 @@ namespace {
 
 const EpochState& epoch() { return bench_epoch(); }
 
-// One field evaluation at a GSM point (Earth radii).
-template <class Field>
-void field_loop(benchmark::State& state, const Field& field, double x, double y, double z) {
-    double bx, by, bz;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(x);
-        field(x, y, z, bx, by, bz);
-        benchmark::DoNotOptimize(bx);
-        benchmark::DoNotOptimize(by);
-        benchmark::DoNotOptimize(bz);
-    }
-}
-
 auto internal_field = [](double x, double y, double z, double& bx, double& by, double& bz) {
     internal_field_gsm(epoch(), x, y, z, bx, by, bz);
 };
 
-void BM_InternalFieldDegree10(benchmark::State& state) { field_loop(state, internal_field, 1.2, -0.7, 0.9); }
+void BM_InternalFieldDegree10(benchmark::State& state) { field_loop(state, internal_field, {1.2, -0.7, 0.9}); }
 BENCHMARK(BM_InternalFieldDegree10);
 
-void BM_InternalFieldDegree6(benchmark::State& state) { field_loop(state, internal_field, -8.0, 3.0, 2.0); }
+void BM_InternalFieldDegree6(benchmark::State& state) { field_loop(state, internal_field, {-8.0, 3.0, 2.0}); }
 BENCHMARK(BM_InternalFieldDegree6);
 
-void BM_InternalFieldDegree4(benchmark::State& state) { field_loop(state, internal_field, 20.0, -18.0, 12.0); }
+void BM_InternalFieldDegree4(benchmark::State& state) { field_loop(state, internal_field, {20.0, -18.0, 12.0}); }
 BENCHMARK(BM_InternalFieldDegree4);
 
 void BM_DipoleField(benchmark::State& state) {
     field_loop(state, [](double x, double y, double z, double& bx, double& by, double& bz) {
         dipole_field_gsm(epoch(), x, y, z, bx, by, bz);
-    }, 1.2, -0.7, 0.9);
+    }, {1.2, -0.7, 0.9});
 }
 BENCHMARK(BM_DipoleField);
 
@@ -52,7 +39,7 @@ void BM_TotalFieldT89(benchmark::State& state) {
     const FieldContext field = make_field_context(epoch(), FieldModel::kT89, parameters);
     field_loop(state, [&field](double x, double y, double z, double& bx, double& by, double& bz) {
         total_field_gsm(field, x, y, z, bx, by, bz);
-    }, 1.2, -0.7, 0.9);
+    }, {1.2, -0.7, 0.9});
 }
 BENCHMARK(BM_TotalFieldT89);
 
