@@ -8,6 +8,7 @@
 #include <string>
 
 #include "io/config.hpp"
+#include "tests/support/config_error.hpp"
 
 namespace cones {
 namespace {
@@ -181,15 +182,7 @@ TEST(ConfigValidation, RejectsValuesWithoutADefinedRun) {
         SCOPED_TRACE(k.name);
         RunConfiguration c = valid_configuration();
         k.change(c);
-        try {
-            validate_configuration(c);
-            ADD_FAILURE() << "no error";
-        } catch (const ConfigError& e) {
-            EXPECT_EQ(e.line(), k.line);
-            const std::string what = e.what();
-            EXPECT_NE(what.find(k.fragment), std::string::npos) << what;
-            EXPECT_EQ(what.rfind("Cones.ini, line " + std::to_string(k.line) + ": ", 0), 0u) << what;
-        }
+        testing_support::expect_config_error([&c] { validate_configuration(c); }, k.line, k.fragment);
     }
 }
 

@@ -12,17 +12,13 @@
 
 #include "models/t01/t01.hpp"
 #include "models/t01/t01_tilt_deformation.hpp"
+#include "tests/support/tilted_epoch.hpp"
 
 namespace cones {
 namespace {
 
 EpochState epoch_with_tilt(double tilt, double dipole_strength = 29931.0) {
-    EpochState epoch;
-    epoch.tilt = tilt;
-    epoch.sin_tilt = std::sin(tilt);
-    epoch.cos_tilt = std::cos(tilt);
-    epoch.dipole_strength = dipole_strength;
-    return epoch;
+    return testing_support::tilted_epoch(tilt, dipole_strength);
 }
 
 // P (nPa), Dst (nT), By, Bz (nT), G1, G2, G3.

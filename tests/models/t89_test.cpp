@@ -7,18 +7,14 @@
 #include <stdexcept>
 
 #include "models/t89/t89.hpp"
+#include "tests/support/tilted_epoch.hpp"
 
 namespace cones {
 namespace {
 
-// An epoch whose only meaningful content is the dipole tilt.
-EpochState tilted(double tilt) {
-    EpochState epoch;
-    epoch.tilt = tilt;
-    epoch.sin_tilt = std::sin(tilt);
-    epoch.cos_tilt = std::cos(tilt);
-    return epoch;
-}
+// An epoch whose only meaningful content is the dipole tilt (T89 does not
+// read the dipole strength).
+EpochState tilted(double tilt) { return testing_support::tilted_epoch(tilt); }
 
 struct Field {
     double x, y, z;

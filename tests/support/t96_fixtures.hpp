@@ -8,18 +8,12 @@
 #include <functional>
 
 #include "models/t96/t96.hpp"
+#include "tests/support/tilted_epoch.hpp"
 
 namespace cones::t96_test {
 
 // An epoch whose only content is the dipole tilt and the dipole strength b0 (nT).
-inline EpochState tilted(double tilt, double b0 = 30000.0) {
-    EpochState epoch;
-    epoch.tilt = tilt;
-    epoch.sin_tilt = std::sin(tilt);
-    epoch.cos_tilt = std::cos(tilt);
-    epoch.dipole_strength = b0;
-    return epoch;
-}
+inline EpochState tilted(double tilt, double b0 = 30000.0) { return testing_support::tilted_epoch(tilt, b0); }
 
 inline ModelParameters driving(double pressure, double dst, double by, double bz) {
     ModelParameters p{};

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "tracing/magnetopause.hpp"
+#include "tests/support/tilted_epoch.hpp"
 
 namespace cones {
 namespace {
@@ -67,10 +68,7 @@ TEST(Magnetopause, BoundariesOfEveryCode) {
         {"no magnetopause beyond the tail limit", FieldModel::kInternalUnbounded, 2, 0, -100, 0, 0, kIn},
     };
     for (const Case& c : cases) {
-        EpochState epoch;
-        epoch.tilt = c.tilt;
-        epoch.sin_tilt = std::sin(c.tilt);
-        epoch.cos_tilt = std::cos(c.tilt);
+        const EpochState epoch = testing_support::tilted_epoch(c.tilt);
         EXPECT_EQ(magnetopause_test(epoch, c.x, c.y, c.z, c.model, with_pressure(c.pressure)), c.expected)
             << c.what;
     }
