@@ -117,11 +117,12 @@ std::string row_bar(const PenumbraRow& row, const ScanGrid& grid, const Rigidity
     const double below_bar = bar + kBarHeight + 13.0;
     std::string svg = text_element(kPlotLeft - 12.0, bar + 12.0, "end", row.label);
     if (cutoffs.failed) {
-        svg += rect(kPlotLeft, bar, kPlotRight - kPlotLeft, kBarHeight, "#ffffff",
-                    " stroke=\"#c0392b\" stroke-dasharray=\"4 3\"");
+        const std::string outline = std::string(" stroke=\"") + kFailureColour + "\" stroke-dasharray=\"4 3\"";
+        const std::string fill = std::string(" fill=\"") + kFailureColour + "\"";
+        svg += rect(kPlotLeft, bar, kPlotRight - kPlotLeft, kBarHeight, "#ffffff", outline.c_str());
         svg += text_element((kPlotLeft + kPlotRight) / 2.0, bar + 12.0, "middle",
                             "integration failed at " + fixed_number(cutoffs.failed_rigidity, decimals) + " GV",
-                            " fill=\"#c0392b\"");
+                            fill.c_str());
         return svg;
     }
     svg += rect(kPlotLeft, bar, kPlotRight - kPlotLeft, kBarHeight, kForbiddenColour);
