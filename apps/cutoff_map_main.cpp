@@ -35,6 +35,7 @@ constexpr const char* kUsage =
     "                map is the same for every W\n"
     "  -o FILE       the map file (default cutoff-map.nc, or cutoff-map.csv with\n"
     "                --csv); written under FILE.partial and renamed when complete\n"
+    "                (a device or pipe, such as /dev/stdout, is written into)\n"
     "  --csv         write CSV instead of netCDF\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
