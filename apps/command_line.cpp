@@ -14,14 +14,14 @@
 
 namespace cones {
 
-CommandLine::CommandLine(int argc, const char* const* argv, std::initializer_list<OptionSpec> options) {
-    const auto find_long = [&](std::string_view name) -> const OptionSpec* {
-        for (const OptionSpec& option : options)
+CommandLine::CommandLine(int argc, const char* const* argv, std::initializer_list<CommandOption> options) {
+    const auto find_long = [&](std::string_view name) -> const CommandOption* {
+        for (const CommandOption& option : options)
             if (option.name == name) return &option;
         return nullptr;
     };
-    const auto find_short = [&](char name) -> const OptionSpec* {
-        for (const OptionSpec& option : options)
+    const auto find_short = [&](char name) -> const CommandOption* {
+        for (const CommandOption& option : options)
             if (option.short_name != 0 && option.short_name == name) return &option;
         return nullptr;
     };
@@ -36,7 +36,7 @@ CommandLine::CommandLine(int argc, const char* const* argv, std::initializer_lis
             options_ended = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const CommandOption* known = nullptr;
         std::optional<std::string> inline_value;
         std::string shown;
         if (argument.substr(0, 2) == "--") {
@@ -46,16 +46,16 @@ CommandLine::CommandLine(int argc, const char* const* argv, std::initializer_lis
                 inline_value = std::string(name.substr(equals + 1));
                 name = name.substr(0, equals);
             }
-            spec = find_long(name);
+            known = find_long(name);
             shown = "--" + std::string(name);
         } else if (argument.size() == 2) {
-            spec = find_short(argument[1]);
+            known = find_short(argument[1]);
             shown = std::string(argument);
         }
-        if (spec == nullptr) throw UsageError("unknown option '" + std::string(argument) + "'");
-        const std::string key(spec->name);
+        if (known == nullptr) throw UsageError("unknown option '" + std::string(argument) + "'");
+        const std::string key(known->name);
         if (values_.count(key) != 0) throw UsageError("option " + shown + " is given twice");
-        if (!spec->takes_value) {
+        if (!known->takes_value) {
             if (inline_value) throw UsageError("option " + shown + " takes no value");
             values_[key] = "";
         } else if (inline_value) {
@@ -83,6 +83,11 @@ double number_option(std::string_view option, const std::string& text) {
         throw UsageError("option --" + std::string(option) + " expects a number, found '" + text + "'");
     }
     return value;
+}
+
+double number_option_or(const CommandLine& line, const CommandOption& option, double fallback) {
+    const std::optional<std::string> text = line.value(option.name);
+    return text ? number_option(option.name, *text) : fallback;
 }
 
 unsigned threads_option(const std::string& text) {

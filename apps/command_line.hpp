@@ -24,7 +24,7 @@ public:
 // One option a program accepts: "--name" alone, or "--name VALUE" /
 // "--name=VALUE" when it takes a value. `short_name` is an optional one-letter
 // alias ('o' for "-o FILE"), 0 for none.
-struct OptionSpec {
+struct CommandOption {
     std::string_view name;
     bool takes_value = false;
     char short_name = 0;
@@ -34,7 +34,7 @@ struct OptionSpec {
 // a flag and an option given twice are UsageErrors; "--" ends the options.
 class CommandLine {
 public:
-    CommandLine(int argc, const char* const* argv, std::initializer_list<OptionSpec> options);
+    CommandLine(int argc, const char* const* argv, std::initializer_list<CommandOption> options);
 
     bool has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
     // The option's value, or nothing when it was not given.
@@ -49,6 +49,10 @@ private:
 // The value of a numeric option: the whole text must be the number.
 // `option` names it in the message of a UsageError.
 double number_option(std::string_view option, const std::string& text);
+
+// The value of a numeric option of the command line, or `fallback` when the
+// option was not given.
+double number_option_or(const CommandLine& line, const CommandOption& option, double fallback);
 
 // A thread count from "--threads": a whole number from 1 to 4096.
 unsigned threads_option(const std::string& text);

@@ -8,13 +8,9 @@
 namespace cones {
 
 ScanGrid scan_grid_option(const CommandLine& line) {
-    const auto option = [&](const OptionSpec& spec, double fallback) {
-        const std::optional<std::string> text = line.value(spec.name);
-        return text ? number_option(spec.name, *text) : fallback;
-    };
-    const double from = option(kFromOption, kDefaultScanFrom);
-    const double to = option(kToOption, kDefaultScanTo);
-    const double step = option(kStepOption, kDefaultScanStep);
+    const double from = number_option_or(line, kFromOption, kDefaultScanFrom);
+    const double to = number_option_or(line, kToOption, kDefaultScanTo);
+    const double step = number_option_or(line, kStepOption, kDefaultScanStep);
     if (!(from > 0.0)) throw UsageError("option --from expects a rigidity above 0 GV, found " + shortest_number(from));
     if (!(step > 0.0)) throw UsageError("option --step expects a step above 0 GV, found " + shortest_number(step));
     if (!(from < to)) {
@@ -29,12 +25,8 @@ ScanGrid scan_grid_option(const CommandLine& line) {
 }
 
 MapGrid map_grid_option(const CommandLine& line) {
-    const auto option = [&](const OptionSpec& spec) {
-        const std::optional<std::string> text = line.value(spec.name);
-        return text ? number_option(spec.name, *text) : kDefaultMapStep;
-    };
-    const double latitude_step = option(kLatitudeStepOption);
-    const double longitude_step = option(kLongitudeStepOption);
+    const double latitude_step = number_option_or(line, kLatitudeStepOption, kDefaultMapStep);
+    const double longitude_step = number_option_or(line, kLongitudeStepOption, kDefaultMapStep);
     try {
         make_map_grid(latitude_step, kDefaultMapStep);
     } catch (const std::invalid_argument& error) {

@@ -19,12 +19,12 @@ inline constexpr double kDefaultScanFrom = 0.10;
 inline constexpr double kDefaultScanTo = 20.00;
 inline constexpr double kDefaultScanStep = 0.01;
 
-// The option specs of the scan grid and the thread count, for a CommandLine.
-inline constexpr OptionSpec kFromOption{"from", true};
-inline constexpr OptionSpec kToOption{"to", true};
-inline constexpr OptionSpec kStepOption{"step", true};
-inline constexpr OptionSpec kThreadsOption{"threads", true};
-inline constexpr OptionSpec kLanesOption{"lanes", true};
+// The options of the scan grid and the thread count, for a CommandLine.
+inline constexpr CommandOption kFromOption{"from", true};
+inline constexpr CommandOption kToOption{"to", true};
+inline constexpr CommandOption kStepOption{"step", true};
+inline constexpr CommandOption kThreadsOption{"threads", true};
+inline constexpr CommandOption kLanesOption{"lanes", true};
 
 // The scan grid of a command line.
 // Given:    line  with "--from", "--to" and "--step" in GV, each optional.
@@ -36,8 +36,8 @@ ScanGrid scan_grid_option(const CommandLine& line);
 
 // Defaults of the map grid options, degrees.
 inline constexpr double kDefaultMapStep = 5.0;
-inline constexpr OptionSpec kLatitudeStepOption{"lat-step", true};
-inline constexpr OptionSpec kLongitudeStepOption{"lon-step", true};
+inline constexpr CommandOption kLatitudeStepOption{"lat-step", true};
+inline constexpr CommandOption kLongitudeStepOption{"lon-step", true};
 
 // The map grid of a command line.
 // Given:    line  with "--lat-step" and "--lon-step" in degrees, each optional.
