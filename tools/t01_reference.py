@@ -9,7 +9,7 @@ rounded to single precision, as the program holds them.
 
 The coefficient tables are read from the data source files of the model
 (models/t01/t01_coefficients.cpp and t01_shielding_tables.cpp); their
-transcription is checked separately (tests/t01_tables_test.cpp). What this
+transcription is checked separately (tests/models/t01_tables_test.cpp). What this
 checks is the formulas.
 
 The tilt is given in radians; its sine and cosine are taken in 40 digits.

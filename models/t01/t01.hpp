@@ -18,8 +18,7 @@ struct T01Prepared {
     double kappa3 = 0.0;          // kappa^3, scale of the dipole shielding field
     double x0 = 0.0;              // 3.4397 / kappa, Earth radii
     double semi_axis = 0.0;       // 34.586 / kappa, Earth radii
-    double sin_tilt = 0.0;
-    double hinge_distance = 0.0;  // of the tilt deformation, Earth radii
+    double sin_tilt = 0.0;        // the hinge distance is parameters.hinge_distance
     // Magnetopause test and blending layer in the boundary coordinate sigma.
     double inside_limit = 0.0;    // s0 - ds: no blending below
     double outside_limit = 0.0;   // s0 + ds: outside from here

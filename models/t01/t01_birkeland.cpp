@@ -8,8 +8,9 @@
 namespace cones {
 namespace {
 
-// Day-night asymmetry of the oval: b rho0^2 / (rho0^2 + 1) with b = 0.5 and
-// saturation distance rho0 = 7, and rho0^2 = 2 b rho0^2 = 49.
+// Day-night asymmetry of the oval: b rho0^2 / (rho0^2 + 1) = 0.49 with b = 0.5
+// and saturation distance rho0 = 7; kSaturation2 is rho0^2 = 49 (equal to
+// 2 b rho0^2, the form in which it enters d(phi_s)/d(rho)).
 constexpr double kAsymmetry = 0.49;
 constexpr double kSaturation2 = 49.0;
 constexpr double kTiltDeformation = 0.9;  // beta

@@ -24,20 +24,34 @@ struct T01Field {
 // Shielding harmonics of the Birkeland and ring currents
 // ---------------------------------------------------------------------------
 
-// One shielding field ready for evaluation: its table, its two tilted frames,
-// and the amplitude factors 1, xsc, d, d xsc of each group.
-struct T01ShieldingSum {
-    const T01ShieldingTable* table = nullptr;
+// The two groups of 3 x 3 Cartesian harmonics that every T01 shielding field
+// is made of (the dipole's and each current's): the frame of each group,
+// turned about Y by its own multiple of the tilt, and the harmonic scales.
+struct T01HarmonicFrames {
     double frame_cos[2]{}, frame_sin[2]{};  // cos, sin of (tilt factor of group g) psi
-    double sin_tilt = 0.0;
+    double y_scale[2][3]{};                 // p_i (group 1), q_i (group 2), Earth radii
+    double z_scale[2][3]{};                 // r_k (group 1), s_k (group 2)
+    double w[2][3][3]{};                    // sqrt(1/y_scale^2 + 1/z_scale^2)
+};
+
+// Prepares the frames and scales of the two groups of a shielding field.
+// Given: the tilt psi (radians); the frame angle factors of the groups; the
+// y and z scales of group 1 and group 2 (Earth radii, single precision).
+// Returned: cos and sin of each frame angle (factor * psi), the scales
+// widened to double, and w of every harmonic.
+T01HarmonicFrames t01_harmonic_frames(double tilt, float group1_tilt_factor, float group2_tilt_factor,
+                                      const float (&group1_y_scale)[3], const float (&group1_z_scale)[3],
+                                      const float (&group2_y_scale)[3], const float (&group2_z_scale)[3]);
+
+// One shielding field ready for evaluation: its table, the frames and scales
+// of its two groups, and the amplitude factors 1, xsc, d, d xsc of each group.
+struct T01ShieldingSum : T01HarmonicFrames {
+    const T01ShieldingTable* table = nullptr;
     double term_scale = 1.0;   // multiplies every harmonic before its factor
     double factor[2][4]{};     // 1, xsc, d, d xsc; d = cos psi (group 1), 2 cos psi (group 2)
-    double y_scale[2][3]{};    // p_i (group 1), q_i (group 2)
-    double z_scale[2][3]{};    // r_k (group 1), s_k (group 2)
-    double w[2][3][3]{};       // sqrt(1/y_scale^2 + 1/z_scale^2)
     double x_coef[2][3][3]{};  // -w (group 1); -w sin psi (group 2)
-    double y_coef[2][3]{};     // sin psi / q_i (group 2)
-    double z_coef[2][3]{};     // sin psi / s_k (group 2)
+    double y_coef[3]{};        // sin psi / q_i (group 2)
+    double z_coef[3]{};        // sin psi / s_k (group 2)
 };
 
 // Prepares the shielding field of one current for a run.
@@ -64,13 +78,12 @@ T01Field t01_shielding_sum(const T01ShieldingSum& sum, double x, double y, doubl
 // Dipole shielding
 // ---------------------------------------------------------------------------
 
-struct T01DipoleShielding {
+// The dipole shielding ready for evaluation: group 1 of its frames and scales
+// is the perpendicular one (p, r), group 2 the parallel one (q, s).
+struct T01DipoleShielding : T01HarmonicFrames {
     double sin_tilt = 0.0;
-    double frame_cos[2]{}, frame_sin[2]{};   // perpendicular, parallel frames
     double perpendicular_amplitude[9]{};     // S(2l-1) + S(2l) cos psi
     double parallel_amplitude[9]{};          // S(17+2l) + S(18+2l) 2 cos psi
-    double y_scale[2][3]{}, z_scale[2][3]{};  // p, r (perpendicular); q, s (parallel)
-    double w[2][3][3]{};                      // sqrt(1/y_scale^2 + 1/z_scale^2)
     double inverse_w[3]{};                    // 1/w of the perpendicular terms with k = 3
     double z_scale_w[3]{};                    // r3 w of those terms
     double z_scale2_w[3]{};                   // r3^2 w of those terms

@@ -8,34 +8,16 @@ namespace cones {
 T01DipoleShielding t01_dipole_shielding_prepare(double tilt) {
     const T01DipoleShieldingTable& table = kT01DipoleShielding;
     T01DipoleShielding set;
+    static_cast<T01HarmonicFrames&>(set) = t01_harmonic_frames(
+        tilt, table.perpendicular_tilt_factor, table.parallel_tilt_factor, table.perpendicular_y_scale,
+        table.perpendicular_z_scale, table.parallel_y_scale, table.parallel_z_scale);
     const double cos_tilt = std::cos(tilt);
     set.sin_tilt = std::sin(tilt);
-    const double tilt_factor[2] = {double(table.perpendicular_tilt_factor),
-                                   double(table.parallel_tilt_factor)};
-    for (int g = 0; g < 2; ++g) {
-        set.frame_cos[g] = std::cos(tilt_factor[g] * tilt);
-        set.frame_sin[g] = std::sin(tilt_factor[g] * tilt);
-    }
     for (int l = 0; l < 9; ++l) {
         set.perpendicular_amplitude[l] =
             double(table.perpendicular[l][0]) + double(table.perpendicular[l][1]) * cos_tilt;
         set.parallel_amplitude[l] =
             double(table.parallel[l][0]) + double(table.parallel[l][1]) * 2.0 * cos_tilt;
-    }
-    for (int n = 0; n < 3; ++n) {
-        set.y_scale[0][n] = double(table.perpendicular_y_scale[n]);
-        set.z_scale[0][n] = double(table.perpendicular_z_scale[n]);
-        set.y_scale[1][n] = double(table.parallel_y_scale[n]);
-        set.z_scale[1][n] = double(table.parallel_z_scale[n]);
-    }
-    for (int g = 0; g < 2; ++g) {
-        for (int i = 0; i < 3; ++i) {
-            const double p = set.y_scale[g][i];
-            for (int k = 0; k < 3; ++k) {
-                const double r = set.z_scale[g][k];
-                set.w[g][i][k] = std::sqrt(1.0 / (p * p) + 1.0 / (r * r));
-            }
-        }
     }
     const double r3 = set.z_scale[0][2];
     for (int i = 0; i < 3; ++i) {

@@ -37,7 +37,6 @@ T01DrivingTerms t01_prepare_shared(const float* a, double blend_half_width,
     model.sin_tilt = std::sin(tilt);
     model.x0 = kNoseOffset / kappa;
     model.semi_axis = kSemiAxis / kappa;
-    model.hinge_distance = A(40);
     model.inside_limit = kBoundary - blend_half_width;
     model.outside_limit = kBoundary + blend_half_width;
     model.blend_half_width = blend_half_width;
@@ -84,7 +83,7 @@ void t01_prepare_components(double tilt, T01Prepared& model) {
 // coordinate of the deformed point, 1 on the ellipsoid of semi-axis a.
 T01BoundaryCoordinate t01_boundary_coordinate(const T01Prepared& model, double x, double y, double z) {
     const double r = std::sqrt(x * x + y * y + z * z);
-    const T01TiltDeformation d = t01_tilt_deformation(x, z, r, model.sin_tilt, model.hinge_distance,
+    const T01TiltDeformation d = t01_tilt_deformation(x, z, r, model.sin_tilt, model.parameters.hinge_distance,
                                                       kHingeLatitudeTerm, kCubeRoot);
     const double rho2 = y * y + d.zs * d.zs;
     const double a = model.semi_axis;

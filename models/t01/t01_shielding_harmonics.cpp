@@ -6,44 +6,56 @@
 
 namespace cones {
 
+T01HarmonicFrames t01_harmonic_frames(double tilt, float group1_tilt_factor, float group2_tilt_factor,
+                                      const float (&group1_y_scale)[3], const float (&group1_z_scale)[3],
+                                      const float (&group2_y_scale)[3], const float (&group2_z_scale)[3]) {
+    T01HarmonicFrames frames;
+    const double tilt_factor[2] = {double(group1_tilt_factor), double(group2_tilt_factor)};
+    for (int g = 0; g < 2; ++g) {
+        frames.frame_cos[g] = std::cos(tilt_factor[g] * tilt);
+        frames.frame_sin[g] = std::sin(tilt_factor[g] * tilt);
+    }
+    for (int n = 0; n < 3; ++n) {
+        frames.y_scale[0][n] = double(group1_y_scale[n]);
+        frames.z_scale[0][n] = double(group1_z_scale[n]);
+        frames.y_scale[1][n] = double(group2_y_scale[n]);
+        frames.z_scale[1][n] = double(group2_z_scale[n]);
+    }
+    for (int g = 0; g < 2; ++g) {
+        for (int i = 0; i < 3; ++i) {
+            const double p = frames.y_scale[g][i];
+            for (int k = 0; k < 3; ++k) {
+                const double r = frames.z_scale[g][k];
+                frames.w[g][i][k] = std::sqrt(1.0 / (p * p) + 1.0 / (r * r));
+            }
+        }
+    }
+    return frames;
+}
+
 T01ShieldingSum t01_shielding_sum_prepare(const T01ShieldingTable& table, double tilt,
                                           double xsc, double term_scale) {
     T01ShieldingSum sum;
+    static_cast<T01HarmonicFrames&>(sum) =
+        t01_harmonic_frames(tilt, table.group1_tilt_factor, table.group2_tilt_factor, table.group1_y_scale,
+                            table.group1_z_scale, table.group2_y_scale, table.group2_z_scale);
     sum.table = &table;
     const double cos_tilt = std::cos(tilt);
     const double sin_tilt = std::sin(tilt);
-    sum.sin_tilt = sin_tilt;
     sum.term_scale = term_scale;
-    const double tilt_factor[2] = {double(table.group1_tilt_factor), double(table.group2_tilt_factor)};
     const double d[2] = {cos_tilt, 2.0 * cos_tilt};
     for (int g = 0; g < 2; ++g) {
-        sum.frame_cos[g] = std::cos(tilt * tilt_factor[g]);
-        sum.frame_sin[g] = std::sin(tilt * tilt_factor[g]);
         sum.factor[g][0] = 1.0;
         sum.factor[g][1] = xsc;
         sum.factor[g][2] = d[g];
         sum.factor[g][3] = d[g] * xsc;
-    }
-    for (int i = 0; i < 3; ++i) {
-        sum.y_scale[0][i] = double(table.group1_y_scale[i]);
-        sum.z_scale[0][i] = double(table.group1_z_scale[i]);
-        sum.y_scale[1][i] = double(table.group2_y_scale[i]);
-        sum.z_scale[1][i] = double(table.group2_z_scale[i]);
-    }
-    for (int g = 0; g < 2; ++g) {
         for (int i = 0; i < 3; ++i) {
-            const double p = sum.y_scale[g][i];
-            for (int k = 0; k < 3; ++k) {
-                const double r = sum.z_scale[g][k];
-                const double w = std::sqrt(1.0 / (p * p) + 1.0 / (r * r));
-                sum.w[g][i][k] = w;
-                sum.x_coef[g][i][k] = g == 0 ? -w : -w * sin_tilt;
-            }
+            for (int k = 0; k < 3; ++k) sum.x_coef[g][i][k] = g == 0 ? -sum.w[g][i][k] : -sum.w[g][i][k] * sin_tilt;
         }
     }
     for (int n = 0; n < 3; ++n) {
-        sum.y_coef[1][n] = sin_tilt / sum.y_scale[1][n];
-        sum.z_coef[1][n] = sin_tilt / sum.z_scale[1][n];
+        sum.y_coef[n] = sin_tilt / sum.y_scale[1][n];
+        sum.z_coef[n] = sin_tilt / sum.z_scale[1][n];
     }
     return sum;
 }
@@ -109,8 +121,8 @@ T01Field t01_shielding_sum(const T01ShieldingSum& sum, double x, double y, doubl
                     fz = -e * cy[i] * cz[k] / sum.z_scale[0][k];
                 } else {
                     fx = sum.x_coef[1][i][k] * e * cy[i] * cz[k];
-                    fy = sum.y_coef[1][i] * e * sy[i] * cz[k];
-                    fz = sum.z_coef[1][k] * e * cy[i] * sz[k];
+                    fy = sum.y_coef[i] * e * sy[i] * cz[k];
+                    fz = sum.z_coef[k] * e * cy[i] * sz[k];
                 }
                 const int row = 9 * group + 3 * i + k;
                 add_harmonic(sum, group, table.amplitude[row], fx, fy, fz, g);

@@ -8,8 +8,9 @@
 namespace cones {
 
 // Passes of the deformation's fixed-point iteration after which the last
-// iterate is taken. Realistic tilts converge within about 16 passes; only a
-// non-finite coordinate reaches the cap.
+// iterate is taken. Realistic tilts converge within about 16 passes; a
+// non-finite coordinate stops after one pass. The cap only bounds an
+// iteration that would never settle.
 inline constexpr int kT01MaxTiltPasses = 1000;
 
 // Deformed coordinates (xs, zs) of a GSM point and the passes they took.
