@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "geomag/geomag.hpp"
+#include "models/t01/t01.hpp"
 #include "models/t01/t01_components.hpp"
+#include "tests/support/tilted_epoch.hpp"
 
 namespace cones {
 namespace {
@@ -327,12 +329,13 @@ double residual_ratio(const FieldAt& total, const FieldAt& shielding) {
 }
 
 TEST(T01Shielding, SheetsSurfacePointsLieOnTheMagnetopause) {
+    // The model's own boundary coordinate at 2 nPa (kappa = 1) and zero tilt.
+    ModelParameters parameters{};
+    parameters[0] = 2.0;
+    const T01Prepared model = t01_prepare(parameters, testing_support::tilted_epoch(0.0));
+    ASSERT_EQ(model.kappa, 1.0);
     for (const SurfacePoint& p : magnetopause_points()) {
-        const double a = 34.586, x0 = 3.4397;
-        const double m = std::fmax(a + p.x - x0, 0.0);
-        const double q = a * a + p.y * p.y + p.z * p.z;
-        const double sigma = std::sqrt((q + m * m + std::sqrt((q + m * m) * (q + m * m) - 4.0 * a * a * m * m)) / (2.0 * a * a));
-        ASSERT_NEAR(sigma, 1.196, 1e-12);
+        ASSERT_NEAR(t01_boundary_coordinate(model, p.x, p.y, p.z).sigma, 1.196, 1e-12) << p.x << ", " << p.y;
     }
 }
 
@@ -353,8 +356,7 @@ TEST(T01Shielding, ShieldingCancelsMostOfTheNormalComponentOnTheMagnetopause) {
     const T01Birkeland birkeland = t01_birkeland_prepare(0.0, record);
     const T01RingCurrent ring = t01_ring_current_prepare(0.0, record);
     const T01DipoleShielding shielding = t01_dipole_shielding_prepare(0.0);
-    EpochState epoch;
-    epoch.dipole_strength = 30574.0;
+    const EpochState epoch = testing_support::tilted_epoch(0.0, 30574.0);
 
     struct Case {
         const char* name;

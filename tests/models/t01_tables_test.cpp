@@ -52,8 +52,6 @@ TEST(T01Tables, ShieldingTablesHoldTheListedEntries) {
 TEST(T01Tables, AmplitudesAreSinglePrecisionValues) {
     EXPECT_EQ(double(kT01Amplitudes[1]), 2.483409881591797);             // A2 = 2.48341
     EXPECT_EQ(double(kT01DipoleShielding.perpendicular[0][0]), -901.2327270507812);  // S1
-    EXPECT_EQ(std::size(kT01Amplitudes), 43u);
-    EXPECT_EQ(std::size(kT01StormAmplitudes), 50u);
     struct Case {
         const char* name;
         float stored;
@@ -70,7 +68,6 @@ TEST(T01Tables, AmplitudesAreSinglePrecisionValues) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(double(c.stored), double(float(c.decimal))) << c.name;
-        EXPECT_NE(double(c.stored), c.decimal) << c.name << " is not held as the double decimal";
     }
 }
 

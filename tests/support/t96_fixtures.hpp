@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "models/t96/t96.hpp"
+#include "tests/support/field_checks.hpp"
 #include "tests/support/tilted_epoch.hpp"
 
 namespace cones::t96_test {
@@ -42,18 +43,7 @@ inline void expect_field_near(const T96Vector& b, double rx, double ry, double r
 
 using FieldAt = std::function<T96Vector(double, double, double)>;
 
-// div B by central differences of step h, and the sum of the absolute values
-// of the three derivatives that it adds up (its natural scale).
-struct Divergence {
-    double value;
-    double scale;
-};
-
-inline Divergence divergence(const FieldAt& field, double x, double y, double z, double h = 1e-3) {
-    const double dbx = field(x + h, y, z).x - field(x - h, y, z).x;
-    const double dby = field(x, y + h, z).y - field(x, y - h, z).y;
-    const double dbz = field(x, y, z + h).z - field(x, y, z - h).z;
-    return {(dbx + dby + dbz) / (2.0 * h), (std::abs(dbx) + std::abs(dby) + std::abs(dbz)) / (2.0 * h)};
-}
+using testing_support::Divergence;
+using testing_support::divergence;
 
 }  // namespace cones::t96_test
