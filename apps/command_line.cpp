@@ -111,6 +111,16 @@ unsigned lanes_option(const std::string& text) {
     return value;
 }
 
+unsigned threads_of(const CommandLine& line) {
+    const std::optional<std::string> text = line.value(kThreadsOption.name);
+    return text ? threads_option(*text) : 0;
+}
+
+unsigned lanes_of(const CommandLine& line) {
+    const std::optional<std::string> text = line.value(kLanesOption.name);
+    return text ? lanes_option(*text) : 0;
+}
+
 const char* program_version() { return CONES_VERSION; }
 
 int run_program_main(const ProgramInfo& info, int argc, const char* const* argv, std::ostream& out,

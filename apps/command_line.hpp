@@ -54,8 +54,18 @@ double number_option(std::string_view option, const std::string& text);
 // option was not given.
 double number_option_or(const CommandLine& line, const CommandOption& option, double fallback);
 
+// The options every tracing program takes: "--threads N" and "--lanes W".
+inline constexpr CommandOption kThreadsOption{"threads", true};
+inline constexpr CommandOption kLanesOption{"lanes", true};
+
 // A thread count from "--threads": a whole number from 1 to 4096.
 unsigned threads_option(const std::string& text);
+
+// The thread count of "--threads N", 0 (all hardware threads) when not given.
+unsigned threads_of(const CommandLine& line);
+
+// The lane width of "--lanes W", 0 (the field model's best) when not given.
+unsigned lanes_of(const CommandLine& line);
 
 // A lane width from "--lanes": one of the widths this processor runs (1, the
 // scalar path; 2; 4 with AVX2; 8 with AVX-512).

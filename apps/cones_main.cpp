@@ -28,7 +28,8 @@ constexpr const char* kUsage =
     "  --version     show the version and exit\n"
     "\n"
     "Exit status: 0 done; 1 Cones.ini or the command line cannot be used;\n"
-    "2 Cones.dat cannot be written; 3 a trajectory cannot be integrated.\n";
+    "2 Cones.dat cannot be written; 3 a trajectory cannot be integrated;\n"
+    "4 any other failure (out of memory, say).\n";
 
 }  // namespace
 
@@ -36,11 +37,11 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const cones::ProgramInfo info{"cones", kUsage};
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
-        const cones::CommandLine line(count, arguments, {{"threads", true}, {"lanes", true}});
+        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption});
         if (!line.positional().empty()) throw cones::UsageError("unexpected argument '" + line.positional().front() + "'");
         cones::EngineOptions options;
-        if (line.value("threads")) options.threads = cones::threads_option(*line.value("threads"));
-        if (line.value("lanes")) options.lanes = cones::lanes_option(*line.value("lanes"));
+        options.threads = cones::threads_of(line);
+        options.lanes = cones::lanes_of(line);
         return cones::run_program(std::cout, std::cerr, options);
     });
 }

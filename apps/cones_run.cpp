@@ -49,8 +49,7 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
             progress << "   " << station.name << '\n';
             if (result.outcome == TraceOutcome::kIntegrationFailed) {
                 progress.flush();
-                const std::string name = station.name.substr(0, station.name.find_last_not_of(' ') + 1);
-                errors << "Cones: the trajectory of station " << name << " at rigidity " << rigidity
+                errors << "Cones: the trajectory of station " << trimmed_name(station) << " at rigidity " << rigidity
                        << " GV cannot be integrated: the step size fell to its minimum "
                           "without meeting the tolerances (trajectory time "
                        << result.time << " s). " << output_path

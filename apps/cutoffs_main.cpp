@@ -43,7 +43,8 @@ constexpr const char* kUsage =
     "At most 10000000 trajectories (station entries times rigidities) per run.\n"
     "\n"
     "Exit status: 0 done; 1 the command line or CONFIG cannot be used; 2 the chart\n"
-    "cannot be written; 3 a trajectory cannot be integrated (its row says so).\n";
+    "cannot be written; 3 a trajectory cannot be integrated (its row says so);\n"
+    "4 any other failure (out of memory, say).\n";
 
 }  // namespace
 

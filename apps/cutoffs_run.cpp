@@ -18,11 +18,9 @@
 namespace cones {
 namespace {
 
-std::string trimmed(const std::string& name) { return name.substr(0, name.find_last_not_of(' ') + 1); }
-
 // The chart's label of an entry: its name, and its direction when it is not vertical.
 std::string chart_label(const StationRecord& station) {
-    std::string label = trimmed(station.name);
+    std::string label = trimmed_name(station);
     if (station.zenith != 0) {
         label += " (zenith " + std::to_string(station.zenith) + ", azimuth " + std::to_string(station.azimuth) + ")";
     }
@@ -75,7 +73,7 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
         if (reported[entry]) return;
         reported[entry] = true;
         progress.clear();
-        errors << "cutoffs: the trajectory of station " << trimmed(config.stations[entry].name) << " at rigidity "
+        errors << "cutoffs: the trajectory of station " << trimmed_name(config.stations[entry]) << " at rigidity "
                << fixed_number(rigidity, rigidity_decimals(grid))
                << " GV cannot be integrated: the step size fell to its minimum without meeting the tolerances. "
                   "Its row says so; the other stations are scanned in full.\n"

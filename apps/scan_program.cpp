@@ -44,16 +44,6 @@ MapGrid map_grid_option(const CommandLine& line) {
     }
 }
 
-unsigned threads_of(const CommandLine& line) {
-    const std::optional<std::string> text = line.value(kThreadsOption.name);
-    return text ? threads_option(*text) : 0;
-}
-
-unsigned lanes_of(const CommandLine& line) {
-    const std::optional<std::string> text = line.value(kLanesOption.name);
-    return text ? lanes_option(*text) : 0;
-}
-
 std::string configuration_path(const CommandLine& line) {
     const auto& arguments = line.positional();
     if (arguments.size() > 1) throw UsageError("unexpected argument '" + arguments[1] + "'");
@@ -65,8 +55,7 @@ std::string configuration_message(const ConfigError& error, const std::string& p
     if (path == "Cones.ini") return message;
     if (message == ConfigError::cannot_open().what()) return "Can not open file " + path;
     const std::string file = "Cones.ini";
-    if (message.compare(0, file.size(), file) == 0) return path + message.substr(file.size());
-    return path + ": " + message;
+    return path + message.substr(file.size());  // every other message starts with the file's name
 }
 
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,

@@ -19,12 +19,10 @@ inline constexpr double kDefaultScanFrom = 0.10;
 inline constexpr double kDefaultScanTo = 20.00;
 inline constexpr double kDefaultScanStep = 0.01;
 
-// The options of the scan grid and the thread count, for a CommandLine.
+// The options of the scan grid, for a CommandLine.
 inline constexpr CommandOption kFromOption{"from", true};
 inline constexpr CommandOption kToOption{"to", true};
 inline constexpr CommandOption kStepOption{"step", true};
-inline constexpr CommandOption kThreadsOption{"threads", true};
-inline constexpr CommandOption kLanesOption{"lanes", true};
 
 // The scan grid of a command line.
 // Given:    line  with "--from", "--to" and "--step" in GV, each optional.
@@ -47,12 +45,6 @@ inline constexpr CommandOption kLongitudeStepOption{"lon-step", true};
 //           (longitude) degrees into whole steps, and for a grid of more than
 //           kMaxMapPoints points.
 MapGrid map_grid_option(const CommandLine& line);
-
-// The thread count of "--threads N", 0 (all hardware threads) when not given.
-unsigned threads_of(const CommandLine& line);
-
-// The lane width of "--lanes W", 0 (the field model's best) when not given.
-unsigned lanes_of(const CommandLine& line);
 
 // The one optional positional argument: the path of the configuration file,
 // "Cones.ini" when not given. Throws UsageError for more than one.

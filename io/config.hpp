@@ -45,13 +45,14 @@ struct StationRecord {
     int line = 0;              // line of "Cones.ini" it was read from
 };
 
+// The station's name without the blanks that pad it to its width.
+std::string trimmed_name(const StationRecord& station);
+
 // The line of "Cones.ini" (from 1) on which each item was found, for the
 // messages of the checks. A free-format read may go on over following lines,
 // so the items after it can stand lower than their usual line; the defaults
 // are the usual lines. The rigidities stand one per line after the "#" line.
 struct ItemLines {
-    int date = 2;
-    int time = 3;
     std::array<int, 8> parameters{4, 5, 6, 7, 8, 9, 10, 11};
     int field_model = 12;
     int altitude = 13;

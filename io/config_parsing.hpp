@@ -28,4 +28,8 @@ std::string read_limited_text(std::istream& in, std::size_t max_bytes, std::size
 // cut and followed by "...".
 std::string quoted_text(std::string_view text);
 
+// Throws the ConfigError of an item that is not what the line should hold:
+// "Cones.ini, line N: expected <expected>, found <found>".
+[[noreturn]] void fail_expected(int line, std::string_view expected, std::string_view found);
+
 }  // namespace cones

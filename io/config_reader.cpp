@@ -38,14 +38,6 @@ std::string_view without_end_of_file_mark(std::string_view text) {
     return only_blanks ? text.substr(0, mark) : text;
 }
 
-[[noreturn]] void fail(int line, std::string_view expected, std::string_view found) {
-    std::string message = "expected ";
-    message += expected;
-    message += ", found ";
-    message += found;
-    throw ConfigError(line, message);
-}
-
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_blank_text(std::string_view s) { return std::all_of(s.begin(), s.end(), is_blank); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -120,7 +112,7 @@ public:
 
     // The next line, or a ConfigError for the end of the file.
     std::string_view take(std::string_view expected) {
-        if (at_end()) fail(next_line_number(), expected, "the end of the file");
+        if (at_end()) fail_expected(next_line_number(), expected, "the end of the file");
         return take_line();
     }
 
@@ -170,17 +162,17 @@ public:
 
     double real(std::string_view expected) {
         const std::string_view text = next_token(expected);
-        if (!is_real_text(text)) fail(line(), expected, quoted_text(text));
+        if (!is_real_text(text)) fail_expected(line(), expected, quoted_text(text));
         const double value = real_value(text);
-        if (!std::isfinite(value)) fail(line(), expected, quoted_text(text) + ", which is not a finite number");
+        if (!std::isfinite(value)) fail_expected(line(), expected, quoted_text(text) + ", which is not a finite number");
         return value;
     }
 
     std::int64_t integer(std::string_view expected, std::int64_t low, std::int64_t high) {
         const std::string_view text = next_token(expected);
-        if (!is_integer_text(text)) fail(line(), expected, quoted_text(text));
+        if (!is_integer_text(text)) fail_expected(line(), expected, quoted_text(text));
         std::int64_t value = 0;
-        if (!integer_in_range(text, low, high, value)) fail(line(), expected, quoted_text(text) + ", which is out of range");
+        if (!integer_in_range(text, low, high, value)) fail_expected(line(), expected, quoted_text(text) + ", which is out of range");
         return value;
     }
 
@@ -194,7 +186,7 @@ public:
         const std::string_view word = token_at(record, pos_);
         pos_ += word.size();
         if (word.find('/') != std::string_view::npos)
-            fail(line(), expected, quoted_text(word) + ", which holds a slash (write the name in quotes)");
+            fail_expected(line(), expected, quoted_text(word) + ", which holds a slash (write the name in quotes)");
         return std::string(word);
     }
 
@@ -227,7 +219,7 @@ private:
             // After a value the first comma separates it from the next one; any
             // other comma stands for an empty value.
             if (comma_seen || !after_value_) {
-                fail(line(), expected, values_read_ == 0 ? "a comma with no value before it" : "two commas in a row");
+                fail_expected(line(), expected, values_read_ == 0 ? "a comma with no value before it" : "two commas in a row");
             }
             comma_seen = true;
             after_value_ = false;
@@ -241,7 +233,7 @@ private:
     void next_record(std::string_view expected) {
         if (lines_ == nullptr || lines_->at_end()) {
             const int line = lines_ == nullptr ? line_ : lines_->next_line_number();
-            fail(line, end_expected_.empty() ? expected : end_expected_, end_found_);
+            fail_expected(line, end_expected_.empty() ? expected : end_expected_, end_found_);
         }
         line_ = lines_->next_line_number();
         record_ = lines_->take_line();
@@ -264,7 +256,7 @@ private:
         while (true) {
             const std::size_t close = record.find(quote, pos);
             if (close == std::string_view::npos)
-                fail(line(), expected, quoted_text(record.substr(open)) + " with no closing quote");
+                fail_expected(line(), expected, quoted_text(record.substr(open)) + " with no closing quote");
             text.append(record.substr(pos, close - pos));
             if (close + 1 < record.size() && record[close + 1] == quote) {
                 text += quote;
@@ -275,7 +267,7 @@ private:
             break;
         }
         if (pos < record.size() && !is_blank(record[pos]) && record[pos] != ',')
-            fail(line(), expected,
+            fail_expected(line(), expected,
                  quoted_text(record.substr(open, pos + token_at(record, pos).size() - open)) +
                      ", which has text after its closing quote");
         pos_ = pos;
@@ -322,11 +314,11 @@ int fixed_integer(std::string_view line, int line_number, std::size_t first, std
             digits = true;
             sign_allowed = false;
         } else {
-            fail(line_number, expected, quoted_text(field));
+            fail_expected(line_number, expected, quoted_text(field));
         }
     }
     if ((!sign_allowed || !blank_allowed) && !digits) {
-        fail(line_number, expected, field.empty() ? std::string("nothing") : quoted_text(field));
+        fail_expected(line_number, expected, field.empty() ? std::string("nothing") : quoted_text(field));
     }
     return negative ? -value : value;
 }
@@ -338,13 +330,13 @@ int fixed_integer(std::string_view line, int line_number, std::size_t first, std
 void check_fixed_layout(std::string_view line, int line_number, std::size_t last, std::string_view expected) {
     for (const std::size_t column : {std::size_t{3}, std::size_t{6}}) {
         if (line.size() >= column && !is_blank(line[column - 1])) {
-            fail(line_number, expected,
+            fail_expected(line_number, expected,
                  quoted_text(line) + ", which has " + quoted_text(line.substr(column - 1, 1)) + " in column " +
                      std::to_string(column));
         }
     }
     if (line.size() > last && !is_blank_text(line.substr(last))) {
-        fail(line_number, expected, quoted_text(line) + ", which has text after column " + std::to_string(last));
+        fail_expected(line_number, expected, quoted_text(line) + ", which has text after column " + std::to_string(last));
     }
 }
 
@@ -397,7 +389,7 @@ StationRecord parse_station(std::string_view line, int line_number) {
     const std::string name = values.name(kExpectName);
     // A control character would reach the header and the progress lines.
     if (holds_control_character(name)) {
-        fail(line_number, kExpectName, quoted_text(name) + ", which holds a control character");
+        fail_expected(line_number, kExpectName, quoted_text(name) + ", which holds a control character");
     }
     station.name = fit_to_width(name, kNameLength);
     station.line = line_number;
@@ -409,14 +401,14 @@ StationRecord parse_station(std::string_view line, int line_number) {
 // one there (a decimal comma would split it); text from column 7 on behind a
 // blank is ignored.
 double parse_rigidity(std::string_view line, int line_number) {
-    if (line.empty()) fail(line_number, kExpectRigidity, "an empty line");
+    if (line.empty()) fail_expected(line_number, kExpectRigidity, "an empty line");
     const std::string_view record = line.substr(0, kRigidityColumns);
     if (line.size() > kRigidityColumns && !is_blank(line[kRigidityColumns - 1]) && !is_blank(line[kRigidityColumns])) {
         std::size_t start = kRigidityColumns - 1;
         while (start > 0 && !is_blank(line[start - 1])) --start;
         std::size_t end = kRigidityColumns;
         while (end < line.size() && !is_blank(line[end])) ++end;
-        fail(line_number, kExpectRigidity,
+        fail_expected(line_number, kExpectRigidity,
              quoted_text(line.substr(start, end - start)) + ", which runs past column 6 (write it in fewer characters)");
     }
     FreeFormatRead values(record, line_number, "no number in columns 1 to 6 of " + quoted_text(line));
@@ -424,7 +416,7 @@ double parse_rigidity(std::string_view line, int line_number) {
     if (!is_blank_text(values.rest())) {
         std::string found = quoted_text(record) + " in columns 1 to 6, which holds more than one value";
         if (record.find(',') != std::string_view::npos) found += " (write a decimal point, not a comma)";
-        fail(line_number, kExpectOneRigidity, found);
+        fail_expected(line_number, kExpectOneRigidity, found);
     }
     return rigidity;
 }
@@ -432,6 +424,18 @@ double parse_rigidity(std::string_view line, int line_number) {
 }  // namespace
 
 // Quotes found text for a message (see the header).
+[[noreturn]] void fail_expected(int line, std::string_view expected, std::string_view found) {
+    std::string message = "expected ";
+    message += expected;
+    message += ", found ";
+    message += found;
+    throw ConfigError(line, message);
+}
+
+std::string trimmed_name(const StationRecord& station) {
+    return station.name.substr(0, station.name.find_last_not_of(' ') + 1);
+}
+
 std::string quoted_text(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out = "\"";
@@ -546,12 +550,12 @@ std::string read_limited_text(std::istream& in, std::size_t max_bytes, std::size
                 ++line;
                 line_bytes = 0;
             } else if (++line_bytes > max_line_bytes) {
-                fail(line, "lines of at most " + std::to_string(max_line_bytes) + " bytes",
+                fail_expected(line, "lines of at most " + std::to_string(max_line_bytes) + " bytes",
                      "a longer line (is Cones.ini a text file?)");
             }
         }
         if (chunk.size() > max_bytes - text.size()) {
-            fail(line, "a file of at most " + std::to_string(max_bytes) + " bytes",
+            fail_expected(line, "a file of at most " + std::to_string(max_bytes) + " bytes",
                  "a longer file (is Cones.ini a text file?)");
         }
         text.append(chunk);

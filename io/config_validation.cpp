@@ -13,6 +13,7 @@
 #include "io/calendar.hpp"
 #include "io/config.hpp"
 #include "io/config_parsing.hpp"
+#include "io/run_description.hpp"
 #include "tracing/trajectory.hpp"
 
 namespace cones {
@@ -22,27 +23,15 @@ namespace {
 constexpr int kDateLine = 2;
 constexpr int kTimeLine = 3;
 
-// Shortest decimal text that reads back as the same double ("inf", "nan" for
-// the values that are not finite).
-std::string number_text(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-[[noreturn]] void fail(int line, const std::string& expected, const std::string& found) {
-    throw ConfigError(line, "expected " + expected + ", found " + found);
-}
-
 void check_range(int value, int low, int high, int line, const std::string& item, const std::string& context = "") {
     if (value < low || value > high) {
-        fail(line, item + " from " + std::to_string(low) + " to " + std::to_string(high) + context,
+        fail_expected(line, item + " from " + std::to_string(low) + " to " + std::to_string(high) + context,
              std::to_string(value));
     }
 }
 
 void check_finite(double value, int line, const std::string& item) {
-    if (!std::isfinite(value)) fail(line, "a finite number for " + item, number_text(value));
+    if (!std::isfinite(value)) fail_expected(line, "a finite number for " + item, shortest_number(value));
 }
 
 constexpr const char* kParameterNames[10] = {
@@ -66,10 +55,10 @@ void check_pressure(int code, double pressure, int line) {
     if (code == field_model::kT01) model = "T01";
     if (code == field_model::kT01Storm) model = "storm-time T01";
     if (model != nullptr && !(pressure > 0.0)) {
-        fail(line,
+        fail_expected(line,
              "a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model " +
                  std::to_string(code) + " (" + model + ")",
-             number_text(pressure));
+             shortest_number(pressure));
     }
 }
 
@@ -80,10 +69,10 @@ void check_longitude_window(double low, double high, int line) {
     check_finite(low, line, "the lower end of the longitude window");
     check_finite(high, line, "the upper end of the longitude window");
     if (!(high >= low + 360.0 && low <= 360.0 && high >= 0.0)) {
-        fail(line,
+        fail_expected(line,
              "a longitude window that holds every longitude: an upper end at least 360 degrees above the lower "
              "end, a lower end of at most 360 and an upper end of at least 0 (as in -180 180 or 0 360)",
-             number_text(low) + " " + number_text(high));
+             shortest_number(low) + " " + shortest_number(high));
     }
 }
 
@@ -114,41 +103,39 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
     if (config.field_model_code == field_model::kT89 && !(kp > -1.5)) {
         throw ConfigError(at.parameters[7],
                           "the T89 model (field model 89) needs the Kp index (parameter 8) greater than -1.5, found " +
-                              number_text(kp));
+                              shortest_number(kp));
     }
 
     // Below the surface r = 1 the trajectory would start inside the Earth.
     check_finite(config.altitude_km, at.altitude, "the start altitude");
     if (!(config.altitude_km >= 0.0)) {
-        fail(at.altitude, "a start altitude of 0 km or more (a start at or above the Earth's surface)",
-             number_text(config.altitude_km) + " km");
+        fail_expected(at.altitude, "a start altitude of 0 km or more (a start at or above the Earth's surface)",
+             shortest_number(config.altitude_km) + " km");
     }
     if (!std::isfinite(start_radius(config.altitude_km))) {
-        fail(at.altitude, "a start altitude whose start radius is a finite number",
-             number_text(config.altitude_km) + " km");
+        fail_expected(at.altitude, "a start altitude whose start radius is a finite number",
+             shortest_number(config.altitude_km) + " km");
     }
 
     check_longitude_window(config.longitude_min, config.longitude_max, at.longitude_window);
 
     if (needed.stations && config.stations.empty()) {
-        fail(at.station_list_end, "at least one station line before the \"#\" line that ends the station list",
+        fail_expected(at.station_list_end, "at least one station line before the \"#\" line that ends the station list",
              "none: the station list is empty");
     }
     for (std::size_t i = 0; i < config.stations.size(); ++i) {
         const StationRecord& station = config.stations[i];
-        std::string_view name = station.name;
-        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-        const std::string item = "station " + std::to_string(i + 1) + " (" + quoted_text(name) + ")";
+        const std::string item = "station " + std::to_string(i + 1) + " (" + quoted_text(trimmed_name(station)) + ")";
         check_finite(station.latitude, station.line, "the latitude of " + item);
         check_finite(station.longitude, station.line, "the longitude of " + item);
         if (!(station.latitude >= -90.0 && station.latitude <= 90.0)) {
-            fail(station.line, "the latitude of " + item + " from -90 to 90 degrees",
-                 number_text(station.latitude));
+            fail_expected(station.line, "the latitude of " + item + " from -90 to 90 degrees",
+                 shortest_number(station.latitude));
         }
     }
 
     if (needed.rigidities && config.rigidities.empty()) {
-        fail(at.station_list_end + 1, "at least one rigidity line after the \"#\" line",
+        fail_expected(at.station_list_end + 1, "at least one rigidity line after the \"#\" line",
              "the end of the file: the rigidity list is empty");
     }
     for (std::size_t i = 0; i < config.rigidities.size(); ++i) {
@@ -156,7 +143,7 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
         const int line = at.station_list_end + 1 + static_cast<int>(i);
         const std::string item = "rigidity " + std::to_string(i + 1);
         check_finite(rigidity, line, item);
-        if (!(rigidity > 0.0)) fail(line, item + " greater than 0 GV", number_text(rigidity));
+        if (!(rigidity > 0.0)) fail_expected(line, item + " greater than 0 GV", shortest_number(rigidity));
     }
 }
 

@@ -25,11 +25,6 @@ std::string right(const std::string& text, int width) {
     return text.size() >= w ? text : std::string(w - text.size(), ' ') + text;
 }
 
-std::string trimmed_name(const StationRecord& station) {
-    const std::size_t end = station.name.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : station.name.substr(0, end + 1);
-}
-
 std::string failure_text(const EntryCutoffs& cutoffs, int decimals) {
     return "integration failed at " + fixed_number(cutoffs.failed_rigidity, decimals) + " GV";
 }
