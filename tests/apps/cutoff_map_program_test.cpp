@@ -215,7 +215,7 @@ TEST(CutoffMap, OneProcessOneThreadAndThreeRanksWriteTheSameFile) {
     EXPECT_NE(ranks.err.find("cutoff-map: 3 ranks; grid points and tracing time per rank: "), std::string::npos)
         << ranks.err;
 #else
-    GTEST_FAIL() << "built without MPI (CONES_MPI): the three-rank run is not tested";
+    ADD_FAILURE() << "built without MPI (CONES_MPI): the three-rank run is not tested";
 #endif
     // The CSV holds the same grid, each row with the cutoff columns of cutoffs.
     const ProgramRun csv = run_map(dir.path(), grid + "--csv -o map.csv");
