@@ -21,15 +21,6 @@ JobList rigidity_major_jobs(std::span<const StationEntry> stations, std::span<co
     return jobs;
 }
 
-JobList station_major_jobs(std::span<const StationEntry> stations, std::span<const double> rigidities) {
-    JobList jobs;
-    jobs.count = stations.size() * rigidities.size();
-    jobs.at = [stations, rigidities](std::size_t index) {
-        return TraceJob{stations[index / rigidities.size()], rigidities[index % rigidities.size()]};
-    };
-    return jobs;
-}
-
 unsigned engine_threads(unsigned requested) {
     if (requested > 0) return requested;
     const unsigned hardware = std::thread::hardware_concurrency();

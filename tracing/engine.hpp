@@ -19,10 +19,6 @@ namespace cones {
 // station entries. The spans must outlive the list.
 JobList rigidity_major_jobs(std::span<const StationEntry> stations, std::span<const double> rigidities);
 
-// Every rigidity at every station entry, station by station (the order of a
-// cutoff scan): job i is station i / R at rigidity i % R, for R rigidities.
-JobList station_major_jobs(std::span<const StationEntry> stations, std::span<const double> rigidities);
-
 // Number of worker threads: `requested` when it is positive, otherwise the
 // number of hardware threads (at least 1).
 unsigned engine_threads(unsigned requested);

@@ -7,7 +7,6 @@ FieldContext make_field_context(const EpochState& epoch, FieldModel model,
     FieldContext field;
     field.epoch = &epoch;
     field.model = model;
-    field.parameters = parameters;
     if (model == FieldModel::kT89) field.t89 = t89_coefficients(t89_set_number(parameters[7]));
     if (model == FieldModel::kT96) field.t96 = t96_prepare(parameters, epoch);
     if (model == FieldModel::kT01) field.t01 = t01_prepare(parameters, epoch);

@@ -16,12 +16,11 @@
 namespace cones {
 
 // Everything a field evaluation and the escape test read, prepared once per
-// run and then only read: the epoch, the field model, the model parameters,
-// the external model's prepared coefficients and the model's boundary.
+// run and then only read: the epoch, the field model, the external model's
+// coefficients prepared from the run's parameters, and the model's boundary.
 struct FieldContext {
     const EpochState* epoch = nullptr;
     FieldModel model = FieldModel::kInternal;
-    ModelParameters parameters{};
     T89Coefficients t89{};  // used by T89
     T96Prepared t96{};      // used by T96
     T01Prepared t01{};      // used by T01 and storm-time T01

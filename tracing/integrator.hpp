@@ -34,7 +34,6 @@ struct IntegratorWork {
     int nfe = 0;    // derivative evaluations since the last reset
     int kop = 0;    // calls with a step at least twice the remaining interval
     int init = 0;   // 1 once the initial step size is chosen
-    int jflag = 0;  // input flag of the previous call
     int kflag = 0;  // status of the previous call when it was 3, 4 or 6; else 0
 };
 
@@ -159,7 +158,6 @@ private:
         }
 
         // 4. Save the call, raise a relative tolerance below the attainable accuracy.
-        work.jflag = mode_;
         work.kflag = 0;
         work.saved_rel_tol = rel_tol;
         work.saved_abs_tol = abs_tol;

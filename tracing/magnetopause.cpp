@@ -61,8 +61,8 @@ int t01_boundary(const Magnetopause& boundary, double x, double y, double z) {
 
 void prepare_t01(Magnetopause& boundary, double pressure, double hinge_distance, double pressure_exponent) {
     const double g = std::pow(pressure / 2.0, pressure_exponent);
-    boundary.t01_a0 = 34.586 / g;
-    boundary.t01_a0_squared = boundary.t01_a0 * boundary.t01_a0;
+    const double a0 = 34.586 / g;
+    boundary.t01_a0_squared = a0 * a0;
     boundary.t01_x_m = 3.4397 / g - 34.586 / g;
     boundary.t01_hinge_distance = hinge_distance;
 }
@@ -72,7 +72,6 @@ void prepare_t01(Magnetopause& boundary, double pressure, double hinge_distance,
 Magnetopause prepare_magnetopause(const EpochState& epoch, FieldModel model,
                                   const ModelParameters& parameters) {
     Magnetopause boundary;
-    boundary.model = model;
     const double pressure = parameters[0];
     switch (model) {
         case FieldModel::kT96: {

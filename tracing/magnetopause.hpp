@@ -24,9 +24,8 @@ inline constexpr int kInsideMagnetosphere = +1;
 // A pressure <= 0 is not defined for T96 and the T01 models (the
 // configuration check rejects it).
 struct Magnetopause {
-    FieldModel model = FieldModel::kInternal;
     double t96_a = 0.0, t96_b = 0.0, t96_x0 = 0.0;
-    double t01_a0 = 0.0, t01_a0_squared = 0.0, t01_x_m = 0.0;
+    double t01_a0_squared = 0.0, t01_x_m = 0.0;
     double t01_hinge_distance = 0.0;
     double sin_tilt = 0.0;  // sin of the epoch's tilt, for the T01 deformation
 };

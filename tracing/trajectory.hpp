@@ -22,15 +22,18 @@ inline constexpr double kTimeLimit = 10.0;          // s of trajectory time
 inline constexpr double kTailLimit = -70.0;         // GSM x, Earth radii
 inline constexpr double kMagnetopauseRadius = 7.0;  // the escape test applies beyond this
 
-// Speed (Earth radii per second) and relativistic charge-to-mass ratio (C/kg)
-// of a proton of rigidity R (GV).
+// The motion of a proton of one rigidity.
 struct ProtonMotion {
-    double speed = 0.0;
-    double charge_to_mass = 0.0;
+    double speed = 0.0;           // Earth radii per second
+    double charge_to_mass = 0.0;  // relativistic q / (gamma m), C/kg
 };
+
+// Given: the rigidity R, GV (> 0).
+// Returned: the proton's speed and relativistic charge-to-mass ratio.
 ProtonMotion proton_motion(double rigidity);
 
-// Start radius in Earth radii for an altitude in km above the reference sphere.
+// Given: the altitude above the reference sphere, km.
+// Returned: the start radius of the trajectories, Earth radii.
 double start_radius(double altitude_km);
 
 // Run-wide settings of the tracing, prepared once.
@@ -45,9 +48,13 @@ struct TraceSettings {
 // State (x, y, z, vx, vy, vz) in GSM, Earth radii and Earth radii per second.
 using TraceState = std::array<double, 6>;
 
-// Start state of a station entry: the position at the start radius above the
-// station and the reversed arrival velocity (speed V toward zenith angle and
-// azimuth from geographic north through east), both in GSM.
+// Start state of a station entry.
+// Given: the epoch; the station entry (geographic latitude and longitude,
+// zenith and azimuth of the arrival direction, degrees, azimuth from north
+// through east); the start radius, Earth radii; the speed, Earth radii per s.
+// Returned: the position above the station at the start radius and the
+// reversed arrival velocity, both in GSM.
+// Notes: zenith 0 starts radially outward, whatever the azimuth.
 TraceState start_state(const EpochState& epoch, const StationEntry& station,
                        double start_radius, double speed);
 
@@ -66,10 +73,14 @@ struct TraceResult {
     long steps = 0;          // integrator calls
 };
 
-// Traces one trajectory from the station entry for the proton motion of a
-// rigidity, and classifies it. For an allowed trajectory the asymptotic
-// direction (the final velocity direction) is given in the output frame, with
-// the longitude moved into the window.
+// Traces one trajectory backwards from a station entry and classifies it.
+// Given: the run's settings (field, start radius, output frame, longitude
+// window); the station entry; the proton motion of the rigidity.
+// Returned: the outcome; for an allowed trajectory the asymptotic direction
+// (the final velocity direction) in the output frame, degrees, the longitude
+// moved into the window; the time, state and number of integrator calls.
+// Notes: stops on return below r = 1, beyond x = -70 Re, outside the model
+// boundary (beyond r = 7) or after 10 s of trajectory time.
 TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,
                              const ProtonMotion& motion);
 

@@ -50,8 +50,9 @@ public:
         for (;;) {
             if (call_.resume()) return true;
             ++result_.steps;
-            // Any other status leaves t and y as they were and the tracing goes
-            // on with a continuation call.
+            // The call has ended: after one step (status -2), or with status 3,
+            // 4 or 6, which leave t and y as they were. The stop rules are
+            // checked, and the tracing goes on with a continuation call.
             const bool cannot_continue = (flag_ == rkf_status::kStepTooSmall);
             flag_ = -2;
             const TraceState& y = result_.state;
