@@ -12,8 +12,7 @@
 namespace cones {
 namespace {
 
-// An epoch whose only meaningful content is the dipole tilt (T89 does not
-// read the dipole strength).
+// T89 reads only the tilt of the epoch.
 EpochState tilted(double tilt) { return testing_support::tilted_epoch(tilt); }
 
 struct Field {

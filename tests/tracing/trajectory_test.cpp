@@ -83,6 +83,23 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
     EXPECT_EQ(by, iy + uy);
     EXPECT_EQ(bz, iz + uz);
     EXPECT_GT(std::abs(ux) + std::abs(uy) + std::abs(uz), 1.0);
+    // The T01 models share one evaluator; each code must take its own preparation.
+    parameters[4] = 4.0;  // G1..G3
+    parameters[5] = 6.0;
+    parameters[6] = 8.0;
+    double ex, ey, ez, sx, sy, sz;
+    internal_field_gsm(epoch, x, y, z, ix, iy, iz);
+    t01_external_field(t01_prepare(parameters, epoch), epoch, x, y, z, ex, ey, ez);
+    t01_external_field(t01_storm_prepare(parameters, epoch), epoch, x, y, z, sx, sy, sz);
+    EXPECT_NE(ex, sx);
+    total_field_gsm(make_field_context(epoch, FieldModel::kT01, parameters), x, y, z, bx, by, bz);
+    EXPECT_EQ(bx, ix + ex);
+    EXPECT_EQ(by, iy + ey);
+    EXPECT_EQ(bz, iz + ez);
+    total_field_gsm(make_field_context(epoch, FieldModel::kT01Storm, parameters), x, y, z, bx, by, bz);
+    EXPECT_EQ(bx, ix + sx);
+    EXPECT_EQ(by, iy + sy);
+    EXPECT_EQ(bz, iz + sz);
 }
 
 TEST(EquationOfMotion, LorentzForceOfTheReversedCharge) {
@@ -160,7 +177,7 @@ TEST(AsymptoticDirection, FrameAndLongitudeWindow) {
         double latitude, longitude;
         asymptotic_direction(settings, 5 * std::cos(phi), 5 * std::sin(phi), 5.0, latitude, longitude);
         EXPECT_NEAR(latitude, 45.0, 1e-6);
-        // A negative azimuth is wrapped by the single-precision full turn,
+        // A negative longitude is wrapped by the single-precision full turn,
         // 1e-5 degrees more than 360.
         EXPECT_NEAR(longitude, c.expected, 2e-5) << c.lon_min << " " << c.direction_longitude;
     }
