@@ -56,50 +56,42 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
     parameters[1] = -40.0;  // Dst, nT
     parameters[2] = 2.0;    // IMF By, Bz, nT
     parameters[3] = -5.0;
-    parameters[7] = 2.0;  // Kp
-    const double x = -3.1, y = 1.7, z = 2.2;
-    double dx, dy, dz, ix, iy, iz, tx, ty, tz, ux, uy, uz, bx, by, bz;
-    dipole_field_gsm(epoch, x, y, z, dx, dy, dz);
-    internal_field_gsm(epoch, x, y, z, ix, iy, iz);
-    t89_external_field(t89_coefficients(3), epoch, x, y, z, tx, ty, tz);
-    t96_external_field(t96_prepare(parameters, epoch), epoch, x, y, z, ux, uy, uz);
-
-    total_field_gsm(make_field_context(epoch, FieldModel::kDipole, parameters), x, y, z, bx, by, bz);
-    EXPECT_EQ(bx, dx);
-    EXPECT_EQ(by, dy);
-    EXPECT_EQ(bz, dz);
-    for (const FieldModel model : {FieldModel::kInternal, FieldModel::kInternalUnbounded}) {
-        total_field_gsm(make_field_context(epoch, model, parameters), x, y, z, bx, by, bz);
-        EXPECT_EQ(bx, ix);
-        EXPECT_EQ(by, iy);
-        EXPECT_EQ(bz, iz);
-    }
-    total_field_gsm(make_field_context(epoch, FieldModel::kT89, parameters), x, y, z, bx, by, bz);
-    EXPECT_EQ(bx, ix + tx);
-    EXPECT_EQ(by, iy + ty);
-    EXPECT_EQ(bz, iz + tz);
-    total_field_gsm(make_field_context(epoch, FieldModel::kT96, parameters), x, y, z, bx, by, bz);
-    EXPECT_EQ(bx, ix + ux);
-    EXPECT_EQ(by, iy + uy);
-    EXPECT_EQ(bz, iz + uz);
-    EXPECT_GT(std::abs(ux) + std::abs(uy) + std::abs(uz), 1.0);
-    // The T01 models share one evaluator; each code must take its own preparation.
     parameters[4] = 4.0;  // G1..G3
     parameters[5] = 6.0;
     parameters[6] = 8.0;
-    double ex, ey, ez, sx, sy, sz;
-    internal_field_gsm(epoch, x, y, z, ix, iy, iz);
-    t01_external_field(t01_prepare(parameters, epoch), epoch, x, y, z, ex, ey, ez);
-    t01_external_field(t01_storm_prepare(parameters, epoch), epoch, x, y, z, sx, sy, sz);
-    EXPECT_NE(ex, sx);
-    total_field_gsm(make_field_context(epoch, FieldModel::kT01, parameters), x, y, z, bx, by, bz);
-    EXPECT_EQ(bx, ix + ex);
-    EXPECT_EQ(by, iy + ey);
-    EXPECT_EQ(bz, iz + ez);
-    total_field_gsm(make_field_context(epoch, FieldModel::kT01Storm, parameters), x, y, z, bx, by, bz);
-    EXPECT_EQ(bx, ix + sx);
-    EXPECT_EQ(by, iy + sy);
-    EXPECT_EQ(bz, iz + sz);
+    parameters[7] = 2.0;  // Kp
+    const double x = -3.1, y = 1.7, z = 2.2;
+    struct Field {
+        double x = 0.0, y = 0.0, z = 0.0;
+    };
+    Field dipole, internal, t89, t96, t01, storm;
+    dipole_field_gsm(epoch, x, y, z, dipole.x, dipole.y, dipole.z);
+    internal_field_gsm(epoch, x, y, z, internal.x, internal.y, internal.z);
+    t89_external_field(t89_coefficients(3), epoch, x, y, z, t89.x, t89.y, t89.z);
+    t96_external_field(t96_prepare(parameters, epoch), epoch, x, y, z, t96.x, t96.y, t96.z);
+    // The T01 models share one evaluator; each code must take its own preparation.
+    t01_external_field(t01_prepare(parameters, epoch), epoch, x, y, z, t01.x, t01.y, t01.z);
+    t01_external_field(t01_storm_prepare(parameters, epoch), epoch, x, y, z, storm.x, storm.y, storm.z);
+    EXPECT_GT(std::abs(t96.x) + std::abs(t96.y) + std::abs(t96.z), 1.0);
+    EXPECT_NE(t01.x, storm.x);
+
+    struct Case {
+        FieldModel model;
+        Field internal, external;  // the field expected is their sum
+    };
+    const Case cases[] = {
+        {FieldModel::kDipole, dipole, {}},        {FieldModel::kInternal, internal, {}},
+        {FieldModel::kInternalUnbounded, internal, {}}, {FieldModel::kT89, internal, t89},
+        {FieldModel::kT96, internal, t96},        {FieldModel::kT01, internal, t01},
+        {FieldModel::kT01Storm, internal, storm},
+    };
+    for (const Case& c : cases) {
+        double bx, by, bz;
+        total_field_gsm(make_field_context(epoch, c.model, parameters), x, y, z, bx, by, bz);
+        EXPECT_EQ(bx, c.internal.x + c.external.x) << static_cast<int>(c.model);
+        EXPECT_EQ(by, c.internal.y + c.external.y) << static_cast<int>(c.model);
+        EXPECT_EQ(bz, c.internal.z + c.external.z) << static_cast<int>(c.model);
+    }
 }
 
 TEST(EquationOfMotion, LorentzForceOfTheReversedCharge) {
