@@ -10,7 +10,7 @@ in (single precision or double), so the values differ from the program's only
 by the program's double rounding.
 
 Run: python3 tools/t96_reference.py ../shared/data/t96_tables.txt
-(prints C++ table rows for tests/t96_*_test.cpp)
+(prints C++ table rows for tests/models/t96_*_test.cpp)
 """
 import math
 import struct

@@ -122,7 +122,6 @@ struct T96Prepared {
     double semi_axis = 0.0;
     double semi_axis_squared = 0.0;
     // Dipole tilt psi with its sine and cosine computed from psi.
-    double tilt = 0.0;
     double sin_tilt = 0.0;
     double cos_tilt = 1.0;
 

@@ -68,7 +68,6 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
     model.semi_axis = kSemiAxis / model.kappa;
     model.semi_axis_squared = model.semi_axis * model.semi_axis;
 
-    model.tilt = epoch.tilt;
     model.sin_tilt = std::sin(epoch.tilt);
     model.cos_tilt = std::cos(epoch.tilt);
     t96_prepare_sheet(model, epoch.sin_tilt);

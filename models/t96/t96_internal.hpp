@@ -52,13 +52,17 @@ T96Vector t96_cartesian_shielding(const T96ShieldingTable<N>& table,
                                   const T96ShieldingWeights<N>& weights, double x, double y,
                                   double z);
 
+// pi as the loop and region-1 formulas write it (ten digits).
+inline constexpr double kT96Pi = 3.141592654;
+
+// sqrt((1 + 9)^2 + 16) - sqrt((1 - 9)^2 + 16): the hinge roots' difference at
+// r = 1, which normalises the hinged tilt to the dipole's tilt at the Earth.
+inline constexpr double kT96HingeNormalisation = 1.8260577042698483;
+
 // A point's distance r from the Earth's centre (and r^2 = x^2 + y^2 + z^2)
 // with the two roots sqrt((r + 9)^2 + 16) and sqrt((r - 9)^2 + 16) of the
 // hinging law (hinge distance 9 Re, spread 4 Re), which the current sheet and
 // the region-1 currents share.
-// sqrt((1 + 9)^2 + 16) - sqrt((1 - 9)^2 + 16): the hinge roots' difference at
-// r = 1, which normalises the hinged tilt to the dipole's tilt at the Earth.
-inline constexpr double kT96HingeNormalisation = 1.8260577042698483;
 
 struct T96Hinge {
     double r2;

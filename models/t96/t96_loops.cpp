@@ -8,7 +8,6 @@
 namespace cones {
 namespace {
 
-constexpr double kPi = 3.141592654;
 // Within this distance of the axis the loop's radial field uses its near-axis form.
 constexpr double kNearAxis = 1e-6;
 // Moment of each dipole of the triplet, nT Re^3.
@@ -44,7 +43,7 @@ T96Vector t96_circular_loop_field(double x, double y, double z, double rl) {
     if (rho > kNearAxis) {
         b_rho_over_rho = z / (rho2 * r2) * (r32 / r12 * e - k);
     } else {
-        b_rho_over_rho = kPi * rl / r2 * (rl - rho) / r12 * z / (r32 - rho2);
+        b_rho_over_rho = kT96Pi * rl / r2 * (rl - rho) / r12 * z / (r32 - rho2);
     }
     return {b_rho_over_rho * x, b_rho_over_rho * y, (k - e * (r32 - 2.0 * (rl * rl)) / r12) / r2};
 }

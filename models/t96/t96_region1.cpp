@@ -10,14 +10,13 @@ namespace cones {
 namespace {
 
 // Region-1 oval: colatitude at noon (12 degrees), its southern mirror, the
-// increase from noon to midnight (8 degrees), and the half-width of the
-// blending layers (single precision).
+// increase from noon to midnight (8 degrees), all double, and the half-width
+// of the blending layers (single precision).
 constexpr double kOvalNoon = 0.20943948;
 constexpr double kOvalNoonSouth = 2.932153174;
 constexpr double kOvalMidnightIncrease = 0.13962632;
 constexpr double kLayerHalfWidth = double(0.034906f);
 constexpr double kHalfPi = 1.5707963;
-constexpr double kPi = 3.141592654;
 // Exponent 1/6 of the field-line mapping: double for the position, single
 // precision for the layer boundary points.
 constexpr double kSixthRoot = 0.1666666667;
@@ -225,7 +224,7 @@ T96Vector t96_region1_source(const T96Prepared& model, const T96Hinge& distances
     const double st = std::sin(theta);
     const double f = st / std::pow(t96_power(st, 6) * (1.0 - r3) + r3, kSixthRoot);
     double theta0 = std::asin(f);
-    if (theta > kHalfPi) theta0 = kPi - theta0;
+    if (theta > kHalfPi) theta0 = kT96Pi - theta0;
     const double half_phi_sine = std::sin(phi / 2.0);
     const double dtheta = kOvalMidnightIncrease * (half_phi_sine * half_phi_sine);
     const double north = kOvalNoon + dtheta;
