@@ -1,5 +1,6 @@
-// Asymptotic cones of the example stations through the program with field
-// models 1 (T01) and 3 (storm-time T01), in quiet and storm conditions.
+// Asymptotic cones of the example stations through the program with the
+// magnetospheric models that follow the solar wind and the ring current:
+// 96 (T96), 1 (T01) and 3 (storm-time T01), in quiet and storm conditions.
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,8 @@ constexpr int kMiddleLatitude[] = {3, 4, 5, 6, 7, 8};
 constexpr int kLowLatitude[] = {9, 10, 11};
 constexpr int kJungfraujochVertical = 3;
 
-// Driving parameters on lines 4 to 10: P (nPa), Dst (nT), By, Bz (nT), G1, G2, G3.
+// Driving parameters on lines 4 to 10: P (nPa), Dst (nT), By, Bz (nT), G1, G2, G3
+// (T96 reads the first four).
 struct Conditions {
     const char* name;
     std::array<const char*, 7> values;
@@ -56,7 +58,7 @@ std::string configuration(int code, const Conditions& conditions) {
 using Cone = std::vector<std::array<bool, kStationCount>>;
 
 Cone trace_cone(int code, const Conditions& conditions) {
-    ScratchDirectory dir(std::string("t01_") + std::to_string(code) + "_" + conditions.name);
+    ScratchDirectory dir(std::string("storm_cones_") + std::to_string(code) + "_" + conditions.name);
     write_file(dir.path() / "Cones.ini", configuration(code, conditions));
     const ProgramRun run = run_in(dir.path(), CONES_EXECUTABLE);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -92,11 +94,11 @@ int allowed_count(const Cone& cone, int station) {
     return count;
 }
 
-class T01Cones : public ::testing::TestWithParam<int> {};
+class StormCones : public ::testing::TestWithParam<int> {};
 
-// Both models give cones: high-latitude stations see the lowest rigidities,
+// Every model gives cones: high-latitude stations see the lowest rigidities,
 // low-latitude stations are closed to them and open at 20 GV.
-TEST_P(T01Cones, StationsHaveCones) {
+TEST_P(StormCones, StationsHaveCones) {
     const Cone& cone = run_cone(GetParam(), kQuiet);
     ASSERT_EQ(cone.size(), kRigidities.size());
     for (int s : kHighLatitude) {
@@ -113,7 +115,7 @@ TEST_P(T01Cones, StationsHaveCones) {
 // A storm (strong ring current, southward IMF, high pressure) lowers the
 // cutoffs: at middle latitudes more rigidities reach the stations, and none
 // that reached them in quiet conditions is shut out.
-TEST_P(T01Cones, StormLetsLowerRigiditiesInAtMiddleLatitudes) {
+TEST_P(StormCones, StormLetsLowerRigiditiesInAtMiddleLatitudes) {
     const Cone& quiet = run_cone(GetParam(), kQuiet);
     const Cone& storm = run_cone(GetParam(), kStorm);
     ASSERT_EQ(quiet.size(), storm.size());
@@ -130,9 +132,11 @@ TEST_P(T01Cones, StormLetsLowerRigiditiesInAtMiddleLatitudes) {
     EXPECT_TRUE(storm[3][kJungfraujochVertical]);
 }
 
-INSTANTIATE_TEST_SUITE_P(FieldModels, T01Cones, ::testing::Values(1, 3),
+INSTANTIATE_TEST_SUITE_P(FieldModels, StormCones, ::testing::Values(96, 1, 3),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == 1 ? std::string("T01") : std::string("StormTimeT01");
+                             return info.param == 96 ? std::string("T96")
+                                    : info.param == 1 ? std::string("T01")
+                                                      : std::string("StormTimeT01");
                          });
 
 }  // namespace
