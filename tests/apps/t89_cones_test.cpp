@@ -18,14 +18,11 @@ struct Cone {
     std::vector<TraceResult> results;  // station-major, rigidity-minor
 };
 
-Cone trace_example(const RunConfiguration& config, const EpochState& epoch, FieldModel model, double kp) {
-    ModelParameters parameters = config.parameters;
-    parameters[7] = kp;
-    TraceSettings settings;
-    settings.field = make_field_context(epoch, model, parameters);
-    settings.start_radius = start_radius(config.altitude_km);
-    settings.longitude_min = config.longitude_min;
-    settings.longitude_max = config.longitude_max;
+// The example traced with another field model code and Kp.
+Cone trace_example(RunConfiguration config, const EpochState& epoch, int field_model_code, double kp) {
+    config.field_model_code = field_model_code;
+    config.parameters[7] = kp;
+    const TraceSettings settings = trace_settings_of(config, epoch);
     Cone cone;
     for (const StationRecord& station : config.stations) {
         for (const double rigidity : config.rigidities) {
@@ -48,8 +45,7 @@ protected:
     void SetUp() override {
         config_ = read_configuration(std::string(CONES_SOURCE_DIR) + "/examples/Cones.ini");
         std::ostringstream notice;
-        epoch_ = set_epoch(config_.year, day_of_year(config_.day, config_.month, config_.year), config_.hour,
-                           config_.minute, config_.second, notice);
+        epoch_ = epoch_of(config_, notice);
     }
     // Mean separation of the entries allowed in both cones, over rigidities in [low, high].
     double mean_separation(const Cone& a, const Cone& b, double low, double high, int& compared) const {
@@ -70,8 +66,8 @@ protected:
 };
 
 TEST_F(T89Cones, ExternalFieldMattersMoreAtLowRigidity) {
-    const Cone internal = trace_example(config_, epoch_, FieldModel::kInternal, 2.0);
-    const Cone t89 = trace_example(config_, epoch_, FieldModel::kT89, 2.0);
+    const Cone internal = trace_example(config_, epoch_, field_model::kInternal, 2.0);
+    const Cone t89 = trace_example(config_, epoch_, field_model::kT89, 2.0);
     for (const TraceResult& r : t89.results) ASSERT_NE(r.outcome, TraceOutcome::kIntegrationFailed);
     int high_count = 0, low_count = 0;
     const double high = mean_separation(internal, t89, 18.0, 20.0, high_count);
@@ -84,8 +80,8 @@ TEST_F(T89Cones, ExternalFieldMattersMoreAtLowRigidity) {
 }
 
 TEST_F(T89Cones, QuietAndDisturbedMagnetospheresGiveDifferentCones) {
-    const Cone quiet = trace_example(config_, epoch_, FieldModel::kT89, 0.0);
-    const Cone disturbed = trace_example(config_, epoch_, FieldModel::kT89, 6.0);
+    const Cone quiet = trace_example(config_, epoch_, field_model::kT89, 0.0);
+    const Cone disturbed = trace_example(config_, epoch_, field_model::kT89, 6.0);
     int compared = 0, changed_outcome = 0;
     const double mean = mean_separation(quiet, disturbed, 1.0, 20.0, compared);
     for (std::size_t i = 0; i < quiet.results.size(); ++i) {
