@@ -41,32 +41,68 @@ TraceResult trace_job(Tracer trace, const TraceSettings& settings, const TraceJo
     return trace(settings, job.station, proton_motion(job.rigidity));
 }
 
-// Results completed by the workers and not yet handed to the sink. Workers
-// take jobs in index order and may run at most `capacity` jobs ahead of the
-// sink, so the memory held stays bounded however long the job list is.
+// The ring between the jobs taken and the results handed on in job order:
+// jobs are taken in index order, at most `capacity` ahead of the next result
+// to hand on, so the memory held stays bounded however long the job list is.
+// Not synchronised: its owner guards it.
+class ResultRing {
+public:
+    ResultRing(std::size_t job_count, std::size_t capacity)
+        : job_count_(job_count), slots_(capacity), ready_(capacity, 0) {}
+
+    bool all_taken() const { return next_ >= job_count_; }
+    bool full() const { return next_ >= handed_ + slots_.size(); }
+    std::size_t take() { return next_++; }
+
+    void store(std::size_t index, const TraceResult& result) {
+        slots_[index % slots_.size()] = result;
+        ready_[index % slots_.size()] = 1;
+    }
+
+    // The index of the next result to hand on, and whether it is complete.
+    std::size_t front() const { return handed_; }
+    bool front_ready() const { return ready_[handed_ % slots_.size()] != 0; }
+
+    // Hands on the next result (which must be complete); its slot stays valid
+    // until the next job is stored.
+    const TraceResult& pop_front() {
+        const std::size_t slot = handed_ % slots_.size();
+        ready_[slot] = 0;
+        ++handed_;
+        return slots_[slot];
+    }
+
+private:
+    const std::size_t job_count_;
+    std::vector<TraceResult> slots_;
+    std::vector<char> ready_;
+    std::size_t next_ = 0;    // next job to take
+    std::size_t handed_ = 0;  // results handed on
+};
+
+// Results completed by the workers and not yet handed to the sink, shared by
+// the workers under a lock.
 class ResultWindow {
 public:
-    ResultWindow(std::size_t job_count, std::size_t capacity)
-        : job_count_(job_count), slots_(capacity), ready_(capacity, 0) {}
+    ResultWindow(std::size_t job_count, std::size_t capacity) : ring_(job_count, capacity) {}
 
     // The next job for a worker: kNone when there is none (all taken, or the
     // run was ended); without `wait`, kNotNow when the window is full.
     LaneQueue::Take take(std::size_t& index, bool wait) {
         std::unique_lock lock(mutex_);
-        const auto open = [&] { return stopped_ || next_ >= job_count_ || next_ < handed_ + slots_.size(); };
+        const auto open = [&] { return stopped_ || ring_.all_taken() || !ring_.full(); };
         if (wait) space_.wait(lock, open);
-        if (stopped_ || next_ >= job_count_) return LaneQueue::Take::kNone;
+        if (stopped_ || ring_.all_taken()) return LaneQueue::Take::kNone;
         if (!open()) return LaneQueue::Take::kNotNow;
-        index = next_++;
+        index = ring_.take();
         return LaneQueue::Take::kTaken;
     }
 
     // Leaves a result; false when the run was ended.
     bool put(std::size_t index, const TraceResult& result) {
         std::lock_guard lock(mutex_);
-        slots_[index % slots_.size()] = result;
-        ready_[index % slots_.size()] = 1;
-        if (index == handed_) done_.notify_one();
+        ring_.store(index, result);
+        if (index == ring_.front()) done_.notify_one();
         return !stopped_;
     }
 
@@ -78,15 +114,12 @@ public:
         done_.notify_one();
     }
 
-    // Waits for the result of job `handed_`; false when a worker failed.
+    // Waits for the next result in job order; false when a worker failed.
     bool next(TraceResult& result) {
         std::unique_lock lock(mutex_);
-        const std::size_t slot = handed_ % slots_.size();
-        done_.wait(lock, [&] { return ready_[slot] != 0 || error_ != nullptr; });
+        done_.wait(lock, [&] { return ring_.front_ready() || error_ != nullptr; });
         if (error_) return false;
-        result = slots_[slot];
-        ready_[slot] = 0;
-        ++handed_;
+        result = ring_.pop_front();
         space_.notify_all();
         return true;
     }
@@ -103,11 +136,7 @@ private:
     std::mutex mutex_;
     std::condition_variable space_;  // a job may be taken
     std::condition_variable done_;   // the next result in order may be ready
-    const std::size_t job_count_;
-    std::vector<TraceResult> slots_;
-    std::vector<char> ready_;
-    std::size_t next_ = 0;    // next job to take
-    std::size_t handed_ = 0;  // results handed to the sink
+    ResultRing ring_;
     bool stopped_ = false;
     std::exception_ptr error_;
 };
@@ -129,22 +158,20 @@ private:
 class InOrderQueue final : public LaneQueue {
 public:
     InOrderQueue(std::size_t job_count, std::size_t capacity, const ResultSink& sink)
-        : job_count_(job_count), slots_(capacity), ready_(capacity, 0), sink_(sink) {}
+        : ring_(job_count, capacity), sink_(sink) {}
 
     Take take(std::size_t& index, bool /*wait*/) override {
-        if (ended_ || next_ >= job_count_) return Take::kNone;
-        if (next_ >= handed_ + slots_.size()) return Take::kNotNow;
-        index = next_++;
+        if (ended_ || ring_.all_taken()) return Take::kNone;
+        if (ring_.full()) return Take::kNotNow;
+        index = ring_.take();
         return Take::kTaken;
     }
 
     bool put(std::size_t index, const TraceResult& result) override {
-        slots_[index % slots_.size()] = result;
-        ready_[index % slots_.size()] = 1;
-        for (std::size_t slot = handed_ % slots_.size(); ready_[slot] != 0; slot = handed_ % slots_.size()) {
-            ready_[slot] = 0;
-            ++handed_;
-            if (!sink_(handed_ - 1, slots_[slot])) {
+        ring_.store(index, result);
+        while (ring_.front_ready()) {
+            const std::size_t front = ring_.front();
+            if (!sink_(front, ring_.pop_front())) {
                 ended_ = true;
                 return false;
             }
@@ -152,15 +179,11 @@ public:
         return true;
     }
 
-    std::size_t handed() const { return handed_; }
+    std::size_t handed() const { return ring_.front(); }
 
 private:
-    const std::size_t job_count_;
-    std::vector<TraceResult> slots_;
-    std::vector<char> ready_;
+    ResultRing ring_;
     const ResultSink& sink_;
-    std::size_t next_ = 0;
-    std::size_t handed_ = 0;
     bool ended_ = false;
 };
 
