@@ -1,13 +1,13 @@
 // Epoch setup: the internal-field coefficients of the date, the dipole tilt and
 // the rotations between GEO, GSE and GSM.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
 #include <string>
 
 #include "geomag/geomag.hpp"
-#include "geomag/igrf12_coefficients.hpp"
 
 namespace cones {
 namespace {
@@ -40,35 +40,53 @@ Vector3 gei_to_geo(const Vector3& v, double cg, double sg) {
 
 }  // namespace
 
-EpochState set_epoch(int year, int day_of_year, int hour, int minute, int second,
-                     std::ostream& notice) {
+int epoch_year(int year) { return year < kFirstYear ? kFirstYear : (year > kLastYear ? kLastYear : year); }
+
+double years_beyond_span(const InternalFieldCoefficients& field, int year, int day_of_year) {
+    const double beyond = (epoch_year(year) - field.valid_until) + (day_of_year - 1) / 365.25;
+    return beyond > 0.0 ? beyond : 0.0;
+}
+
+EpochState set_epoch(int year, int day_of_year, int hour, int minute, int second, std::ostream& notice) {
+    return set_epoch(kIgrf12, year, day_of_year, hour, minute, second, notice);
+}
+
+EpochState set_epoch(const InternalFieldCoefficients& field, int year, int day_of_year, int hour, int minute,
+                     int second, std::ostream& notice) {
     EpochState state;
 
     // 1. Year range, with the notice whenever the year was changed.
-    int y = year;
-    if (y < kFirstYear) y = kFirstYear;
-    if (y > kLastYear) y = kLastYear;
+    const int y = epoch_year(year);
     if (y != year) {
         notice << " *** Year " << integer_field(year, 4) << " is out of interval "
                << integer_field(kFirstYear, 4) << '-' << integer_field(kLastYear, 4) << " ***\n"
                << " *** Calculation will be done for year" << integer_field(y, 5) << " ***\n";
     }
 
-    // 2. Coefficients for the date: linear between five-yearly epochs before
-    // 2015, extrapolated with the secular variation from 2015 on.
-    if (y < 2015) {
-        const int lower = (y - 1900) / 5;
-        const double f = ((y % 5) + (day_of_year - 1) / 365.25) / 5.0;
+    // 2. Coefficients for the date: linear between the generation's epochs
+    // before its last one, extrapolated with the secular variation from the
+    // last epoch on. Every generation starts at 1900, the lowest clamped year.
+    const int last_year = field.last_epoch();
+    if (y < last_year) {
+        const int lower = (y - field.first_epoch) / field.epoch_step;
+        const double f = (((y - field.first_epoch) % field.epoch_step) + (day_of_year - 1) / 365.25) /
+                         double(field.epoch_step);
+        const GaussCoefficients& a = field.epochs[static_cast<std::size_t>(lower)];
+        const GaussCoefficients& b = field.epochs[static_cast<std::size_t>(lower) + 1];
         for (int i = 0; i < kCoefficientCount; ++i) {
-            state.g_coef[i] = (1.0 - f) * double(igrf12_g[lower][i]) + f * double(igrf12_g[lower + 1][i]);
-            state.h_coef[i] = (1.0 - f) * double(igrf12_h[lower][i]) + f * double(igrf12_h[lower + 1][i]);
+            state.g_coef[i] = (1.0 - f) * a.g[i] + f * b.g[i];
+            state.h_coef[i] = (1.0 - f) * a.h[i] + f * b.h[i];
         }
+        state.degree = std::max(a.degree, b.degree);
     } else {
-        const double dt = (y - 2015) + (day_of_year - 1) / 365.25;
+        const double dt = (y - last_year) + (day_of_year - 1) / 365.25;
+        const GaussCoefficients& last = field.epochs.back();
+        const GaussCoefficients& secular = *field.secular;
         for (int i = 0; i < kCoefficientCount; ++i) {
-            state.g_coef[i] = double(igrf12_g[kIgrfLastEpoch][i]) + dt * double(igrf12_g_secular[i]);
-            state.h_coef[i] = double(igrf12_h[kIgrfLastEpoch][i]) + dt * double(igrf12_h_secular[i]);
+            state.g_coef[i] = last.g[i] + dt * secular.g[i];
+            state.h_coef[i] = last.h[i] + dt * secular.h[i];
         }
+        state.degree = std::max(last.degree, secular.degree);
     }
 
     // 3. Schmidt semi-normalised coefficients to the normalisation of the

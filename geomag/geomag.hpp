@@ -9,14 +9,9 @@
 #include <iosfwd>
 #include <type_traits>
 
+#include "geomag/internal_field_coefficients.hpp"
+
 namespace cones {
-
-// Number of Gauss coefficients for degrees n = 0..10, order m = 0..n;
-// the entry for (n, m) lies at index n(n+1)/2 + m.
-inline constexpr int kCoefficientCount = 66;
-inline constexpr int kMaxDegree = 10;
-
-constexpr int coefficient_index(int n, int m) { return n * (n + 1) / 2 + m; }
 
 // An input of a routine written over its number type Real (double for one
 // point, a Pack for one point per lane): it takes no part in deducing Real,
@@ -28,9 +23,13 @@ using Given = std::type_identity_t<Real>;
 // only read afterwards by every field model and frame rotation.
 struct EpochState {
     // Gauss coefficients interpolated to the date and multiplied by the
-    // Schmidt-to-recursion conversion factors (nT); n = 0 entries and h(n,0) are 0.
+    // Schmidt-to-recursion conversion factors (nT); n = 0 entries and h(n,0) are
+    // 0, and so is every entry above `degree`.
     std::array<double, kCoefficientCount> g_coef{};
     std::array<double, kCoefficientCount> h_coef{};
+    // Highest degree of the date's coefficients: the larger of the two epochs
+    // interpolated between (10, or 13 from 1995 on in IGRF-13 and IGRF-14).
+    int degree = 10;
     // (n^2 - m^2) / ((2n - 1)(2n + 1)) for the Legendre recursion; n = 0 entry 0.
     std::array<double, kCoefficientCount> recurrence_coef{};
     // Dipole strength sqrt(g10^2 + g11^2 + h11^2) in nT, derived from the
@@ -59,13 +58,37 @@ bool sun_position(int year, int day_of_year, int hour, int minute, int second,
                   double& gst, double& solar_longitude, double& right_ascension,
                   double& declination);
 
-// Builds the epoch state for a date and universal time: IGRF-12 coefficients
-// interpolated (1900..2015) or extrapolated with the secular variation
-// (2015..2050), dipole tilt, GEO-GSM matrix and GSE-GSM rotation.
-// A year outside 1900..2050 is clamped; the two-line notice is written to
-// `notice` (standard output in the program).
-EpochState set_epoch(int year, int day_of_year, int hour, int minute, int second,
-                     std::ostream& notice);
+// Builds the epoch state for a date and universal time: the internal-field
+// coefficients of the date, the dipole tilt, the GEO-GSM matrix and the
+// GSE-GSM rotation.
+// Given:    field  the generation of the reference field;
+//           year, day_of_year (from 1), hour, minute, second  the date, UT.
+// Returned: the epoch state. The coefficients are linear in time between the
+//           generation's five-yearly epochs (a year is 365.25 days; the time of
+//           day is not used), and after its last epoch the last epoch's values
+//           plus the secular variation times the years since, for as long as
+//           the year allows. Between epochs of different degrees the missing
+//           coefficients are 0 (the lists hold them so).
+// Notes:    a year outside 1900..2050 is clamped to it and the two-line notice
+//           is written to `notice` (standard output in the program). The day of
+//           the year is not checked.
+EpochState set_epoch(const InternalFieldCoefficients& field, int year, int day_of_year, int hour, int minute,
+                     int second, std::ostream& notice);
+
+// The same with IGRF-12, the program's reference field when none is chosen.
+EpochState set_epoch(int year, int day_of_year, int hour, int minute, int second, std::ostream& notice);
+
+// The year set_epoch uses for a given year: the year clamped to 1900..2050.
+int epoch_year(int year);
+
+// How far a date lies beyond the span of a generation.
+// Given:    field  a generation; year (as given: it is clamped as set_epoch
+//           clamps it) and day_of_year.
+// Returned: 0 when the date lies on or before 1 January of the year to which
+//           the generation's secular variation runs (2020 for IGRF-12, 2025
+//           for IGRF-13, 2030 for IGRF-14); otherwise the years from that day
+//           to the date (a year of 365.25 days), above 0.
+double years_beyond_span(const InternalFieldCoefficients& field, int year, int day_of_year);
 
 // Spherical (r, theta colatitude, phi azimuth) <-> Cartesian (x, y, z) in one frame.
 // direction > 0: spherical to Cartesian; direction <= 0: Cartesian to spherical,
@@ -112,7 +135,9 @@ void dipole_field_gsm(const EpochState& epoch, Given<Real> x, Given<Real> y, Giv
 // Given: r (Earth radii), sine and cosine of the colatitude and of the east
 // longitude; Real is double or a Pack.
 // Returned: b_r, b_theta (southward), b_phi (eastward), nT.
-// Notes: the highest degree falls with r (10 below r = 3, 4 from r = 28). In
+// Notes: within 2 Earth radii the synthesis runs to the epoch's own degree
+// (10, or 13 from 1995 on in IGRF-13 and IGRF-14); beyond, the highest degree
+// falls with r (10 below r = 3, 4 from r = 28). In
 // a Pack each lane has its own highest degree: the loops run to the largest
 // and a lane's sums take only the terms up to its own, in the same order as
 // for one point. Near the poles (sin theta < 1e-5, single precision) b_phi

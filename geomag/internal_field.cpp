@@ -10,18 +10,21 @@
 namespace cones {
 namespace {
 
-// Highest degree of the synthesis at r (Earth radii): nm = 4 + 30 div irp, at
-// most 10, with irp = trunc(r + 3); 10 below r = 3, 4 from r = 28 on. The
-// quotient steps down where irp passes 5, 6, 7, 10, 15 and 30, so nm is 4
-// plus the number of the bounds 6, 7, 8, 11, 16, 31 that r + 3 lies below,
-// counted here without an integer division and for each lane of a pack alike
-// (r + 3 = NaN, below no bound, gives 4 as irp = 31 does).
+// Highest degree of the synthesis at r (Earth radii) for coefficients to
+// degree `full`: the whole expansion within 2 Earth radii; beyond, nm = 4 +
+// 30 div irp, at most 10, with irp = trunc(r + 3): 10 below r = 3, 4 from
+// r = 28 on. (For degree 10, the expansion of every epoch before 1995, the
+// rule is nm = 4 + 30 div irp at most 10 everywhere.) The quotient steps down
+// where irp passes 5, 6, 7, 10, 15 and 30, so nm is 4 plus the number of the
+// bounds 6, 7, 8, 11, 16, 31 that r + 3 lies below, counted here without an
+// integer division and for each lane of a pack alike (r + 3 = NaN, below no
+// bound, gives 4 as irp = 31 does).
 template <class Real>
-Real highest_degree(Real r) {
+Real highest_degree(Real r, int full) {
     const Real v = r + 3.0;
     Real nm = 4.0;
     for (const double bound : {31.0, 16.0, 11.0, 8.0, 7.0, 6.0}) nm = select(v < bound, nm + 1.0, nm);
-    return nm;
+    return select(v < 5.0, Real(full), nm);
 }
 
 // The degrees a synthesis at one point takes: all up to its highest.
@@ -30,7 +33,7 @@ struct PointDegrees {
     bool takes(int n) const { return n <= largest; }
 };
 
-[[maybe_unused]] PointDegrees degrees_at(double r) { return {static_cast<int>(highest_degree(r))}; }
+[[maybe_unused]] PointDegrees degrees_at(double r, int full) { return {static_cast<int>(highest_degree(r, full))}; }
 
 // The degrees of a pack of points: each lane has the highest degree of its own
 // distance, the loops run to the largest of them, and a lane takes the terms
@@ -43,11 +46,11 @@ struct PackDegrees {
 };
 
 template <int W, class Isa>
-PackDegrees<W, Isa> degrees_at(Pack<W, Isa> r) {
-    const Pack<W, Isa> own = highest_degree(r);
+PackDegrees<W, Isa> degrees_at(Pack<W, Isa> r, int full) {
+    const Pack<W, Isa> own = highest_degree(r, full);
     PackDegrees<W, Isa> degrees;
     degrees.largest = static_cast<int>(largest_lane(own));
-    for (int n = 0; n <= kMaxDegree; ++n) degrees.masks[n] = Pack<W, Isa>(n) <= own;
+    for (int n = 0; n <= degrees.largest; ++n) degrees.masks[n] = Pack<W, Isa>(n) <= own;
     return degrees;
 }
 
@@ -63,7 +66,7 @@ void spherical_harmonic_sum(const EpochState& epoch, Given<Real> r, Given<Real> 
 
     // Each lane's terms stop at its own highest degree; the recursions of a
     // lane past its degree go on harmlessly and are never summed.
-    const auto degrees = degrees_at(r);
+    const auto degrees = degrees_at(r, epoch.degree);
     const int nm = degrees.largest;
     const int k = nm + 1;
 

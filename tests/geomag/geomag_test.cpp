@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "geomag/geomag.hpp"
-#include "geomag/igrf12_coefficients.hpp"
 
 namespace cones {
 namespace {
@@ -35,29 +34,29 @@ TEST(CoefficientTable, HoldsThePublishedValuesInSinglePrecision) {
     const int i10 = coefficient_index(1, 0), i11 = coefficient_index(1, 1);
     const int i1010 = coefficient_index(10, 10);
     const TableEntry entries[] = {
-        {"g(1,0) 1900", igrf12_g[0][i10], -31543.0f},
-        {"h(1,1) 1945", igrf12_h[9][i11], 5810.0f},
-        {"g(2,1) 1965", igrf12_g[13][coefficient_index(2, 1)], 2997.0f},
-        {"g(1,0) 2000", igrf12_g[20][i10], -29619.4f},
-        {"h(2,2) 2010", igrf12_h[22][coefficient_index(2, 2)], -575.73f},
-        {"g(1,1) 2015", igrf12_g[23][i11], -1501.0f},
-        {"h(1,1) 2015", igrf12_h[23][i11], 4797.1f},
-        {"g(10,10) 2015", igrf12_g[23][i1010], -3.6f},
-        {"h(10,10) 2015", igrf12_h[23][i1010], -8.7f},
-        {"g(10,10) 1900", igrf12_g[0][i1010], 0.0f},
-        {"h(10,10) 1900", igrf12_h[0][i1010], -6.0f},
-        {"sv g(1,0)", igrf12_g_secular[i10], 10.3f},
-        {"sv h(2,1)", igrf12_h_secular[coefficient_index(2, 1)], -27.4f},
-        {"sv g(8,0)", igrf12_g_secular[coefficient_index(8, 0)], 0.2f},
-        {"sv g(9,0)", igrf12_g_secular[coefficient_index(9, 0)], 0.0f},
+        {"g(1,0) 1900", kIgrf12.epochs[0].g[i10], -31543.0f},
+        {"h(1,1) 1945", kIgrf12.epochs[9].h[i11], 5810.0f},
+        {"g(2,1) 1965", kIgrf12.epochs[13].g[coefficient_index(2, 1)], 2997.0f},
+        {"g(1,0) 2000", kIgrf12.epochs[20].g[i10], -29619.4f},
+        {"h(2,2) 2010", kIgrf12.epochs[22].h[coefficient_index(2, 2)], -575.73f},
+        {"g(1,1) 2015", kIgrf12.epochs[23].g[i11], -1501.0f},
+        {"h(1,1) 2015", kIgrf12.epochs[23].h[i11], 4797.1f},
+        {"g(10,10) 2015", kIgrf12.epochs[23].g[i1010], -3.6f},
+        {"h(10,10) 2015", kIgrf12.epochs[23].h[i1010], -8.7f},
+        {"g(10,10) 1900", kIgrf12.epochs[0].g[i1010], 0.0f},
+        {"h(10,10) 1900", kIgrf12.epochs[0].h[i1010], -6.0f},
+        {"sv g(1,0)", kIgrf12.secular->g[i10], 10.3f},
+        {"sv h(2,1)", kIgrf12.secular->h[coefficient_index(2, 1)], -27.4f},
+        {"sv g(8,0)", kIgrf12.secular->g[coefficient_index(8, 0)], 0.2f},
+        {"sv g(9,0)", kIgrf12.secular->g[coefficient_index(9, 0)], 0.0f},
     };
     for (const TableEntry& entry : entries) {
         EXPECT_EQ(entry.stored, double(entry.published)) << entry.what;
     }
-    EXPECT_EQ(double(igrf12_g[20][i10]), -29619.400390625);
-    for (int e = 0; e < kIgrfEpochCount; ++e) {
-        EXPECT_EQ(igrf12_g[e][0], 0.0f);
-        for (int n = 0; n <= kMaxDegree; ++n) EXPECT_EQ(igrf12_h[e][coefficient_index(n, 0)], 0.0f);
+    EXPECT_EQ(double(kIgrf12.epochs[20].g[i10]), -29619.400390625);
+    for (std::size_t e = 0; e < kIgrf12.epochs.size(); ++e) {
+        EXPECT_EQ(kIgrf12.epochs[e].g[0], 0.0f);
+        for (int n = 0; n <= kMaxDegree; ++n) EXPECT_EQ(kIgrf12.epochs[e].h[coefficient_index(n, 0)], 0.0f);
     }
 }
 
@@ -93,11 +92,11 @@ TEST(SetEpoch, InterpolatesAndExtrapolatesTheCoefficients) {
                 const int i = coefficient_index(n, m);
                 double g, h;
                 if (c.lower < 0) {
-                    g = double(igrf12_g[23][i]) + c.weight * double(igrf12_g_secular[i]);
-                    h = double(igrf12_h[23][i]) + c.weight * double(igrf12_h_secular[i]);
+                    g = double(kIgrf12.epochs[23].g[i]) + c.weight * double(kIgrf12.secular->g[i]);
+                    h = double(kIgrf12.epochs[23].h[i]) + c.weight * double(kIgrf12.secular->h[i]);
                 } else {
-                    g = (1 - c.weight) * double(igrf12_g[c.lower][i]) + c.weight * double(igrf12_g[c.lower + 1][i]);
-                    h = (1 - c.weight) * double(igrf12_h[c.lower][i]) + c.weight * double(igrf12_h[c.lower + 1][i]);
+                    g = (1 - c.weight) * double(kIgrf12.epochs[c.lower].g[i]) + c.weight * double(kIgrf12.epochs[c.lower + 1].g[i]);
+                    h = (1 - c.weight) * double(kIgrf12.epochs[c.lower].h[i]) + c.weight * double(kIgrf12.epochs[c.lower + 1].h[i]);
                 }
                 const double s = conversion_factor(n, m);
                 EXPECT_NEAR(epoch.g_coef[i], g * s, 1e-9 * std::fabs(g * s) + 1e-12)
@@ -371,21 +370,26 @@ TEST(InternalField, OnlyG10IsTheAxialDipole) {
 
 TEST(InternalField, HighestDegreeFallsWithDistance) {
     struct Case {
-        int degree;
+        int epoch_degree;  // the degree of the date's coefficients
+        int degree;        // the degree of the one non-zero coefficient
         double r;
         bool used;
     };
-    const Case cases[] = {{10, 2.99, true}, {10, 3.0, false}, {9, 3.0, true},  {9, 4.0, false},
-                          {8, 4.99, true},  {8, 5.0, false},  {7, 7.99, true},  {7, 8.0, false},
-                          {6, 12.99, true}, {6, 13.0, false}, {5, 27.9, true},  {5, 28.0, false},
-                          {4, 30.0, true},  {4, 1e12, true}};
+    const Case cases[] = {{10, 10, 1.0, true},  {10, 10, 2.99, true}, {10, 10, 3.0, false}, {10, 9, 3.0, true},
+                          {10, 9, 4.0, false},  {10, 8, 4.99, true},  {10, 8, 5.0, false},  {10, 7, 7.99, true},
+                          {10, 7, 8.0, false},  {10, 6, 12.99, true}, {10, 6, 13.0, false}, {10, 5, 27.9, true},
+                          {10, 5, 28.0, false}, {10, 4, 30.0, true},  {10, 4, 1e12, true},
+                          // Coefficients to degree 13: all of them within 2 Earth radii.
+                          {13, 13, 1.0, true},  {13, 13, 1.99, true}, {13, 11, 1.99, true}, {13, 11, 2.0, false},
+                          {13, 10, 2.0, true},  {13, 10, 3.0, false}, {13, 4, 1e12, true}};
     for (const Case& c : cases) {
         EpochState epoch = aligned_epoch();
+        epoch.degree = c.epoch_degree;
         epoch.g_coef[coefficient_index(c.degree, 1)] = 100.0;
         double br, bt, bp;
         spherical_harmonic_sum(epoch, c.r, std::sin(1.0), std::cos(1.0), std::sin(0.5), std::cos(0.5),
                                br, bt, bp);
-        EXPECT_EQ(br != 0.0, c.used) << "degree " << c.degree << " at r = " << c.r;
+        EXPECT_EQ(br != 0.0, c.used) << "degree " << c.degree << " of " << c.epoch_degree << " at r = " << c.r;
     }
 }
 
@@ -420,8 +424,8 @@ EpochState aligned_epoch_2015() {
 TEST(InternalField, AgreesWithAnIndependentSynthesisOfTheTable) {
     EpochState raw = aligned_epoch();
     for (int i = 0; i < kCoefficientCount; ++i) {
-        raw.g_coef[i] = igrf12_g[23][i];
-        raw.h_coef[i] = igrf12_h[23][i];
+        raw.g_coef[i] = kIgrf12.epochs[23].g[i];
+        raw.h_coef[i] = kIgrf12.epochs[23].h[i];
     }
     // The 2015 coefficients in a frame aligned with GEO, and the whole epoch of
     // 1 January 2015, 12 UT, as set_epoch builds it: its own recursion

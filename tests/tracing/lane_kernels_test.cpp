@@ -2,7 +2,7 @@
 // scalar routines: the total field of every model and the equation of motion,
 // bit for bit, at many points with lanes at different degrees of the internal
 // field in one batch, near and on the poles, in the tail, and in partly
-// filled batches.
+// filled batches, with coefficients to degree 10 and to degree 13.
 
 #include <gtest/gtest.h>
 
@@ -96,6 +96,17 @@ const EpochState& epoch_without_internal_field() {
     return state;
 }
 
+// An epoch of IGRF-14 whose coefficients go to degree 13, which the synthesis
+// takes in full within 2 Earth radii: a batch then holds lanes at degree 13
+// beside lanes at the lower degrees of greater distances.
+const EpochState& epoch_of_degree_13() {
+    static const EpochState state = [] {
+        std::ostringstream notice;
+        return set_epoch(kIgrf14, 2024, 200, 6, 0, 0, notice);
+    }();
+    return state;
+}
+
 const FieldModel kModels[] = {FieldModel::kDipole, FieldModel::kInternal, FieldModel::kT89,
                               FieldModel::kT96,    FieldModel::kT01,      FieldModel::kT01Storm,
                               FieldModel::kInternalUnbounded};
@@ -119,6 +130,8 @@ TEST_P(LaneKernels, EveryModelsFieldIsTheScalarFieldBitForBit) {
     std::vector<Case> cases;
     for (const FieldModel model : kModels) cases.push_back({model, &epoch()});
     cases.push_back({FieldModel::kT89, &epoch_without_internal_field()});
+    cases.push_back({FieldModel::kInternal, &epoch_of_degree_13()});
+    cases.push_back({FieldModel::kT89, &epoch_of_degree_13()});
     for (const Case& c : cases) {
         const FieldModel model = c.model;
         const FieldContext field = make_field_context(*c.epoch, model, parameters());
@@ -140,8 +153,10 @@ TEST_P(LaneKernels, EveryModelsFieldIsTheScalarFieldBitForBit) {
                 total_field_gsm(field, p.x, p.y, p.z, bx, by, bz);
                 const bool same = bits(batch.bx[slot]) == bits(bx) && bits(batch.by[slot]) == bits(by) &&
                                   bits(batch.bz[slot]) == bits(bz);
-                ASSERT_TRUE(same) << "model " << static_cast<int>(model)
-                                  << (c.epoch == &epoch() ? "" : " without the internal field") << ", " << width
+                const char* which = c.epoch == &epoch()                 ? ""
+                                    : c.epoch == &epoch_of_degree_13() ? " to degree 13"
+                                                                        : " without the internal field";
+                ASSERT_TRUE(same) << "model " << static_cast<int>(model) << which << ", " << width
                                   << " lanes, slot "
                                   << slot << " of " << batch.count << ", point (" << p.x << ", " << p.y << ", "
                                   << p.z << "): (" << batch.bx[slot] << ", " << batch.by[slot] << ", "
