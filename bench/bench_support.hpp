@@ -19,6 +19,15 @@ inline const EpochState& bench_epoch() {
     return state;
 }
 
+// The same date in IGRF-14, whose coefficients go to degree 13.
+inline const EpochState& bench_epoch_degree_13() {
+    static const EpochState state = [] {
+        std::ostringstream notice;
+        return set_epoch(kIgrf14, 2025, 166, 12, 0, 0, notice);
+    }();
+    return state;
+}
+
 // A point in GSM coordinates (Earth radii).
 struct GsmPoint {
     double x, y, z;

@@ -20,6 +20,14 @@ auto internal_field = [](double x, double y, double z, double& bx, double& by, d
 void BM_InternalFieldDegree10(benchmark::State& state) { field_loop(state, internal_field, {1.2, -0.7, 0.9}); }
 BENCHMARK(BM_InternalFieldDegree10);
 
+// The same point with IGRF-14's coefficients, which go to degree 13.
+void BM_InternalFieldDegree13(benchmark::State& state) {
+    field_loop(state, [](double x, double y, double z, double& bx, double& by, double& bz) {
+        internal_field_gsm(bench_epoch_degree_13(), x, y, z, bx, by, bz);
+    }, {1.2, -0.7, 0.9});
+}
+BENCHMARK(BM_InternalFieldDegree13);
+
 void BM_InternalFieldDegree6(benchmark::State& state) { field_loop(state, internal_field, {-8.0, 3.0, 2.0}); }
 BENCHMARK(BM_InternalFieldDegree6);
 
@@ -85,13 +93,16 @@ void BM_IntegratorStep(benchmark::State& state) {
 BENCHMARK(BM_IntegratorStep);
 
 // One trajectory from Jungfraujoch (vertical) at the given rigidity (GV) in
-// the field model given by the second argument (a FieldModel value).
+// the field model given by the second argument (a FieldModel value), with
+// the internal field of IGRF-12 (degree 10) or, when the third argument is
+// 14, of IGRF-14 (degree 13).
 void BM_Trajectory(benchmark::State& state) {
     // Moderate activity; each model reads its own elements (T96 the first
     // four, T01 and storm-time T01 the first seven, T89 the Kp index).
     const ModelParameters parameters = {2.0, -30.0, 2.0, -3.0, 4.0, 6.0, 8.0, 2.0, 0.0, 0.0};
     TraceSettings settings;
-    settings.field = make_field_context(epoch(), static_cast<FieldModel>(state.range(1)), parameters);
+    const EpochState& traced = state.range(2) == 14 ? bench_epoch_degree_13() : epoch();
+    settings.field = make_field_context(traced, static_cast<FieldModel>(state.range(1)), parameters);
     settings.start_radius = start_radius(20.0);
     StationEntry station;
     station.latitude = 46.55;
@@ -112,17 +123,18 @@ constexpr long kT96Model = static_cast<long>(FieldModel::kT96);
 constexpr long kT01Model = static_cast<long>(FieldModel::kT01);
 constexpr long kT01StormModel = static_cast<long>(FieldModel::kT01Storm);
 BENCHMARK(BM_Trajectory)
-    ->Args({5, kInternalModel})
-    ->Args({10, kInternalModel})
-    ->Args({10, kDipoleModel})
-    ->Args({10, kT89Model})
-    ->Args({5, kT89Model})
-    ->Args({10, kT96Model})
-    ->Args({5, kT96Model})
-    ->Args({10, kT01Model})
-    ->Args({5, kT01Model})
-    ->Args({10, kT01StormModel})
-    ->Args({5, kT01StormModel});
+    ->Args({5, kInternalModel, 12})
+    ->Args({10, kInternalModel, 12})
+    ->Args({10, kInternalModel, 14})
+    ->Args({10, kDipoleModel, 12})
+    ->Args({10, kT89Model, 12})
+    ->Args({5, kT89Model, 12})
+    ->Args({10, kT96Model, 12})
+    ->Args({5, kT96Model, 12})
+    ->Args({10, kT01Model, 12})
+    ->Args({5, kT01Model, 12})
+    ->Args({10, kT01StormModel, 12})
+    ->Args({5, kT01StormModel, 12});
 
 }  // namespace
 }  // namespace cones
