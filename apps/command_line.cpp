@@ -121,6 +121,16 @@ unsigned lanes_of(const CommandLine& line) {
     return text ? lanes_option(*text) : 0;
 }
 
+const InternalFieldCoefficients* internal_field_of(const CommandLine& line) {
+    const std::optional<std::string> text = line.value(kIgrfOption.name);
+    if (!text) return nullptr;
+    for (const InternalFieldCoefficients* field : kInternalFieldGenerations) {
+        if (*text == std::to_string(field->generation)) return field;
+    }
+    throw UsageError("option --igrf takes 12, 13 or 14 (the generation of the reference field), not '" + *text +
+                     "'");
+}
+
 const char* program_version() { return CONES_VERSION; }
 
 int run_program_main(const ProgramInfo& info, int argc, const char* const* argv, std::ostream& out,

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geomag/internal_field_coefficients.hpp"
+
 namespace cones {
 
 // A command line that cannot be used: what() says what is wrong.
@@ -66,6 +68,13 @@ unsigned threads_of(const CommandLine& line);
 
 // The lane width of "--lanes W", 0 (the field model's best) when not given.
 unsigned lanes_of(const CommandLine& line);
+
+// The option that chooses the generation of the reference field.
+inline constexpr CommandOption kIgrfOption{"igrf", true};
+
+// The generation of "--igrf N" (12, 13 or 14), or nullptr when not given.
+// Throws UsageError for any other value.
+const InternalFieldCoefficients* internal_field_of(const CommandLine& line);
 
 // A lane width from "--lanes": one of the widths this processor runs (1, the
 // scalar path; 2; 4 with AVX2; 8 with AVX-512).

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cones [--threads N] [--lanes W]\n"
+    "Usage: cones [--threads N] [--lanes W] [--igrf N]\n"
     "\n"
     "Traces cosmic-ray proton trajectories backwards from every station entry of\n"
     "Cones.ini (in the current directory) at every rigidity listed there, and\n"
@@ -24,6 +24,10 @@ constexpr const char* kUsage =
     "                or 8 (AVX-512), as far as the processor has them (default:\n"
     "                the widest; 1 for T96 and the T01 models, whose fields are\n"
     "                evaluated lane by lane). The output is the same for every W.\n"
+    "  --igrf N      the generation of the reference field: 12 (default; dates to\n"
+    "                2020), 13 (to 2025) or 14 (to 2030), to degree 13 from 2000.\n"
+    "                A date after the chosen generation's span is noted on\n"
+    "                standard error (and among the progress lines with --igrf).\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -37,11 +41,11 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const cones::ProgramInfo info{"cones", kUsage};
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
-        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption});
+        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption});
         if (!line.positional().empty()) throw cones::UsageError("unexpected argument '" + line.positional().front() + "'");
         cones::EngineOptions options;
         options.threads = cones::threads_of(line);
         options.lanes = cones::lanes_of(line);
-        return cones::run_program(std::cout, std::cerr, options);
+        return cones::run_program(std::cout, std::cerr, options, cones::internal_field_of(line));
     });
 }

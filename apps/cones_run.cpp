@@ -7,6 +7,7 @@
 
 #include "tracing/field_selector.hpp"
 #include "io/output_file.hpp"
+#include "io/run_description.hpp"
 #include "tracing/engine.hpp"
 #include "tracing/trajectory.hpp"
 #include "geomag/geomag.hpp"
@@ -19,8 +20,12 @@ int run_configuration(const RunConfiguration& config, const char* output_path,
     // among the progress lines and to the error output, where it is seen.
     std::ostringstream notice;
     const EpochState epoch = epoch_of(config, notice);
-    progress << notice.str();
-    errors << notice.str();
+    // A date after the span of the reference field is noted as well; among
+    // the progress lines only when the generation was chosen, so that a run
+    // without options writes exactly the lines it always has.
+    const std::string span = internal_field_span_notice(config);
+    progress << notice.str() << (config.internal_field_chosen ? span : std::string());
+    errors << notice.str() << span;
     return trace_and_write(config, epoch, output_path, progress, errors, options);
 }
 
@@ -77,10 +82,12 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
     return kExitSuccess;
 }
 
-int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options) {
+int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options,
+                const InternalFieldCoefficients* internal_field) {
     RunConfiguration config;
     try {
         config = read_configuration("Cones.ini");
+        choose_internal_field(config, internal_field);
     } catch (const ConfigError& error) {
         errors << error.what() << '\n';
         return kExitBadConfiguration;

@@ -18,7 +18,9 @@ inline constexpr int kExitOutputFailed = 2;
 inline constexpr int kExitIntegrationFailed = 3;
 
 // Traces a validated configuration: sets up the epoch (its year notice goes to
-// `progress` and to `errors`), writes "Cones.dat" at `output_path` and the
+// `progress` and to `errors`; the notice of a date after the span of the
+// reference field's generation to `errors`, and to `progress` too when the
+// generation was chosen), writes "Cones.dat" at `output_path` and the
 // progress lines. Returns the exit status; failures are reported on `errors`.
 // `options` give the tracing threads and lanes (by default all hardware
 // threads and the widest lanes); the output is the same for every choice.
@@ -33,9 +35,11 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
                     const char* output_path, std::ostream& progress, std::ostream& errors,
                     const EngineOptions& options = {});
 
-// The program: reads "Cones.ini" in the current directory and runs it.
-// Returns the exit status; nothing is written to "Cones.dat" unless the
-// configuration is valid.
-int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options = {});
+// The program: reads "Cones.ini" in the current directory and runs it, in
+// the generation of the reference field `internal_field` (nullptr: IGRF-12,
+// not chosen). Returns the exit status; nothing is written to "Cones.dat"
+// unless the configuration is valid.
+int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options = {},
+                const InternalFieldCoefficients* internal_field = nullptr);
 
 }  // namespace cones

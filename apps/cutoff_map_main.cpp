@@ -36,6 +36,8 @@ constexpr const char* kUsage =
     "  -o FILE       the map file (default cutoff-map.nc, or cutoff-map.csv with\n"
     "                --csv); written under FILE.partial and renamed when complete\n"
     "                (a device or pipe, such as /dev/stdout, is written into)\n"
+    "  --igrf N      the generation of the reference field: 12 (default; dates to\n"
+    "                2020), 13 (to 2025) or 14 (to 2030), degree 13 from 2000\n"
     "  --csv         write CSV instead of netCDF\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"

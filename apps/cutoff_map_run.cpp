@@ -73,12 +73,12 @@ void report_shares(const std::vector<RankShare>& shares, std::ostream& errors) {
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv) {
     const CommandLine line(argc, argv,
                            {kLatitudeStepOption, kLongitudeStepOption, kFromOption, kToOption, kStepOption,
-                            kThreadsOption, kLanesOption, {"csv", false}, {"output", true, 'o'}});
+                            kThreadsOption, kLanesOption, kIgrfOption, {"csv", false}, {"output", true, 'o'}});
     const bool csv = line.has("csv");
     const std::string output = line.value("output").value_or(csv ? "cutoff-map.csv" : "cutoff-map.nc");
     if (output.empty()) throw UsageError("option -o needs a file name");
     return CutoffMapRequest{configuration_path(line), map_grid_option(line), scan_grid_option(line),
-                            threads_of(line), lanes_of(line), csv, output};
+                            threads_of(line), lanes_of(line), csv, output, internal_field_of(line)};
 }
 
 int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::ostream& errors,
@@ -91,7 +91,8 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
     // rank only one that rank 0 did not meet (a file missing on its node).
     std::ostringstream configuration_errors;
     const std::optional<RunConfiguration> config =
-        read_scan_configuration(request.configuration_path, NeededLists{false, false}, configuration_errors);
+        read_scan_configuration(request.configuration_path, NeededLists{false, false}, configuration_errors,
+                                request.internal_field);
     if (root) {
         errors << configuration_errors.str();
     }
@@ -120,6 +121,7 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
 
     std::ostringstream worker_notice;
     const EpochState epoch = epoch_of(*config, root ? errors : worker_notice);
+    if (root) errors << internal_field_span_notice(*config);
     const TraceSettings settings = trace_settings_of(*config, epoch);
 
     const ChunkScan scan = [&](std::size_t first, std::size_t count, std::vector<EntryCutoffs>& out,

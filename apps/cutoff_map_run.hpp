@@ -21,10 +21,12 @@ struct CutoffMapRequest {
     unsigned lanes = 0;       // per thread; 0: the field model's best
     bool csv = false;         // CSV instead of netCDF
     std::string output_path;  // the map file
+    // The generation of the reference field; nullptr: IGRF-12, not chosen.
+    const InternalFieldCoefficients* internal_field = nullptr;
 };
 
 // The request of a cutoff-map command line: the options --lat-step,
-// --lon-step, --from, --to, --step, --threads, --lanes, --csv and -o FILE, and the
+// --lon-step, --from, --to, --step, --threads, --lanes, --igrf, --csv and -o FILE, and the
 // optional path of the configuration. Throws UsageError.
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv);
 

@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "  --lanes W     trace W trajectories at once on each thread: 1, 2, 4 or 8, as\n"
     "                far as the processor has them (default as in cones); the\n"
     "                results are the same for every W\n"
+    "  --igrf N      the generation of the reference field: 12 (default; dates to\n"
+    "                2020), 13 (to 2025) or 14 (to 2030), degree 13 from 2000\n"
     "  --csv         write CSV with a header row instead of the table\n"
     "  --svg FILE    also write the penumbra chart (SVG) to FILE\n"
     "  --help        show this text and exit\n"
@@ -54,12 +56,12 @@ int main(int argc, char** argv) {
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
         const cones::CommandLine line(count, arguments,
                                       {cones::kFromOption, cones::kToOption, cones::kStepOption,
-                                       cones::kThreadsOption, cones::kLanesOption, {"csv", false},
-                                       {"svg", true}});
+                                       cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption,
+                                       {"csv", false}, {"svg", true}});
         if (line.has("svg") && line.value("svg")->empty()) throw cones::UsageError("option --svg needs a file name");
         const cones::CutoffsRequest request{cones::configuration_path(line), cones::scan_grid_option(line),
                                             cones::threads_of(line), cones::lanes_of(line), line.has("csv"),
-                                            line.value("svg").value_or("")};
+                                            line.value("svg").value_or(""), cones::internal_field_of(line)};
         return cones::run_cutoffs(request, std::cout, std::cerr);
     });
 }

@@ -31,7 +31,7 @@ std::string chart_label(const StationRecord& station) {
 
 int run_cutoffs(const CutoffsRequest& request, std::ostream& out, std::ostream& errors) {
     const std::optional<RunConfiguration> config =
-        read_scan_configuration(request.configuration_path, NeededLists{true, false}, errors);
+        read_scan_configuration(request.configuration_path, NeededLists{true, false}, errors, request.internal_field);
     if (!config) return kExitBadConfiguration;
     return report_cutoffs(*config, request, out, errors);
 }
@@ -54,6 +54,7 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
     }
 
     const EpochState epoch = epoch_of(config, errors);
+    errors << internal_field_span_notice(config);
     const TraceSettings settings = trace_settings_of(config, epoch);
     const std::vector<StationEntry> entries = station_entries(config);
 

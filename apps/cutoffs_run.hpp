@@ -22,6 +22,8 @@ struct CutoffsRequest {
     unsigned lanes = 0;     // 0: the field model's best
     bool csv = false;       // CSV instead of the table
     std::string svg_path;   // the penumbra chart's file; empty for none
+    // The generation of the reference field; nullptr: IGRF-12, not chosen.
+    const InternalFieldCoefficients* internal_field = nullptr;
 };
 
 // Runs cutoffs: the table or CSV goes to `out` entry by entry as each scan

@@ -59,9 +59,12 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 }
 
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
-                                                        std::ostream& errors) {
+                                                        std::ostream& errors,
+                                                        const InternalFieldCoefficients* internal_field) {
     try {
-        return read_configuration(path, needed);
+        RunConfiguration config = read_configuration(path, needed);
+        choose_internal_field(config, internal_field);
+        return config;
     } catch (const ConfigError& error) {
         errors << configuration_message(error, path) << '\n';
         return std::nullopt;

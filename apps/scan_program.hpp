@@ -56,10 +56,13 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 
 // Reads and validates a configuration file.
 // Given:    path  the file; needed  the lists the program traces;
-//           errors  where a configuration error is reported.
+//           errors  where a configuration error is reported;
+//           internal_field  the generation of the reference field chosen on
+//           the command line, or nullptr (IGRF-12).
 // Returned: the configuration, or nothing after reporting an error (in the
 //           words of configuration_message).
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
-                                                        std::ostream& errors);
+                                                        std::ostream& errors,
+                                                        const InternalFieldCoefficients* internal_field = nullptr);
 
 }  // namespace cones

@@ -73,6 +73,10 @@ struct RunConfiguration {
     std::vector<StationRecord> stations;
     std::vector<double> rigidities;  // GV, rigidity k (from 0) on line station_list_end + 1 + k
     ItemLines lines;
+    // The generation of the reference field, chosen on the command line
+    // ("--igrf"), not in the file: IGRF-12 unless chosen.
+    const InternalFieldCoefficients* internal_field = &kIgrf12;
+    bool internal_field_chosen = false;
 };
 
 // A malformed or unusable configuration. what() is the complete message for
@@ -109,9 +113,13 @@ StationEntry station_entry(const StationRecord& station);
 // The place and arrival direction of every station line, in file order.
 std::vector<StationEntry> station_entries(const RunConfiguration& config);
 
+// Sets the generation of the reference field chosen on the command line
+// (nullptr: none chosen, IGRF-12 stays).
+void choose_internal_field(RunConfiguration& config, const InternalFieldCoefficients* internal_field);
+
 // The epoch of the configured date and time (day and month turned into the
-// day of the year). The notice of a year outside the model's range goes to
-// `notice`.
+// day of the year) in the configured generation of the reference field. The
+// notice of a year outside the model's range goes to `notice`.
 EpochState epoch_of(const RunConfiguration& config, std::ostream& notice);
 
 // The run-wide tracing settings of a configuration: the field model with its

@@ -137,6 +137,7 @@ void write_cutoff_map_netcdf(const std::string& path, const RunConfiguration& co
     file.text(global, "time", run_time_text(config).substr(11));
     file.integer(global, "field_model_code", config.field_model_code);
     file.text(global, "field_model", field_model_text(config));
+    file.text(global, "internal_field", config.internal_field->name);
     file.check(nc_put_att_double(file.id(), global, "model_parameters", NC_DOUBLE, 8, config.parameters.data()));
     file.text(global, "model_parameter_names",
               "pressure_nPa Dst_nT IMF_By_nT IMF_Bz_nT G1 G2 G3 Kp");

@@ -40,9 +40,15 @@ std::vector<StationEntry> station_entries(const RunConfiguration& config) {
     return entries;
 }
 
+void choose_internal_field(RunConfiguration& config, const InternalFieldCoefficients* internal_field) {
+    if (internal_field == nullptr) return;
+    config.internal_field = internal_field;
+    config.internal_field_chosen = true;
+}
+
 EpochState epoch_of(const RunConfiguration& config, std::ostream& notice) {
-    return set_epoch(config.year, day_of_year(config.day, config.month, config.year), config.hour,
-                     config.minute, config.second, notice);
+    return set_epoch(*config.internal_field, config.year, day_of_year(config.day, config.month, config.year),
+                     config.hour, config.minute, config.second, notice);
 }
 
 TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState& epoch) {

@@ -16,12 +16,23 @@ std::string run_time_text(const RunConfiguration& config);
 
 // The field model and the driving parameters it reads.
 // Given:    config  the run's configuration.
-// Returned: the code, the model and its parameters: "field model 10 (IGRF)",
-//           "field model 89 (IGRF + T89, Kp 2)", "field model 96 (IGRF + T96,
-//           P 2 nPa, Dst -10 nT, By 0 nT, Bz -2 nT)".
+// Returned: the code, the model with its generation of the reference field
+//           and its parameters: "field model 10 (IGRF-12)", "field model 0
+//           (dipole of IGRF-14)", "field model 89 (IGRF-13 + T89, Kp 2)",
+//           "field model 96 (IGRF-12 + T96, P 2 nPa, Dst -10 nT, By 0 nT,
+//           Bz -2 nT)".
 // Notes:    numbers are written in their shortest form that reads back the
 //           same.
 std::string field_model_text(const RunConfiguration& config);
+
+// The notice of a date after the span of the configured generation of the
+// reference field.
+// Given:    config  the run's configuration (its date and generation).
+// Returned: "" when the date lies within the span (to 1 January 2020 for
+//           IGRF-12, 2025 for IGRF-13, 2030 for IGRF-14); otherwise one line
+//           (ending in a line feed) that says how many years beyond it lies
+//           and names the newer generation to use.
+std::string internal_field_span_notice(const RunConfiguration& config);
 
 // A number in its shortest decimal form that reads back as the same double.
 std::string shortest_number(double value);

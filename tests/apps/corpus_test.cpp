@@ -1,7 +1,8 @@
 // The reference corpus: every folder of tests/corpus holds a Cones.ini and the
 // Cones.dat and standard output that the program gave for it before any
-// optimisation. Every build must reproduce them byte for byte, at every lane
-// width and thread count.
+// optimisation (with the options in its file "arguments", where there is
+// one). Every build must reproduce them byte for byte, at every lane width and
+// thread count.
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,11 @@ TEST_P(Corpus, EveryReferenceRunIsReproducedByteForByte) {
         const std::string name = reference.filename().string();
         ScratchDirectory dir("corpus_" + name);
         fs::copy_file(reference / "Cones.ini", dir.path() / "Cones.ini");
-        const ProgramRun run = run_in(dir.path(), CONES_EXECUTABLE, arguments(setting));
+        std::string options = fs::exists(reference / "arguments") ? read_file(reference / "arguments") : "";
+        while (!options.empty() && (options.back() == '\n' || options.back() == ' ')) options.pop_back();
+        const std::string setting_arguments = arguments(setting);
+        if (!options.empty() && !setting_arguments.empty()) options += ' ';
+        const ProgramRun run = run_in(dir.path(), CONES_EXECUTABLE, options + setting_arguments);
         EXPECT_EQ(run.status, 0) << name << ": " << run.err;
         EXPECT_TRUE(run.out == read_file(reference / "stdout.txt")) << name << ": standard output differs";
         EXPECT_TRUE(read_file(dir.path() / "Cones.dat") == read_file(reference / "Cones.dat"))

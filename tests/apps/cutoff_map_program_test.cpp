@@ -167,7 +167,7 @@ TEST(CutoffMap, EveryPointAgreesWithCutoffsAndTheFileReadsBack) {
     EXPECT_EQ(file.text("", "Conventions"), "CF-1.8");
     EXPECT_EQ(file.text("", "date"), "2015-03-15");
     EXPECT_EQ(file.text("", "time"), "12:00:00 UT");
-    EXPECT_EQ(file.text("", "field_model"), "field model 10 (IGRF)");
+    EXPECT_EQ(file.text("", "field_model"), "field model 10 (IGRF-12)");
     EXPECT_EQ(file.number("altitude_km"), 20.0);
     EXPECT_EQ(file.number("scan_step_GV"), 0.1);
     EXPECT_EQ(file.number("scan_from_GV"), 0.1);
@@ -337,6 +337,7 @@ TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
         {"-o", "option -o needs a value", 1},
         {"-o ''", "option -o needs a file name", 1},
         {"--svg map.svg", "unknown option '--svg'", 1},
+        {"--igrf 15", "option --igrf takes 12, 13 or 14", 1},
         {"bad.ini", "bad.ini, line 2:", 1},
         {"missing.ini", "Can not open file missing.ini", 1},
         {"-o nowhere/map.nc", "Can not write file nowhere/map.nc: No such file or directory", 2},
@@ -350,6 +351,17 @@ TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
     const ProgramRun help = run_map(dir.path(), "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: cutoff-map [options] [CONFIG]\n", 0), 0u);
+}
+
+// The map file names the generation of the reference field it was traced in.
+TEST(CutoffMap, TheFileNamesTheGenerationOfTheReferenceField) {
+    ScratchDirectory dir("map_generation");
+    write_file(dir.path() / "Cones.ini", configuration(89));
+    const ProgramRun run = run_map(dir.path(), "--lat-step 90 --lon-step 180 --from 2 --to 10 --step 2 --igrf 14 -o m.nc");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const MapFile file(dir.path() / "m.nc");
+    EXPECT_EQ(file.text("", "internal_field"), "IGRF-14");
+    EXPECT_EQ(file.text("", "field_model"), "field model 89 (IGRF-14 + T89, Kp 2)");
 }
 
 TEST(CutoffMapFile, PlacesOfCutoffsAndFailedPointsAreFlagged) {
@@ -384,7 +396,7 @@ TEST(CutoffMapFile, PlacesOfCutoffsAndFailedPointsAreFlagged) {
     for (const int place : {rl_place[3], ru_place[3], rc_place[3]}) EXPECT_EQ(place, map_place::kFailed);
     EXPECT_EQ(rc[3], kMapMissingRigidity);
     EXPECT_EQ(bands[3], -1);
-    EXPECT_EQ(file.text("", "field_model"), "field model 89 (IGRF + T89, Kp 2)");
+    EXPECT_EQ(file.text("", "field_model"), "field model 89 (IGRF-12 + T89, Kp 2)");
     EXPECT_EQ(file.text("Rc_place", "flag_meanings"),
               "within_scan at_or_below_scan_start above_scan_end unresolved integration_failed");
 }

@@ -154,7 +154,7 @@ TEST_F(PenumbraScan, CutoffsAgreeWithConesOverTheSameGrid) {
     ASSERT_EQ(table.status, 0) << table.err;
     const std::vector<std::string> lines = split(table.out, '\n');
     ASSERT_GE(lines.size(), 3 + kPenumbraStations.size());
-    EXPECT_NE(lines[0].find("2010-01-01 00:00:00 UT, field model 10 (IGRF)"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("2010-01-01 00:00:00 UT, field model 10 (IGRF-12)"), std::string::npos) << lines[0];
     EXPECT_EQ(split(lines[2], ' ').front(), "Station");
     std::istringstream tsumeb(lines[3]);
     std::string name, lat, lon, zenith, azimuth, lower, upper, effective, bands;
