@@ -44,7 +44,7 @@ BENCHMARK(BM_DipoleField);
 void BM_TotalFieldT89(benchmark::State& state) {
     ModelParameters parameters{};
     parameters[7] = 2.0;
-    const FieldContext field = make_field_context(epoch(), FieldModel::kT89, parameters);
+    const FieldContext field = make_field_context(epoch(), field_model<T89Model>, parameters);
     field_loop(state, [&field](double x, double y, double z, double& bx, double& by, double& bz) {
         total_field_gsm(field, x, y, z, bx, by, bz);
     }, {1.2, -0.7, 0.9});
@@ -53,7 +53,7 @@ BENCHMARK(BM_TotalFieldT89);
 
 // One derivative evaluation of the equation of motion (IGRF field, 10 GV).
 void BM_Derivative(benchmark::State& state) {
-    const FieldContext field = make_field_context(epoch(), FieldModel::kInternal, ModelParameters{});
+    const FieldContext field = make_field_context(epoch(), field_model<ReferenceFieldModel>, ModelParameters{});
     const TrajectoryDerivatives derivatives{&field, proton_motion(10.0).charge_to_mass};
     double y[6] = {1.2, -0.7, 0.9, 20.0, -30.0, 25.0};
     double yp[6];
@@ -68,7 +68,7 @@ BENCHMARK(BM_Derivative);
 // One integrator step (six derivative evaluations when accepted) of a 10 GV
 // trajectory from Jungfraujoch in the IGRF field, 50 steps after its start.
 void BM_IntegratorStep(benchmark::State& state) {
-    const FieldContext field = make_field_context(epoch(), FieldModel::kInternal, ModelParameters{});
+    const FieldContext field = make_field_context(epoch(), field_model<ReferenceFieldModel>, ModelParameters{});
     TrajectoryDerivatives derivatives{&field, proton_motion(10.0).charge_to_mass};
     StationEntry station;
     station.latitude = 46.55;
@@ -116,12 +116,12 @@ void BM_Trajectory(benchmark::State& state) {
     }
     state.counters["steps"] = static_cast<double>(steps);
 }
-constexpr long kDipoleModel = static_cast<long>(FieldModel::kDipole);
-constexpr long kInternalModel = static_cast<long>(FieldModel::kInternal);
-constexpr long kT89Model = static_cast<long>(FieldModel::kT89);
-constexpr long kT96Model = static_cast<long>(FieldModel::kT96);
-constexpr long kT01Model = static_cast<long>(FieldModel::kT01);
-constexpr long kT01StormModel = static_cast<long>(FieldModel::kT01Storm);
+constexpr long kDipoleModel = static_cast<long>(field_model<DipoleModel>);
+constexpr long kInternalModel = static_cast<long>(field_model<ReferenceFieldModel>);
+constexpr long kT89Model = static_cast<long>(field_model<T89Model>);
+constexpr long kT96Model = static_cast<long>(field_model<T96Model>);
+constexpr long kT01Model = static_cast<long>(field_model<T01Model>);
+constexpr long kT01StormModel = static_cast<long>(field_model<T01StormModel>);
 BENCHMARK(BM_Trajectory)
     ->Args({5, kInternalModel, 12})
     ->Args({10, kInternalModel, 12})

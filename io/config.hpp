@@ -17,17 +17,6 @@
 
 namespace cones {
 
-// Field model selection (the file's integer code).
-namespace field_model {
-inline constexpr int kDipole = 0;          // tilted dipole only
-inline constexpr int kInternal = 10;       // IGRF only
-inline constexpr int kT89 = 89;            // IGRF + T89
-inline constexpr int kT96 = 96;            // IGRF + T96
-inline constexpr int kT01 = 1;             // IGRF + T01
-inline constexpr int kT01Storm = 3;        // IGRF + storm-time T01
-// Any other code: IGRF only, with no magnetopause.
-}  // namespace field_model
-
 // Frame of the written asymptotic direction.
 namespace output_frame {
 inline constexpr int kGeo = 0;
@@ -96,11 +85,6 @@ private:
     ConfigError(Verbatim, const std::string& message) : std::runtime_error(message), line_(0) {}
     int line_;
 };
-
-// The file's field model code as the engine's field model: 0 dipole, 10 IGRF,
-// 89, 96, 1 and 3 IGRF with T89, T96, T01 and storm-time T01; any other code
-// IGRF with no magnetopause.
-FieldModel field_model_of_code(int code);
 
 // The file's output frame code as the engine's frame: 0 GEO, 1 GSE, any other
 // code GSM.

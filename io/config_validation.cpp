@@ -50,14 +50,11 @@ constexpr const char* kParameterNames[10] = {
 // The models scaled by the solar-wind pressure take powers of it and divide
 // by them: they need a positive pressure.
 void check_pressure(int code, double pressure, int line) {
-    const char* model = nullptr;
-    if (code == field_model::kT96) model = "T96";
-    if (code == field_model::kT01) model = "T01";
-    if (code == field_model::kT01Storm) model = "storm-time T01";
-    if (model != nullptr && !(pressure > 0.0)) {
+    const FieldModelDescription& model = field_model_description(field_model_of_code(code));
+    if (model.needs_positive_pressure && !(pressure > 0.0)) {
         fail_expected(line,
              "a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model " +
-                 std::to_string(code) + " (" + model + ")",
+                 std::to_string(code) + " (" + std::string(model.name) + ")",
              shortest_number(pressure));
     }
 }
@@ -100,7 +97,7 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
 
     check_pressure(config.field_model_code, config.parameters[0], at.parameters[0]);
     const double kp = config.parameters[7];
-    if (config.field_model_code == field_model::kT89 && !(kp > -1.5)) {
+    if (config.field_model_code == T89Model::kDescription.code && !(kp > -1.5)) {
         throw ConfigError(at.parameters[7],
                           "the T89 model (field model 89) needs the Kp index (parameter 8) greater than -1.5, found " +
                               shortest_number(kp));

@@ -321,7 +321,7 @@ OmniData merge_omni_files(const std::vector<OmniFile>& files) {
     return data;
 }
 
-SolarWindInputs omni_model_inputs(const OmniData& data, UtSeconds t, const SolarWindNeeds& needed) {
+SolarWindInputs omni_model_inputs(const OmniData& data, UtSeconds t, const ModelInputs& needed) {
     try {
         return solar_wind_inputs(data.records, t, needed);
     } catch (SolarWindGapError& error) {

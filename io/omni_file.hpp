@@ -91,6 +91,6 @@ OmniData merge_omni_files(const std::vector<OmniFile>& files);
 // A quantity in `needed` that the records cannot give throws the
 // SolarWindGapError of solar_wind_inputs with the file names, joined by
 // " and ", at the start of its message.
-SolarWindInputs omni_model_inputs(const OmniData& data, UtSeconds t, const SolarWindNeeds& needed);
+SolarWindInputs omni_model_inputs(const OmniData& data, UtSeconds t, const ModelInputs& needed);
 
 }  // namespace cones

@@ -27,28 +27,29 @@ std::string fixed_number(double value, int decimals) {
 }
 
 std::string field_model_text(const RunConfiguration& config) {
-    const ModelParameters& p = config.parameters;
-    const auto solar_wind = [&] {
-        return ", P " + shortest_number(p[0]) + " nPa, Dst " + shortest_number(p[1]) + " nT, By " +
-               shortest_number(p[2]) + " nT, Bz " + shortest_number(p[3]) + " nT";
-    };
-    const std::string igrf = config.internal_field->name;
-    std::string model;
-    switch (config.field_model_code) {
-        case field_model::kDipole: model = "dipole of " + igrf; break;
-        case field_model::kInternal: model = igrf; break;
-        case field_model::kT89: model = igrf + " + T89, Kp " + shortest_number(p[7]); break;
-        case field_model::kT96: model = igrf + " + T96" + solar_wind(); break;
-        case field_model::kT01:
-            model = igrf + " + T01" + solar_wind() + ", G1 " + shortest_number(p[4]) + ", G2 " + shortest_number(p[5]);
-            break;
-        case field_model::kT01Storm:
-            model = igrf + " + storm-time T01" + solar_wind() + ", G2 " + shortest_number(p[5]) + ", G3 " +
-                    shortest_number(p[6]);
-            break;
-        default: model = igrf + ", no magnetopause"; break;
+    const FieldModelDescription& model = field_model_description(field_model_of_code(config.field_model_code));
+    std::string text(model.title);
+    const std::size_t igrf = text.find("{igrf}");
+    if (igrf != std::string::npos) text.replace(igrf, 6, config.internal_field->name);
+    for (std::size_t k = 0; k < kModelInputCount; ++k) {
+        const ModelInput input = static_cast<ModelInput>(k);
+        if (!model.reads.has(input)) continue;
+        const ModelInputName& name = model_input_name(input);
+        text += ", ";
+        text += name.symbol;
+        text += ' ';
+        text += shortest_number(config.parameters[k]);
+        if (!name.unit.empty()) {
+            text += ' ';
+            text += name.unit;
+        }
     }
-    return "field model " + std::to_string(config.field_model_code) + " (" + model + ")";
+    std::string described = "field model ";
+    described += std::to_string(config.field_model_code);
+    described += " (";
+    described += text;
+    described += ")";
+    return described;
 }
 
 std::string internal_field_span_notice(const RunConfiguration& config) {

@@ -38,8 +38,8 @@ std::string length_words(int length) {
 
 // The quantities averaged over the window, with the values each record must
 // hold for them.
-bool valid_for(SolarWindQuantity quantity, const SolarWindRecord& r) {
-    using Q = SolarWindQuantity;
+bool valid_for(ModelInput quantity, const SolarWindRecord& r) {
+    using Q = ModelInput;
     const auto ok = [](double v) { return !std::isnan(v); };
     switch (quantity) {
         case Q::kPressure: return ok(r.pressure);
@@ -58,8 +58,8 @@ bool valid_for(SolarWindQuantity quantity, const SolarWindRecord& r) {
 double southward_field(double bz) { return bz < 0.0 ? -bz : 0.0; }
 
 // The record's term of the window mean of a quantity (valid_for holds).
-double window_term(SolarWindQuantity quantity, const SolarWindRecord& r) {
-    using Q = SolarWindQuantity;
+double window_term(ModelInput quantity, const SolarWindRecord& r) {
+    using Q = ModelInput;
     switch (quantity) {
         case Q::kPressure: return r.pressure;
         case Q::kBy: return r.by;
@@ -78,9 +78,9 @@ double window_term(SolarWindQuantity quantity, const SolarWindRecord& r) {
     return 0.0;
 }
 
-constexpr SolarWindQuantity kWindowQuantities[] = {SolarWindQuantity::kPressure, SolarWindQuantity::kBy,
-                                                   SolarWindQuantity::kBz,       SolarWindQuantity::kG1,
-                                                   SolarWindQuantity::kG2,       SolarWindQuantity::kG3};
+constexpr ModelInput kWindowQuantities[] = {ModelInput::kPressure, ModelInput::kBy,
+                                                   ModelInput::kBz,       ModelInput::kG1,
+                                                   ModelInput::kG2,       ModelInput::kG3};
 
 // The records whose start lies in [from, to), as a subrange of the sorted
 // records.
@@ -115,26 +115,6 @@ UtDayTime ut_day_time(UtSeconds t) {
     return out;
 }
 
-const char* solar_wind_quantity_name(SolarWindQuantity quantity) {
-    static constexpr const char* kNames[kSolarWindQuantities] = {"pressure", "Dst", "By", "Bz",
-                                                                 "G1",       "G2",  "G3", "Kp"};
-    return kNames[static_cast<std::size_t>(quantity)];
-}
-
-SolarWindNeeds solar_wind_needs(FieldModel model) {
-    //                             P      Dst    By     Bz     G1     G2     G3     Kp
-    switch (model) {
-        case FieldModel::kT89: return {false, false, false, false, false, false, false, true};
-        case FieldModel::kT96: return {true, true, true, true, false, false, false, false};
-        case FieldModel::kT01: return {true, true, true, true, true, true, false, false};
-        case FieldModel::kT01Storm: return {true, true, true, true, false, true, true, false};
-        case FieldModel::kDipole:
-        case FieldModel::kInternal:
-        case FieldModel::kInternalUnbounded: break;
-    }
-    return {};
-}
-
 double imf_clock_angle(double by, double bz) {
     constexpr double kTwoPi = 2.0 * std::numbers::pi;
     double theta = std::atan2(by, bz);
@@ -143,7 +123,7 @@ double imf_clock_angle(double by, double bz) {
     return theta;
 }
 
-SolarWindGapError::SolarWindGapError(SolarWindQuantity quantity, UtSeconds time, SolarWindSource source,
+SolarWindGapError::SolarWindGapError(ModelInput quantity, UtSeconds time, SolarWindSource source,
                                      bool sym_h)
     : std::runtime_error("too few solar-wind records"), quantity_(quantity), time_(time), source_(source),
       sym_h_(sym_h) {
@@ -161,12 +141,12 @@ void SolarWindGapError::compose() {
     std::snprintf(when, sizeof when, " at %d day %03d %02d:%02d:%02d UT: ", at.year, at.day_of_year, at.hour,
                   at.minute, at.second);
     message_ = file_.empty() ? std::string() : file_ + ": ";
-    message_ += solar_wind_quantity_name(quantity_);
-    if (quantity_ == SolarWindQuantity::kDst && sym_h_) message_ += " (SYM-H)";
+    message_ += model_input_name(quantity_).name;
+    if (quantity_ == ModelInput::kDst && sym_h_) message_ += " (SYM-H)";
     message_ += when;
-    const bool at_t = quantity_ == SolarWindQuantity::kDst || quantity_ == SolarWindQuantity::kKp;
+    const bool at_t = quantity_ == ModelInput::kDst || quantity_ == ModelInput::kKp;
     if (at_t && source_.records == 0) {
-        message_ += quantity_ == SolarWindQuantity::kKp
+        message_ += quantity_ == ModelInput::kKp
                         ? "no hourly record holds this time (only hourly data carry Kp)"
                         : "no record holds this time";
     } else if (at_t) {
@@ -183,7 +163,7 @@ void SolarWindGapError::compose() {
 }
 
 SolarWindInputs solar_wind_inputs(std::span<const SolarWindRecord> records, UtSeconds t,
-                                  const SolarWindNeeds& needed) {
+                                  const ModelInputs& needed) {
     SolarWindInputs inputs;
     inputs.time = t;
     auto& p = inputs.parameters;
@@ -202,7 +182,7 @@ SolarWindInputs solar_wind_inputs(std::span<const SolarWindRecord> records, UtSe
     int present = 0;
     for (const SolarWindRecord& r : near) present += in_window(r) && r.length == finest;
 
-    for (const SolarWindQuantity quantity : kWindowQuantities) {
+    for (const ModelInput quantity : kWindowQuantities) {
         const auto k = static_cast<std::size_t>(quantity);
         SolarWindSource& source = inputs.sources[k];
         double sum = 0.0;
@@ -215,7 +195,7 @@ SolarWindInputs solar_wind_inputs(std::span<const SolarWindRecord> records, UtSe
         source.records = finest == 0 ? 0 : std::max(static_cast<int>(kHour / finest), present);
         if (!source.enough()) continue;
         p[k] = sum / source.valid;
-        if (quantity == SolarWindQuantity::kG3) p[k] /= 2000.0;
+        if (quantity == ModelInput::kG3) p[k] /= 2000.0;
     }
 
     // Dst and Kp at t: the hourly record holding t, else for Dst the SYM-H
@@ -230,7 +210,7 @@ SolarWindInputs solar_wind_inputs(std::span<const SolarWindRecord> records, UtSe
             fine = &r;
         }
     }
-    const auto at_t = [&](SolarWindQuantity quantity, const SolarWindRecord* r, double value) {
+    const auto at_t = [&](ModelInput quantity, const SolarWindRecord* r, double value) {
         const auto k = static_cast<std::size_t>(quantity);
         SolarWindSource& source = inputs.sources[k];
         if (r == nullptr) return;
@@ -240,16 +220,16 @@ SolarWindInputs solar_wind_inputs(std::span<const SolarWindRecord> records, UtSe
         if (source.valid == 1) p[k] = value;
     };
     if (hourly != nullptr) {
-        at_t(SolarWindQuantity::kDst, hourly, hourly->dst);
+        at_t(ModelInput::kDst, hourly, hourly->dst);
     } else {
         inputs.dst_is_sym_h = fine != nullptr;
-        at_t(SolarWindQuantity::kDst, fine, fine != nullptr ? fine->sym_h : 0.0);
+        at_t(ModelInput::kDst, fine, fine != nullptr ? fine->sym_h : 0.0);
     }
-    at_t(SolarWindQuantity::kKp, hourly, hourly != nullptr ? hourly->kp : 0.0);
+    at_t(ModelInput::kKp, hourly, hourly != nullptr ? hourly->kp : 0.0);
 
-    for (std::size_t k = 0; k < kSolarWindQuantities; ++k) {
-        if (needed[k] && !inputs.sources[k].enough()) {
-            throw SolarWindGapError(static_cast<SolarWindQuantity>(k), t, inputs.sources[k], inputs.dst_is_sym_h);
+    for (std::size_t k = 0; k < kModelInputCount; ++k) {
+        if (needed.has(static_cast<ModelInput>(k)) && !inputs.sources[k].enough()) {
+            throw SolarWindGapError(static_cast<ModelInput>(k), t, inputs.sources[k], inputs.dst_is_sym_h);
         }
     }
     return inputs;

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "models/model_parameters.hpp"
-#include "tracing/inputs.hpp"
 
 namespace cones {
 
@@ -61,27 +60,6 @@ struct SolarWindRecord {
     double kp = kMissing;        // Kp index as a real number (3+ is 3.3; hourly data)
 };
 
-// The driving quantities, in the order of ModelParameters: quantity k is
-// element k + 1.
-enum class SolarWindQuantity { kPressure, kDst, kBy, kBz, kG1, kG2, kG3, kKp };
-inline constexpr std::size_t kSolarWindQuantities = 8;
-
-// The quantity's name in messages and tables: "pressure", "Dst", "By", "Bz",
-// "G1", "G2", "G3", "Kp".
-const char* solar_wind_quantity_name(SolarWindQuantity quantity);
-
-// Which of the eight quantities a run needs, indexed as SolarWindQuantity.
-using SolarWindNeeds = std::array<bool, kSolarWindQuantities>;
-
-// The quantities a field model reads.
-// Given:    model  the run's field model.
-// Returned: T89: Kp; T96: pressure, Dst, By, Bz; T01: those and G1, G2;
-//           storm-time T01: pressure, Dst, By, Bz, G2, G3; the dipole and
-//           the internal field: none.
-// Notes:    the magnetopause of T96 and of the T01 models reads the pressure
-//           too.
-SolarWindNeeds solar_wind_needs(FieldModel model);
-
 // IMF clock angle: the direction of the IMF in the GSM Y-Z plane, measured
 // from +Z (northward) towards +Y.
 // Given:    by, bz  IMF By and Bz, GSM, nT.
@@ -113,7 +91,7 @@ struct SolarWindInputs {
     // Elements 1 to 8 (index 0 to 7); 9 and 10 are 0. A quantity without
     // enough valid records is 0 here and marked by its source.
     ModelParameters parameters{};
-    std::array<SolarWindSource, kSolarWindQuantities> sources{};
+    std::array<SolarWindSource, kModelInputCount> sources{};
     bool dst_is_sym_h = false;  // Dst is the SYM-H of a high-resolution record
 };
 
@@ -123,8 +101,8 @@ struct SolarWindInputs {
 // records adds it with set_file.
 class SolarWindGapError : public std::runtime_error {
 public:
-    SolarWindGapError(SolarWindQuantity quantity, UtSeconds time, SolarWindSource source, bool sym_h);
-    SolarWindQuantity quantity() const { return quantity_; }
+    SolarWindGapError(ModelInput quantity, UtSeconds time, SolarWindSource source, bool sym_h);
+    ModelInput quantity() const { return quantity_; }
     UtSeconds time() const { return time_; }
     const SolarWindSource& source() const { return source_; }
     const std::string& file() const { return file_; }
@@ -138,7 +116,7 @@ public:
 
 private:
     void compose();
-    SolarWindQuantity quantity_;
+    ModelInput quantity_;
     UtSeconds time_;
     SolarWindSource source_;
     bool sym_h_;
@@ -173,6 +151,6 @@ private:
 //           throws SolarWindGapError for the first such quantity in element
 //           order. Exactly half valid is enough.
 SolarWindInputs solar_wind_inputs(std::span<const SolarWindRecord> records, UtSeconds t,
-                                  const SolarWindNeeds& needed);
+                                  const ModelInputs& needed);
 
 }  // namespace cones

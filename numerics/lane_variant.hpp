@@ -4,7 +4,9 @@
 // wider instruction set (CONES_LANES_AVX2 or CONES_LANES_AVX512, with the
 // matching -m options) compiles the same source once more for that
 // instruction set's pack alone, so that no scalar routine is ever compiled
-// with instructions the processor may lack.
+// with instructions the processor may lack. CONES_FOR_EACH_PACK_TYPE names
+// the pack of the build alone, for routines whose one-point form is written
+// on its own.
 //
 // Only source files include this header: VariantPack names a different type
 // in each build and must never reach an inline function of a header.
@@ -20,15 +22,18 @@ namespace cones {
 #endif
 using VariantPack = Pack<8, Avx512>;
 #define CONES_FOR_EACH_NUMBER_TYPE(X) X(::cones::VariantPack)
+#define CONES_FOR_EACH_PACK_TYPE(X) X(::cones::VariantPack)
 #elif defined(CONES_LANES_AVX2)
 #if !defined(__AVX2__)
 #error "the AVX2 lanes are compiled with -mavx2"
 #endif
 using VariantPack = Pack<4, Avx2>;
 #define CONES_FOR_EACH_NUMBER_TYPE(X) X(::cones::VariantPack)
+#define CONES_FOR_EACH_PACK_TYPE(X) X(::cones::VariantPack)
 #else
 using VariantPack = Pack<2, Sse2>;
 #define CONES_FOR_EACH_NUMBER_TYPE(X) X(double) X(::cones::VariantPack)
+#define CONES_FOR_EACH_PACK_TYPE(X) X(::cones::VariantPack)
 #endif
 
 }  // namespace cones

@@ -28,7 +28,7 @@ unsigned engine_threads(unsigned requested) {
 }
 
 unsigned engine_lanes(unsigned requested, FieldModel model) {
-    if (requested == 0) return field_fills_lanes(model) ? widest_lane_width() : 1;
+    if (requested == 0) return field_model_description(model).fills_lanes ? widest_lane_width() : 1;
     if (!lane_width_available(requested)) {
         throw std::invalid_argument("this processor has no lanes of width " + std::to_string(requested));
     }

@@ -2,27 +2,56 @@
 
 namespace cones {
 
-FieldContext make_field_context(const EpochState& epoch, FieldModel model,
-                                const ModelParameters& parameters) {
+FieldModel field_model_of_code(int code) {
+    const std::span<const FieldModelDescription> rows = field_model_descriptions();
+    std::size_t other = rows.size();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].any_other_code) {
+            other = i;
+        } else if (rows[i].code == code) {
+            return FieldModel{static_cast<int>(i)};
+        }
+    }
+    return FieldModel{static_cast<int>(other)};
+}
+
+std::optional<FieldModel> field_model_of_key(std::string_view key) {
+    const std::span<const FieldModelDescription> rows = field_model_descriptions();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].key == key) return FieldModel{static_cast<int>(i)};
+    }
+    return std::nullopt;
+}
+
+FieldContext make_field_context(const EpochState& epoch, FieldModel model, const ModelParameters& parameters) {
     FieldContext field;
     field.epoch = &epoch;
     field.model = model;
-    if (model == FieldModel::kT89) field.t89 = t89_coefficients(t89_set_number(parameters[7]));
-    if (model == FieldModel::kT96) field.t96 = t96_prepare(parameters, epoch);
-    if (model == FieldModel::kT01) field.t01 = t01_prepare(parameters, epoch);
-    if (model == FieldModel::kT01Storm) field.t01 = t01_storm_prepare(parameters, epoch);
-    field.boundary = prepare_magnetopause(epoch, model, parameters);
+    with_field_model(model, [&](auto row) {
+        using M = typename decltype(row)::type;
+        field.prepared.template emplace<static_cast<std::size_t>(field_model<M>)>(M::prepare(epoch, parameters));
+    });
     return field;
 }
 
-void total_field_gsm(const FieldContext& field, double x, double y, double z, double& bx,
-                     double& by, double& bz) {
-    with_field_model(field.model, [&](auto m) { model_field_gsm<m.value>(field, x, y, z, bx, by, bz); });
+void total_field_gsm(const FieldContext& field, double x, double y, double z, double& bx, double& by, double& bz) {
+    with_field_model(field.model, [&](auto row) {
+        using M = typename decltype(row)::type;
+        model_field_gsm<M>(field.prepared_for<M>(), *field.epoch, x, y, z, bx, by, bz);
+    });
+}
+
+bool escaped(const FieldContext& field, double x, double y, double z) {
+    return with_field_model(field.model, [&](auto row) {
+        using M = typename decltype(row)::type;
+        return M::escaped(field.prepared_for<M>(), x, y, z);
+    });
 }
 
 void TrajectoryDerivatives::operator()(double t, const double* state, double* derivative) const {
-    with_field_model(field->model, [&](auto m) {
-        ModelDerivatives<m.value>{field, charge_to_mass}(t, state, derivative);
+    with_field_model(field->model, [&](auto row) {
+        using M = typename decltype(row)::type;
+        ModelDerivatives<M>{field->epoch, &field->prepared_for<M>(), charge_to_mass}(t, state, derivative);
     });
 }
 

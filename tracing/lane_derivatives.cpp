@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kWidth = VariantPack::kLanes;
 
-template <FieldModel M>
+template <class M>
 void derivatives_in_lanes(const FieldContext& field, const DerivativeBatch& batch) {
     // One pack per state component, lane i from slot i (a stand-in lane from
     // slot 0); the derivatives go back through one row per component.
@@ -26,7 +26,7 @@ void derivatives_in_lanes(const FieldContext& field, const DerivativeBatch& batc
     }
     VariantPack state[6], derivative[6];
     for (int k = 0; k < 6; ++k) state[k] = VariantPack::gather(points, k);
-    equation_of_motion<M>(field, state, VariantPack::load(q), derivative, batch.count);
+    equation_of_motion<M>(field.prepared_for<M>(), *field.epoch, state, VariantPack::load(q), derivative);
     alignas(64) double rows[6][kWidth];
     for (int k = 0; k < 6; ++k) derivative[k].store(rows[k]);
     for (int lane = 0; lane < batch.count; ++lane) {
@@ -35,7 +35,7 @@ void derivatives_in_lanes(const FieldContext& field, const DerivativeBatch& batc
     }
 }
 
-template <FieldModel M>
+template <class M>
 void fields_in_lanes(const FieldContext& field, FieldBatch& batch) {
     for (int lane = batch.count; lane < kWidth; ++lane) {
         batch.x[lane] = batch.x[0];
@@ -43,8 +43,8 @@ void fields_in_lanes(const FieldContext& field, FieldBatch& batch) {
         batch.z[lane] = batch.z[0];
     }
     VariantPack bx, by, bz;
-    model_field_gsm<M>(field, VariantPack::load(batch.x), VariantPack::load(batch.y), VariantPack::load(batch.z), bx,
-                       by, bz, batch.count);
+    model_field_gsm<M>(field.prepared_for<M>(), *field.epoch, VariantPack::load(batch.x), VariantPack::load(batch.y),
+                       VariantPack::load(batch.z), bx, by, bz);
     bx.store(batch.bx);
     by.store(batch.by);
     bz.store(batch.bz);
@@ -55,13 +55,15 @@ void fields_in_lanes(const FieldContext& field, FieldBatch& batch) {
 template <class P>
 BatchDerivatives batch_derivatives(FieldModel model) {
     static_assert(std::is_same_v<P, VariantPack>, "each instruction set's build holds its own pack");
-    return with_field_model(model, [](auto m) -> BatchDerivatives { return &derivatives_in_lanes<m.value>; });
+    return with_field_model(
+        model, [](auto row) -> BatchDerivatives { return &derivatives_in_lanes<typename decltype(row)::type>; });
 }
 
 template <class P>
 BatchFields batch_fields(FieldModel model) {
     static_assert(std::is_same_v<P, VariantPack>, "each instruction set's build holds its own pack");
-    return with_field_model(model, [](auto m) -> BatchFields { return &fields_in_lanes<m.value>; });
+    return with_field_model(model,
+                            [](auto row) -> BatchFields { return &fields_in_lanes<typename decltype(row)::type>; });
 }
 
 template BatchDerivatives batch_derivatives<VariantPack>(FieldModel model);

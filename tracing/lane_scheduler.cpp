@@ -8,10 +8,10 @@
 namespace cones {
 namespace {
 
-template <FieldModel M>
+template <class M>
 void trace_in_model_lanes(const TraceSettings& settings, const JobList& jobs, int width, LaneQueue& queue,
                           LaneStatistics& statistics) {
-    const BatchDerivatives evaluate = lane_derivatives(static_cast<unsigned>(width), M);
+    const BatchDerivatives evaluate = lane_derivatives(static_cast<unsigned>(width), field_model<M>);
     std::array<TrajectoryStepper<M>, kMaxLanes> lanes;
     std::array<std::size_t, kMaxLanes> job{};
     std::array<bool, kMaxLanes> busy{};
@@ -76,8 +76,8 @@ void trace_in_model_lanes(const TraceSettings& settings, const JobList& jobs, in
 
 void trace_in_lanes(const TraceSettings& settings, const JobList& jobs, unsigned width, LaneQueue& queue,
                     LaneStatistics& statistics) {
-    with_field_model(settings.field.model, [&](auto m) {
-        trace_in_model_lanes<m.value>(settings, jobs, static_cast<int>(width), queue, statistics);
+    with_field_model(settings.field.model, [&](auto row) {
+        trace_in_model_lanes<typename decltype(row)::type>(settings, jobs, static_cast<int>(width), queue, statistics);
     });
 }
 

@@ -61,12 +61,13 @@ void asymptotic_direction(const TraceSettings& settings, double vx, double vy, d
 
 namespace {
 
-template <FieldModel M>
+template <class M>
 TraceResult trace_in_model(const TraceSettings& settings, const StationEntry& station,
                            const ProtonMotion& motion) {
     TrajectoryStepper<M> trajectory;
     trajectory.start(settings, station, motion);
-    const ModelDerivatives<M> derivatives{&settings.field, motion.charge_to_mass};
+    const ModelDerivatives<M> derivatives{settings.field.epoch, &settings.field.prepared_for<M>(),
+                                          motion.charge_to_mass};
     while (trajectory.advance()) derivatives(trajectory.point_t(), trajectory.point_y(), trajectory.derivative());
     return trajectory.result();
 }
@@ -74,7 +75,7 @@ TraceResult trace_in_model(const TraceSettings& settings, const StationEntry& st
 }  // namespace
 
 Tracer trajectory_tracer(FieldModel model) {
-    return with_field_model(model, [](auto m) -> Tracer { return &trace_in_model<m.value>; });
+    return with_field_model(model, [](auto row) -> Tracer { return &trace_in_model<typename decltype(row)::type>; });
 }
 
 TraceResult trace_trajectory(const TraceSettings& settings, const StationEntry& station,

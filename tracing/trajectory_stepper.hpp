@@ -6,12 +6,12 @@
 #include <cmath>
 
 #include "tracing/integrator.hpp"
-#include "tracing/magnetopause.hpp"
 #include "tracing/trajectory.hpp"
 
 namespace cones {
 
-// The trajectory of a station entry at one rigidity in the field of model M:
+// The trajectory of a station entry at one rigidity in the field of model M
+// (a row of the field model registry):
 // integrator calls in one-step mode, after each the stop rules (time limit,
 // tail, the Earth, beyond 7 Earth radii the model's magnetopause), then the
 // classification.
@@ -26,7 +26,7 @@ namespace cones {
 // trace_trajectory gives.
 // Notes: the stepper holds pointers into itself, so it stays where it was
 // built; start() may begin a new trajectory in the same place.
-template <FieldModel M>
+template <class M>
 class TrajectoryStepper {
 public:
     TrajectoryStepper() = default;
@@ -35,6 +35,7 @@ public:
 
     void start(const TraceSettings& settings, const StationEntry& station, const ProtonMotion& motion) {
         settings_ = &settings;
+        prepared_ = &settings.field.prepared_for<M>();
         charge_to_mass_ = motion.charge_to_mass;
         result_ = TraceResult{};
         result_.state = start_state(*settings.field.epoch, station, settings.start_radius, motion.speed);
@@ -59,7 +60,7 @@ public:
             const double r = std::sqrt(y[1] * y[1] + y[0] * y[0] + y[2] * y[2]);
             if (t_ > kTimeLimit || y[0] <= kTailLimit || r < 1.0 ||
                 (r > kMagnetopauseRadius &&
-                 magnetopause_test<M>(settings_->field.boundary, y[0], y[1], y[2]) < 0)) {
+                 M::escaped(*prepared_, y[0], y[1], y[2]))) {
                 classify(r);
                 return false;
             }
@@ -97,6 +98,7 @@ private:
     }
 
     const TraceSettings* settings_ = nullptr;
+    const typename M::Prepared* prepared_ = nullptr;
     double charge_to_mass_ = 0.0;
     TraceResult result_;
     IntegratorWork<6> work_;

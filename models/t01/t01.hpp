@@ -91,13 +91,26 @@ T01BoundaryCoordinate t01_boundary_coordinate(const T01Prepared& model, double x
 
 // External field of the prepared T01 or storm-time T01 model at a GSM point.
 // Given: the prepared model; the epoch it was prepared with (its dipole field
-// is subtracted outside the magnetopause); x, y, z in GSM, Earth radii.
+// is subtracted outside the magnetopause); x, y, z in GSM, Earth radii; Real
+// is double (one point) or a Pack (one point per lane).
 // Returned: bx, by, bz, GSM, nT.
 // Notes: inside the magnetopause the sum of the shielded sources and the
 // interconnection field; in the blending layer around it a linear blend into
 // the penetrated interplanetary field; outside, the penetrated field minus the
-// Earth's dipole field. The origin divides by zero.
-void t01_external_field(const T01Prepared& model, const EpochState& epoch, double x, double y,
-                        double z, double& bx, double& by, double& bz);
+// Earth's dipole field. The origin divides by zero. A pack is evaluated one
+// lane after the other, each lane by the routine for one point.
+template <class Real>
+void t01_external_field(const T01Prepared& model, const EpochState& epoch, Given<Real> x, Given<Real> y,
+                        Given<Real> z, Real& bx, Real& by, Real& bz);
+template <>
+void t01_external_field<double>(const T01Prepared& model, const EpochState& epoch, double x, double y, double z,
+                                double& bx, double& by, double& bz);
+
+// Whether a point lies outside the magnetopause of the prepared model: its
+// boundary coordinate sigma (the one the field blends by) at or beyond 1.196,
+// or beyond x = -70.
+// Given: the prepared model; x, y, z in GSM, Earth radii.
+// Returned: true outside (escaped), false inside.
+bool t01_escaped(const T01Prepared& model, double x, double y, double z);
 
 }  // namespace cones

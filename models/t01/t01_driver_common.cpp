@@ -96,8 +96,9 @@ T01BoundaryCoordinate t01_boundary_coordinate(const T01Prepared& model, double x
     return {sigma, d.passes};
 }
 
-void t01_external_field(const T01Prepared& model, const EpochState& epoch, double x, double y,
-                        double z, double& bx, double& by, double& bz) {
+template <>
+void t01_external_field<double>(const T01Prepared& model, const EpochState& epoch, double x, double y,
+                                double z, double& bx, double& by, double& bz) {
     const double sigma = t01_boundary_coordinate(model, x, y, z).sigma;
     const T01Field& o = model.penetrated;
     if (!(sigma < model.outside_limit)) {
@@ -149,6 +150,11 @@ void t01_external_field(const T01Prepared& model, const EpochState& epoch, doubl
     bx = (fx + qx) * wi + o.x * we - qx;
     by = (fy + qy) * wi + o.y * we - qy;
     bz = (fz + qz) * wi + o.z * we - qz;
+}
+
+bool t01_escaped(const T01Prepared& model, double x, double y, double z) {
+    if (t01_boundary_coordinate(model, x, y, z).sigma >= kBoundary) return true;
+    return x < -70.0;
 }
 
 }  // namespace cones

@@ -32,4 +32,14 @@ template <class Real>
 void t89_external_field(const T89Coefficients& set, const EpochState& epoch, Given<Real> x, Given<Real> y,
                         Given<Real> z, Real& bx, Real& by, Real& bz);
 
+// Whether a point lies outside the T89 magnetopause: a tail cylinder of
+// radius 22.4 from x = -24.87 to -70, two cones joining it to the dayside
+// paraboloid x = 11.07 - 0.043188184 rho^2 (rho = sqrt(y^2 + z^2)), and
+// everything at or beyond x = -70.
+// Given:    x, y, z  GSM, Earth radii.
+// Returned: true outside (escaped), false inside.
+// Notes:    the constants are single-precision values (-24.87, -16.51, 22.4,
+//           0.08995136, 224.15, 0.3400383, 47.08, 11.07, 0.043188184).
+bool t89_escaped(double x, double y, double z);
+
 }  // namespace cones

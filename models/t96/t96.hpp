@@ -99,6 +99,15 @@ struct T96Region2Terms {
     double sheet_y_factor[5] = {};
 };
 
+// The T96 magnetopause that trajectories escape through, scaled by the
+// solar-wind pressure P: F = (P / 2)^0.1376, a half-ellipsoid of semi-axes
+// a = 75.6 / F along x and b = 28.55 / F across, centred at x0 = -64.51 / F,
+// with a tail cylinder of radius b (constants single precision). It lies a
+// little inside the field's own boundary layer (sigma 1.075 to 1.085).
+struct T96Magnetopause {
+    double a = 0.0, b = 0.0, x0 = 0.0;  // Earth radii
+};
+
 // Everything the T96 field reads that depends only on the run's parameters,
 // the dipole tilt and the model's tables. Built only by t96_prepare.
 struct T96Prepared {
@@ -138,6 +147,8 @@ struct T96Prepared {
     double interconnection_inverse_p[3] = {};
     double interconnection_inverse_r[3] = {};
     double interconnection_rate[3][3] = {};
+    // The magnetopause of the escape test.
+    T96Magnetopause magnetopause;
 };
 
 // Prepares the T96 model for a run.
@@ -153,14 +164,27 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
 
 // The T96 external field at a GSM point.
 // Given: model from t96_prepare; epoch of the run (its dipole field is used in
-//   the boundary layer and outside); x, y, z in GSM, Earth radii (unscaled).
+//   the boundary layer and outside); x, y, z in GSM, Earth radii (unscaled);
+//   Real is double (one point) or a Pack (one point per lane).
 // Returned: bx, by, bz in GSM, nT.
 // Notes: inside the magnetopause (spheroidal coordinate sigma < 1.075) the
 //   sum of the scaled components; for 1.075 <= sigma < 1.085 a linear blend
 //   with the penetrated IMF; beyond, the penetrated IMF minus the epoch's
 //   dipole field, without evaluating any component. The origin is singular.
-void t96_external_field(const T96Prepared& model, const EpochState& epoch, double x, double y,
-                        double z, double& bx, double& by, double& bz);
+//   A pack is evaluated one lane after the other, each lane by the routine
+//   for one point.
+template <class Real>
+void t96_external_field(const T96Prepared& model, const EpochState& epoch, Given<Real> x, Given<Real> y,
+                        Given<Real> z, Real& bx, Real& by, Real& bz);
+template <>
+void t96_external_field<double>(const T96Prepared& model, const EpochState& epoch, double x, double y, double z,
+                                double& bx, double& by, double& bz);
+
+// Whether a point lies outside the T96 magnetopause of the escape test.
+// Given: model from t96_prepare; x, y, z in GSM, Earth radii.
+// Returned: true outside: on or beyond the half-ellipsoid sunward of x0, in
+//   or beyond the tail cylinder tailward of it, or beyond x = -70.
+bool t96_escaped(const T96Prepared& model, double x, double y, double z);
 
 // Weights of the model field (interior) and of the penetrated IMF (exterior)
 // in the magnetopause boundary layer 1.075 <= sigma < 1.085.

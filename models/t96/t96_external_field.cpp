@@ -74,6 +74,12 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
     t96_prepare_region1(model);
     t96_prepare_region2(model);
     t96_prepare_interconnection(model);
+
+    // The escape test's magnetopause, with its own scaling.
+    const double f = std::pow(pressure / 2.0, double(0.1376f));
+    model.magnetopause.a = double(75.6f) / f;
+    model.magnetopause.b = double(28.55f) / f;
+    model.magnetopause.x0 = double(-64.51f) / f;
     return model;
 }
 
@@ -103,7 +109,8 @@ double t96_magnetopause_coordinate(const T96Prepared& model, double x, double y,
 // Notes: see the header. The penetrated IMF O = A9 (0, By, Bz) exp(x/20 -
 //   (ys/10)^2), ys the y coordinate in the frame rotated by the clock angle,
 //   is only evaluated where it is used.
-void t96_external_field(const T96Prepared& model, const EpochState& epoch, double x, double y,
+template <>
+void t96_external_field<double>(const T96Prepared& model, const EpochState& epoch, double x, double y,
                         double z, double& bx, double& by, double& bz) {
     const double c = model.cos_clock, s = model.sin_clock;
     const double ys = y * c - z * s;
@@ -166,6 +173,18 @@ void t96_external_field(const T96Prepared& model, const EpochState& epoch, doubl
     bx = (fx + qx) * wi + 0.0 * we - qx;
     by = (fy + qy) * wi + model.penetrated_by * g * we - qy;
     bz = (fz + qz) * wi + model.penetrated_bz * g * we - qz;
+}
+
+bool t96_escaped(const T96Prepared& model, double x, double y, double z) {
+    const T96Magnetopause& m = model.magnetopause;
+    const double rho = std::sqrt(y * y + z * z);
+    if (x >= m.x0) {
+        const double dx = x - m.x0;
+        const double scaled = rho * m.a / m.b;
+        if (std::sqrt(dx * dx + scaled * scaled) >= m.a) return true;
+    }
+    if (x < -70.0) return true;
+    return x < m.x0 && rho >= m.b;
 }
 
 }  // namespace cones

@@ -66,8 +66,8 @@ protected:
 };
 
 TEST_F(T89Cones, ExternalFieldMattersMoreAtLowRigidity) {
-    const Cone internal = trace_example(config_, epoch_, field_model::kInternal, 2.0);
-    const Cone t89 = trace_example(config_, epoch_, field_model::kT89, 2.0);
+    const Cone internal = trace_example(config_, epoch_, ReferenceFieldModel::kDescription.code, 2.0);
+    const Cone t89 = trace_example(config_, epoch_, T89Model::kDescription.code, 2.0);
     for (const TraceResult& r : t89.results) ASSERT_NE(r.outcome, TraceOutcome::kIntegrationFailed);
     int high_count = 0, low_count = 0;
     const double high = mean_separation(internal, t89, 18.0, 20.0, high_count);
@@ -80,8 +80,8 @@ TEST_F(T89Cones, ExternalFieldMattersMoreAtLowRigidity) {
 }
 
 TEST_F(T89Cones, QuietAndDisturbedMagnetospheresGiveDifferentCones) {
-    const Cone quiet = trace_example(config_, epoch_, field_model::kT89, 0.0);
-    const Cone disturbed = trace_example(config_, epoch_, field_model::kT89, 6.0);
+    const Cone quiet = trace_example(config_, epoch_, T89Model::kDescription.code, 0.0);
+    const Cone disturbed = trace_example(config_, epoch_, T89Model::kDescription.code, 6.0);
     int compared = 0, changed_outcome = 0;
     const double mean = mean_separation(quiet, disturbed, 1.0, 20.0, compared);
     for (std::size_t i = 0; i < quiet.results.size(); ++i) {

@@ -28,7 +28,7 @@ RunConfiguration valid_configuration() {
     c.minute = 30;
     c.second = 45;
     c.parameters = {2.0, -20.0, 1.5, -3.0, 0.5, 1.0, 2.0, 3.0, 0.0, 0.0};
-    c.field_model_code = field_model::kT89;
+    c.field_model_code = T89Model::kDescription.code;
     c.altitude_km = 20.0;
     c.output_frame_code = output_frame::kGeo;
     c.longitude_min = -180.0;
@@ -69,15 +69,15 @@ TEST(ConfigValidation, AcceptsValidEdgeValues) {
         {"last second of the day", [](RunConfiguration& c) { c.hour = 23; c.minute = 59; c.second = 59; }},
         {"T89 with Kp just above -1.5", [](RunConfiguration& c) { c.parameters[7] = -1.4999999; }},
         {"T89 with Kp 9", [](RunConfiguration& c) { c.parameters[7] = 9.0; }},
-        {"dipole ignores Kp", [](RunConfiguration& c) { c.field_model_code = field_model::kDipole; c.parameters[7] = -5.0; }},
-        {"internal field", [](RunConfiguration& c) { c.field_model_code = field_model::kInternal; c.parameters[7] = -5.0; }},
+        {"dipole ignores Kp", [](RunConfiguration& c) { c.field_model_code = DipoleModel::kDescription.code; c.parameters[7] = -5.0; }},
+        {"internal field", [](RunConfiguration& c) { c.field_model_code = ReferenceFieldModel::kDescription.code; c.parameters[7] = -5.0; }},
         {"other code is internal field only", [](RunConfiguration& c) { c.field_model_code = 7; c.parameters[7] = -5.0; }},
         {"negative code", [](RunConfiguration& c) { c.field_model_code = -89; }},
-        {"T96", [](RunConfiguration& c) { c.field_model_code = field_model::kT96; c.parameters[0] = 2.0; }},
-        {"T96 at a small pressure", [](RunConfiguration& c) { c.field_model_code = field_model::kT96; c.parameters[0] = 1e-3; }},
-        {"T01", [](RunConfiguration& c) { c.field_model_code = field_model::kT01; c.parameters[0] = 2.0; }},
-        {"storm-time T01 at a small pressure", [](RunConfiguration& c) { c.field_model_code = field_model::kT01Storm; c.parameters[0] = 1e-3; }},
-        {"models without pressure ignore it", [](RunConfiguration& c) { c.field_model_code = field_model::kInternal; c.parameters[0] = -1.0; }},
+        {"T96", [](RunConfiguration& c) { c.field_model_code = T96Model::kDescription.code; c.parameters[0] = 2.0; }},
+        {"T96 at a small pressure", [](RunConfiguration& c) { c.field_model_code = T96Model::kDescription.code; c.parameters[0] = 1e-3; }},
+        {"T01", [](RunConfiguration& c) { c.field_model_code = T01Model::kDescription.code; c.parameters[0] = 2.0; }},
+        {"storm-time T01 at a small pressure", [](RunConfiguration& c) { c.field_model_code = T01StormModel::kDescription.code; c.parameters[0] = 1e-3; }},
+        {"models without pressure ignore it", [](RunConfiguration& c) { c.field_model_code = ReferenceFieldModel::kDescription.code; c.parameters[0] = -1.0; }},
         {"start on the surface", [](RunConfiguration& c) { c.altitude_km = 0.0; }},
         {"large altitude", [](RunConfiguration& c) { c.altitude_km = 1e300; }},
         {"window 0 360", [](RunConfiguration& c) { c.longitude_min = 0.0; c.longitude_max = 360.0; }},
@@ -123,18 +123,18 @@ TEST(ConfigValidation, RejectsValuesWithoutADefinedRun) {
         {"infinite parameter", [](RunConfiguration& c) { c.parameters[1] = -kInf; }, 6,
          "expected a finite number for the Dst index (parameter 2), found -inf"},
         {"NaN in parameter 10", [](RunConfiguration& c) { c.parameters[9] = kNaN; }, 13, "expected a finite number for parameter 10, found nan"},
-        {"T96 with zero pressure", [](RunConfiguration& c) { c.field_model_code = field_model::kT96; c.parameters[0] = 0.0; }, 5,
+        {"T96 with zero pressure", [](RunConfiguration& c) { c.field_model_code = T96Model::kDescription.code; c.parameters[0] = 0.0; }, 5,
          "expected a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model 96 (T96), found 0"},
-        {"T96 with negative pressure", [](RunConfiguration& c) { c.field_model_code = field_model::kT96; c.parameters[0] = -2.5; }, 5,
+        {"T96 with negative pressure", [](RunConfiguration& c) { c.field_model_code = T96Model::kDescription.code; c.parameters[0] = -2.5; }, 5,
          "greater than 0 nPa for field model 96 (T96), found -2.5"},
-        {"T96 with negative zero pressure", [](RunConfiguration& c) { c.field_model_code = field_model::kT96; c.parameters[0] = -0.0; }, 5,
+        {"T96 with negative zero pressure", [](RunConfiguration& c) { c.field_model_code = T96Model::kDescription.code; c.parameters[0] = -0.0; }, 5,
          "for field model 96 (T96), found -0"},
-        {"T01 with zero pressure", [](RunConfiguration& c) { c.field_model_code = field_model::kT01; c.parameters[0] = 0.0; }, 5,
+        {"T01 with zero pressure", [](RunConfiguration& c) { c.field_model_code = T01Model::kDescription.code; c.parameters[0] = 0.0; }, 5,
          "expected a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model 1 (T01), found 0"},
         {"storm-time T01 with negative pressure",
-         [](RunConfiguration& c) { c.field_model_code = field_model::kT01Storm; c.parameters[0] = -2.5; }, 5,
+         [](RunConfiguration& c) { c.field_model_code = T01StormModel::kDescription.code; c.parameters[0] = -2.5; }, 5,
          "expected a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model 3 (storm-time T01), found -2.5"},
-        {"T01 with negative zero pressure", [](RunConfiguration& c) { c.field_model_code = field_model::kT01; c.parameters[0] = -0.0; }, 5,
+        {"T01 with negative zero pressure", [](RunConfiguration& c) { c.field_model_code = T01Model::kDescription.code; c.parameters[0] = -0.0; }, 5,
          "found -0"},
         {"T89 with Kp -1.5", [](RunConfiguration& c) { c.parameters[7] = -1.5; }, 13,
          "the T89 model (field model 89) needs the Kp index (parameter 8) greater than -1.5, found -1.5"},

@@ -7,19 +7,6 @@
 namespace cones {
 namespace {
 
-TEST(EngineInputs, FieldModelCodes) {
-    const struct {
-        int code;
-        FieldModel expected;
-    } cases[] = {
-        {0, FieldModel::kDipole},   {10, FieldModel::kInternal},          {89, FieldModel::kT89},
-        {96, FieldModel::kT96},     {1, FieldModel::kT01},                {3, FieldModel::kT01Storm},
-        {2, FieldModel::kInternalUnbounded}, {-10, FieldModel::kInternalUnbounded},
-        {11, FieldModel::kInternalUnbounded}, {97, FieldModel::kInternalUnbounded},
-    };
-    for (const auto& c : cases) EXPECT_EQ(field_model_of_code(c.code), c.expected) << c.code;
-}
-
 TEST(EngineInputs, OutputFrameCodes) {
     const struct {
         int code;

@@ -14,18 +14,21 @@
 #include <vector>
 
 #include "io/omni_file.hpp"
+#include "models/t01/t01_model.hpp"
+#include "models/t89/t89_model.hpp"
+#include "models/t96/t96_model.hpp"
 #include "tests/support/solar_wind_checks.hpp"
 
 namespace cones {
 namespace {
 
-using namespace testing_support;  // element, source, needs_of, expect_gap_error
+using namespace testing_support;  // element, source, expect_gap_error
 
 const std::string kDataDir = std::string(CONES_SOURCE_DIR) + "/tests/data/omni/";
 const std::string kHourlyFile = kDataDir + "omni2_hourly_2024-04-26_to_05-28.dat";
 const std::string kFiveMinuteFile = kDataDir + "omni_5min_2003-10-28_to_30.asc";
 
-using Q = SolarWindQuantity;
+using Q = ModelInput;
 
 // The lines of a sample file, without their line ends.
 std::vector<std::string> lines_of(const std::string& path) {
@@ -264,9 +267,9 @@ void expect_window_values(const SolarWindInputs& inputs, std::span<const Typed> 
     for (std::size_t k = 0; k < 6; ++k) {
         const double value = element(inputs, quantities[k]);
         EXPECT_NEAR(value, expected[k], 1e-12 * std::max(1.0, std::abs(expected[k])))
-            << solar_wind_quantity_name(quantities[k]);
-        EXPECT_EQ(source(inputs, quantities[k]).valid, valid) << solar_wind_quantity_name(quantities[k]);
-        EXPECT_EQ(source(inputs, quantities[k]).records, of) << solar_wind_quantity_name(quantities[k]);
+            << model_input_name(quantities[k]).name;
+        EXPECT_EQ(source(inputs, quantities[k]).valid, valid) << model_input_name(quantities[k]).name;
+        EXPECT_EQ(source(inputs, quantities[k]).records, of) << model_input_name(quantities[k]).name;
     }
 }
 
@@ -281,7 +284,7 @@ TEST(OmniInputs, FiveMinuteWindowOfAQuietHour) {
     };
     const OmniData data = merge_omni_files({read_omni_file(kFiveMinuteFile)});
     const SolarWindInputs inputs = omni_model_inputs(data, ut_seconds(2003, 301, 1, 0, 0),
-                                                     solar_wind_needs(FieldModel::kT01Storm));
+                                                     T01StormModel::kDescription.reads);
     expect_window_values(inputs, records, 12, 12);
     EXPECT_GT(element(inputs, Q::kG1), 0.0);
     // Dst: the SYM-H of the record of 01:00 to 01:05.
@@ -302,7 +305,7 @@ TEST(OmniInputs, WindowsAcrossTheEdgesOfThePlasmaAndFieldGap) {
         {3.28, -23.34, 931.5, 0.63, 1.09}, {5.31, -23.04, 944.5, 0.75, 1.34}, {8.60, -22.58, 948.2, 0.92, 1.66},
     };
     const OmniData data = merge_omni_files({read_omni_file(kFiveMinuteFile)});
-    const SolarWindNeeds t01 = solar_wind_needs(FieldModel::kT01);
+    const ModelInputs t01 = T01Model::kDescription.reads;
 
     const SolarWindInputs at0620 = omni_model_inputs(data, ut_seconds(2003, 302, 6, 20, 0), t01);
     expect_window_values(at0620, before_gap, 6, 12);
@@ -330,13 +333,13 @@ TEST(OmniInputs, WindowsAcrossTheEdgesOfThePlasmaAndFieldGap) {
                          kFiveMinuteFile + ": pressure at " + w.time +
                              ": only 5 of the 12 5-minute records of the hour before are valid, fewer than half");
         // Only the IMF needed: the same rule for By.
-        EXPECT_THROW(omni_model_inputs(data, w.t, needs_of({Q::kBy})), SolarWindGapError);
+        EXPECT_THROW(omni_model_inputs(data, w.t, ModelInputs({Q::kBy})), SolarWindGapError);
     }
 }
 
 TEST(OmniInputs, HourlyRecordsOfTheMay2024Storm) {
     const OmniData data = merge_omni_files({read_omni_file(kHourlyFile)});
-    const SolarWindNeeds t01 = solar_wind_needs(FieldModel::kT01);
+    const ModelInputs t01 = T01Model::kDescription.reads;
     // 10 May 2024 (day 131) 18:00 and 18:30: the record of 17:00 (the
     // shock's hour), Dst and Kp of 18:00; 21:00: the record of 20:00.
     const struct {
@@ -358,13 +361,13 @@ TEST(OmniInputs, HourlyRecordsOfTheMay2024Storm) {
 
     // 9 May (day 130) 19:00: the record of 18:00 has the IMF but no plasma.
     const UtSeconds t = ut_seconds(2024, 130, 19, 0, 0);
-    const SolarWindInputs t89 = omni_model_inputs(data, t, solar_wind_needs(FieldModel::kT89));
+    const SolarWindInputs t89 = omni_model_inputs(data, t, T89Model::kDescription.reads);
     EXPECT_EQ(element(t89, Q::kKp), 2.3);
     EXPECT_EQ(element(t89, Q::kBy), 4.5);
     EXPECT_EQ(element(t89, Q::kBz), 1.9);
     EXPECT_EQ(source(t89, Q::kPressure).valid, 0);
     EXPECT_EQ(source(t89, Q::kG3).valid, 0);
-    expect_gap_error([&] { omni_model_inputs(data, t, solar_wind_needs(FieldModel::kT96)); }, Q::kPressure,
+    expect_gap_error([&] { omni_model_inputs(data, t, T96Model::kDescription.reads); }, Q::kPressure,
                      kHourlyFile + ": pressure at 2024 day 130 19:00:00 UT: the hourly record of the hour before has "
                                    "no value");
 }
@@ -372,7 +375,7 @@ TEST(OmniInputs, HourlyRecordsOfTheMay2024Storm) {
 TEST(OmniInputs, KpNeedsAnHourlyFileBesideTheHighResolutionOne) {
     const OmniData data = merge_omni_files({read_omni_file(kFiveMinuteFile), read_omni_file(kHourlyFile)});
     expect_gap_error(
-        [&] { omni_model_inputs(data, ut_seconds(2003, 301, 12, 0, 0), solar_wind_needs(FieldModel::kT89)); },
+        [&] { omni_model_inputs(data, ut_seconds(2003, 301, 12, 0, 0), T89Model::kDescription.reads); },
         Q::kKp,
         kFiveMinuteFile + " and " + kHourlyFile +
             ": Kp at 2003 day 301 12:00:00 UT: no hourly record holds this time (only hourly data carry Kp)");

@@ -16,10 +16,10 @@
 namespace cones {
 namespace {
 
-using namespace testing_support;  // element, source, needs_of, expect_gap_error
+using namespace testing_support;  // element, source, expect_gap_error
 
 constexpr double kPi = std::numbers::pi;
-constexpr SolarWindNeeds kNothing{};
+constexpr ModelInputs kNothing{};
 
 TEST(SolarWind, MomentsCountSecondsFrom1900WithTheGregorianLeapDays) {
     // The offsets of the 1970 and 2000 epochs from 1 January 1900 are the
@@ -124,10 +124,10 @@ TEST(SolarWind, TheWindowHoldsTheRecordsThatEndedWithinTheHourBefore) {
     for (const auto& c : cases) {
         const UtSeconds t = ut_seconds(2024, 131, c.hour, c.minute, c.second);
         const SolarWindInputs inputs = solar_wind_inputs(fine, t, kNothing);
-        EXPECT_DOUBLE_EQ(element(inputs, SolarWindQuantity::kPressure), c.mean_pressure) << c.hour << ":" << c.minute;
-        EXPECT_EQ(source(inputs, SolarWindQuantity::kPressure).valid, 12);
-        EXPECT_EQ(source(inputs, SolarWindQuantity::kPressure).records, 12);
-        EXPECT_EQ(source(inputs, SolarWindQuantity::kPressure).record_length, 300);
+        EXPECT_DOUBLE_EQ(element(inputs, ModelInput::kPressure), c.mean_pressure) << c.hour << ":" << c.minute;
+        EXPECT_EQ(source(inputs, ModelInput::kPressure).valid, 12);
+        EXPECT_EQ(source(inputs, ModelInput::kPressure).records, 12);
+        EXPECT_EQ(source(inputs, ModelInput::kPressure).record_length, 300);
     }
 
     // Hourly records: the whole hour before t, never the hour holding t.
@@ -135,11 +135,11 @@ TEST(SolarWind, TheWindowHoldsTheRecordsThatEndedWithinTheHourBefore) {
     for (const int minute : {0, 30, 59}) {
         const UtSeconds t = ut_seconds(2024, 131, 12, minute, 0);
         const SolarWindInputs inputs = solar_wind_inputs(hours, t, kNothing);
-        EXPECT_EQ(element(inputs, SolarWindQuantity::kPressure), 2.0) << minute;
-        EXPECT_EQ(source(inputs, SolarWindQuantity::kPressure).records, 1);
+        EXPECT_EQ(element(inputs, ModelInput::kPressure), 2.0) << minute;
+        EXPECT_EQ(source(inputs, ModelInput::kPressure).records, 1);
         // Dst and Kp of the record holding t.
-        EXPECT_EQ(element(inputs, SolarWindQuantity::kDst), -30.0);
-        EXPECT_EQ(element(inputs, SolarWindQuantity::kKp), 0.3);
+        EXPECT_EQ(element(inputs, ModelInput::kDst), -30.0);
+        EXPECT_EQ(element(inputs, ModelInput::kKp), 0.3);
         EXPECT_FALSE(inputs.dst_is_sym_h);
     }
 }
@@ -151,21 +151,21 @@ TEST(SolarWind, DstIsTheHourlyIndexWhereThereIsOneAndOtherwiseTheSymHAtT) {
 
     // The window takes the finest records: 5-minute 11:05 to 12:00 (pressure 1 to 12).
     const SolarWindInputs mixed = solar_wind_inputs(both, t, kNothing);
-    EXPECT_DOUBLE_EQ(element(mixed, SolarWindQuantity::kPressure), 6.5);
-    EXPECT_EQ(source(mixed, SolarWindQuantity::kPressure).record_length, 300);
-    EXPECT_EQ(element(mixed, SolarWindQuantity::kDst), -20.0);
+    EXPECT_DOUBLE_EQ(element(mixed, ModelInput::kPressure), 6.5);
+    EXPECT_EQ(source(mixed, ModelInput::kPressure).record_length, 300);
+    EXPECT_EQ(element(mixed, ModelInput::kDst), -20.0);
     EXPECT_FALSE(mixed.dst_is_sym_h);
-    EXPECT_EQ(element(mixed, SolarWindQuantity::kKp), 0.2);
+    EXPECT_EQ(element(mixed, ModelInput::kKp), 0.2);
 
     // Without the hourly record Dst is the SYM-H of the record of 12:05 to
     // 12:10 (the 14th, SYM-H -13), and there is no Kp.
     const std::vector<SolarWindRecord> fine = five_minute(11, 0, 24);
     const SolarWindInputs alone = solar_wind_inputs(fine, t, kNothing);
     EXPECT_TRUE(alone.dst_is_sym_h);
-    EXPECT_EQ(element(alone, SolarWindQuantity::kDst), -13.0);
-    EXPECT_EQ(source(alone, SolarWindQuantity::kDst).record_length, 300);
-    EXPECT_EQ(source(alone, SolarWindQuantity::kKp).records, 0);
-    expect_gap_error([&] { solar_wind_inputs(fine, t, needs_of({SolarWindQuantity::kKp})); }, SolarWindQuantity::kKp,
+    EXPECT_EQ(element(alone, ModelInput::kDst), -13.0);
+    EXPECT_EQ(source(alone, ModelInput::kDst).record_length, 300);
+    EXPECT_EQ(source(alone, ModelInput::kKp).records, 0);
+    expect_gap_error([&] { solar_wind_inputs(fine, t, ModelInputs({ModelInput::kKp})); }, ModelInput::kKp,
                      "Kp at 2024 day 131 12:07:00 UT: no hourly record holds this time (only hourly data carry Kp)");
 }
 
@@ -179,21 +179,21 @@ TEST(SolarWind, AQuantityNeedsAtLeastHalfOfItsWindowValid) {
         if (k >= 5) records[k].bz = SolarWindRecord::kMissing;
     }
     const UtSeconds t = ut_seconds(2024, 131, 12, 0, 0);
-    const SolarWindInputs inputs = solar_wind_inputs(records, t, needs_of({SolarWindQuantity::kBy}));
-    EXPECT_EQ(source(inputs, SolarWindQuantity::kBy).valid, 6);
-    EXPECT_EQ(source(inputs, SolarWindQuantity::kBy).records, 12);
-    EXPECT_TRUE(source(inputs, SolarWindQuantity::kBy).enough());
-    EXPECT_EQ(element(inputs, SolarWindQuantity::kBy), 1.0);
+    const SolarWindInputs inputs = solar_wind_inputs(records, t, ModelInputs({ModelInput::kBy}));
+    EXPECT_EQ(source(inputs, ModelInput::kBy).valid, 6);
+    EXPECT_EQ(source(inputs, ModelInput::kBy).records, 12);
+    EXPECT_TRUE(source(inputs, ModelInput::kBy).enough());
+    EXPECT_EQ(element(inputs, ModelInput::kBy), 1.0);
     // Bz is short, and 0 in the parameters; so are G1 to G3, made with Bz.
-    EXPECT_FALSE(source(inputs, SolarWindQuantity::kBz).enough());
-    EXPECT_EQ(element(inputs, SolarWindQuantity::kBz), 0.0);
-    EXPECT_EQ(source(inputs, SolarWindQuantity::kG2).valid, 5);
+    EXPECT_FALSE(source(inputs, ModelInput::kBz).enough());
+    EXPECT_EQ(element(inputs, ModelInput::kBz), 0.0);
+    EXPECT_EQ(source(inputs, ModelInput::kG2).valid, 5);
 
     try {
-        solar_wind_inputs(records, t, needs_of({SolarWindQuantity::kBz}));
+        solar_wind_inputs(records, t, ModelInputs({ModelInput::kBz}));
         ADD_FAILURE() << "no error";
     } catch (SolarWindGapError& e) {
-        EXPECT_EQ(e.quantity(), SolarWindQuantity::kBz);
+        EXPECT_EQ(e.quantity(), ModelInput::kBz);
         EXPECT_EQ(e.time(), t);
         EXPECT_EQ(e.source().valid, 5);
         e.set_file("a.asc");
@@ -214,21 +214,8 @@ TEST(SolarWind, AQuantityNeedsAtLeastHalfOfItsWindowValid) {
          "pressure at 2024 day 131 12:00:00 UT: the hourly record of the hour before has no value"},
     };
     for (const auto& gap : gaps) {
-        expect_gap_error([&] { solar_wind_inputs(hours, gap.t, needs_of({SolarWindQuantity::kPressure})); },
-                         SolarWindQuantity::kPressure, gap.message);
-    }
-}
-
-TEST(SolarWind, EachModelNeedsTheElementsItReads) {
-    using Q = SolarWindQuantity;
-    EXPECT_EQ(solar_wind_needs(FieldModel::kT89), needs_of({Q::kKp}));
-    EXPECT_EQ(solar_wind_needs(FieldModel::kT96), needs_of({Q::kPressure, Q::kDst, Q::kBy, Q::kBz}));
-    EXPECT_EQ(solar_wind_needs(FieldModel::kT01),
-              needs_of({Q::kPressure, Q::kDst, Q::kBy, Q::kBz, Q::kG1, Q::kG2}));
-    EXPECT_EQ(solar_wind_needs(FieldModel::kT01Storm),
-              needs_of({Q::kPressure, Q::kDst, Q::kBy, Q::kBz, Q::kG2, Q::kG3}));
-    for (const FieldModel model : {FieldModel::kDipole, FieldModel::kInternal, FieldModel::kInternalUnbounded}) {
-        EXPECT_EQ(solar_wind_needs(model), kNothing);
+        expect_gap_error([&] { solar_wind_inputs(hours, gap.t, ModelInputs({ModelInput::kPressure})); },
+                         ModelInput::kPressure, gap.message);
     }
 }
 

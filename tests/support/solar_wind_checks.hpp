@@ -12,24 +12,18 @@
 
 namespace cones::testing_support {
 
-inline double element(const SolarWindInputs& inputs, SolarWindQuantity quantity) {
+inline double element(const SolarWindInputs& inputs, ModelInput quantity) {
     return inputs.parameters[static_cast<std::size_t>(quantity)];
 }
 
-inline const SolarWindSource& source(const SolarWindInputs& inputs, SolarWindQuantity quantity) {
+inline const SolarWindSource& source(const SolarWindInputs& inputs, ModelInput quantity) {
     return inputs.sources[static_cast<std::size_t>(quantity)];
-}
-
-inline SolarWindNeeds needs_of(std::initializer_list<SolarWindQuantity> quantities) {
-    SolarWindNeeds needs{};
-    for (const SolarWindQuantity q : quantities) needs[static_cast<std::size_t>(q)] = true;
-    return needs;
 }
 
 // The call must throw a SolarWindGapError for `quantity` with exactly the
 // message `message`.
 template <class Call>
-void expect_gap_error(const Call& call, SolarWindQuantity quantity, const std::string& message) {
+void expect_gap_error(const Call& call, ModelInput quantity, const std::string& message) {
     try {
         call();
         ADD_FAILURE() << "no error: " << message;

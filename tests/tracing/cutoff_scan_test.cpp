@@ -155,7 +155,7 @@ protected:
     void SetUp() override {
         std::ostringstream notice;
         epoch_ = set_epoch(2015, 74, 12, 0, 0, notice);
-        settings_.field = make_field_context(epoch_, FieldModel::kDipole, ModelParameters{});
+        settings_.field = make_field_context(epoch_, field_model<DipoleModel>, ModelParameters{});
         settings_.start_radius = start_radius(20.0);
     }
     // Each entry traced and reduced one trajectory after the other, without the scan.

@@ -30,7 +30,7 @@ TraceSettings model_settings(const EpochState& epoch, FieldModel model) {
     return settings;
 }
 
-TraceSettings dipole_settings(const EpochState& epoch) { return model_settings(epoch, FieldModel::kDipole); }
+TraceSettings dipole_settings(const EpochState& epoch) { return model_settings(epoch, field_model<DipoleModel>); }
 
 std::vector<StationEntry> stations() {
     return {{46.55, 7.98, 0, 0}, {65.05, 25.47, 0, 0}, {0.0, -75.0, 30, 90}, {-30.0, 150.0, 45, 270}};
@@ -67,7 +67,7 @@ TEST(Engine, ResultsInJobOrderAndIdenticalForEveryThreadCountAndLaneWidth) {
     const std::vector<double> r = rigidities();
     const JobList jobs = rigidity_major_jobs(s, r);
 
-    for (const FieldModel model : {FieldModel::kDipole, FieldModel::kT89}) {
+    for (const FieldModel model : {field_model<DipoleModel>, field_model<T89Model>}) {
         const TraceSettings settings = model_settings(epoch, model);
         // The reference: each job traced directly, one after the other.
         std::vector<TraceResult> expected;
@@ -152,17 +152,17 @@ TEST(Engine, LaneOccupancyIsCountedWhenAsked) {
 }
 
 TEST(Engine, AWidthThisProcessorLacksIsRefused) {
-    for (const unsigned width : lane_widths()) EXPECT_EQ(engine_lanes(width, FieldModel::kT96), width);
-    for (const FieldModel model : {FieldModel::kDipole, FieldModel::kInternal, FieldModel::kT89,
-                                   FieldModel::kInternalUnbounded}) {
+    for (const unsigned width : lane_widths()) EXPECT_EQ(engine_lanes(width, field_model<T96Model>), width);
+    for (const FieldModel model : {field_model<DipoleModel>, field_model<ReferenceFieldModel>, field_model<T89Model>,
+                                   field_model<UnboundedReferenceFieldModel>}) {
         EXPECT_EQ(engine_lanes(0, model), widest_lane_width());
     }
-    for (const FieldModel model : {FieldModel::kT96, FieldModel::kT01, FieldModel::kT01Storm}) {
+    for (const FieldModel model : {field_model<T96Model>, field_model<T01Model>, field_model<T01StormModel>}) {
         EXPECT_EQ(engine_lanes(0, model), 1u);
     }
-    for (const unsigned width : {3u, 16u}) EXPECT_THROW(engine_lanes(width, FieldModel::kInternal), std::invalid_argument) << width;
+    for (const unsigned width : {3u, 16u}) EXPECT_THROW(engine_lanes(width, field_model<ReferenceFieldModel>), std::invalid_argument) << width;
     if (!lane_width_available(8)) {
-        EXPECT_THROW(engine_lanes(8, FieldModel::kInternal), std::invalid_argument);
+        EXPECT_THROW(engine_lanes(8, field_model<ReferenceFieldModel>), std::invalid_argument);
     }
 }
 

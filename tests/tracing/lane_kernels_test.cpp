@@ -107,9 +107,9 @@ const EpochState& epoch_of_degree_13() {
     return state;
 }
 
-const FieldModel kModels[] = {FieldModel::kDipole, FieldModel::kInternal, FieldModel::kT89,
-                              FieldModel::kT96,    FieldModel::kT01,      FieldModel::kT01Storm,
-                              FieldModel::kInternalUnbounded};
+const FieldModel kModels[] = {field_model<DipoleModel>, field_model<ReferenceFieldModel>, field_model<T89Model>,
+                              field_model<T96Model>,    field_model<T01Model>,      field_model<T01StormModel>,
+                              field_model<UnboundedReferenceFieldModel>};
 
 std::vector<unsigned> batch_widths() {
     std::vector<unsigned> widths;
@@ -129,9 +129,9 @@ TEST_P(LaneKernels, EveryModelsFieldIsTheScalarFieldBitForBit) {
     };
     std::vector<Case> cases;
     for (const FieldModel model : kModels) cases.push_back({model, &epoch()});
-    cases.push_back({FieldModel::kT89, &epoch_without_internal_field()});
-    cases.push_back({FieldModel::kInternal, &epoch_of_degree_13()});
-    cases.push_back({FieldModel::kT89, &epoch_of_degree_13()});
+    cases.push_back({field_model<T89Model>, &epoch_without_internal_field()});
+    cases.push_back({field_model<ReferenceFieldModel>, &epoch_of_degree_13()});
+    cases.push_back({field_model<T89Model>, &epoch_of_degree_13()});
     for (const Case& c : cases) {
         const FieldModel model = c.model;
         const FieldContext field = make_field_context(*c.epoch, model, parameters());
@@ -220,9 +220,9 @@ TEST(LaneWidths, ScalarAndSse2AlwaysWiderOnlyWithTheirInstructionSets) {
     EXPECT_EQ(widest_lane_width(), widths.back());
     for (const unsigned width : {0u, 3u, 16u}) {
         EXPECT_FALSE(lane_width_available(width)) << width;
-        EXPECT_THROW(lane_fields(width, FieldModel::kInternal), std::invalid_argument) << width;
+        EXPECT_THROW(lane_fields(width, field_model<ReferenceFieldModel>), std::invalid_argument) << width;
     }
-    EXPECT_THROW(lane_derivatives(1, FieldModel::kInternal), std::invalid_argument);
+    EXPECT_THROW(lane_derivatives(1, field_model<ReferenceFieldModel>), std::invalid_argument);
     if (!lane_width_available(8)) {
         std::cout << "[ NOTE     ] this processor has no AVX-512: its 8-lane routines are not checked here\n";
     }

@@ -80,10 +80,10 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
         Field internal, external;  // the field expected is their sum
     };
     const Case cases[] = {
-        {FieldModel::kDipole, dipole, {}},        {FieldModel::kInternal, internal, {}},
-        {FieldModel::kInternalUnbounded, internal, {}}, {FieldModel::kT89, internal, t89},
-        {FieldModel::kT96, internal, t96},        {FieldModel::kT01, internal, t01},
-        {FieldModel::kT01Storm, internal, storm},
+        {field_model<DipoleModel>, dipole, {}},        {field_model<ReferenceFieldModel>, internal, {}},
+        {field_model<UnboundedReferenceFieldModel>, internal, {}}, {field_model<T89Model>, internal, t89},
+        {field_model<T96Model>, internal, t96},        {field_model<T01Model>, internal, t01},
+        {field_model<T01StormModel>, internal, storm},
     };
     for (const Case& c : cases) {
         double bx, by, bz;
@@ -96,7 +96,7 @@ TEST(FieldSelector, EachCodeEvaluatesItsModels) {
 
 TEST(EquationOfMotion, LorentzForceOfTheReversedCharge) {
     const EpochState epoch = epoch_2015();
-    const FieldContext field = make_field_context(epoch, FieldModel::kInternal, ModelParameters{});
+    const FieldContext field = make_field_context(epoch, field_model<ReferenceFieldModel>, ModelParameters{});
     const double p[3] = {1.3, -0.4, 0.9};
     double bx, by, bz;
     total_field_gsm(field, p[0], p[1], p[2], bx, by, bz);
@@ -263,7 +263,7 @@ TEST(Tracing, TailLimitAllowsAndTimeLimitForbids) {
         {"polar cap, 0.25 GV", station(75.0, 90.0, 0, 0), 0.25, TraceOutcome::kAllowed, 5.0, 10.0},
         {"day side, 1000 GV", day, 1000.0, TraceOutcome::kForbidden, 10.0, 100.0},
     };
-    const TraceSettings open = settings_for(epoch, FieldModel::kInternalUnbounded);
+    const TraceSettings open = settings_for(epoch, field_model<UnboundedReferenceFieldModel>);
     for (const Case& c : cases) {
         const ProtonMotion motion = proton_motion(c.rigidity);
         const TraceResult traced = trace_trajectory(open, c.station, motion);
@@ -287,7 +287,7 @@ TEST(Tracing, TailLimitAllowsAndTimeLimitForbids) {
     }
     const ProtonMotion motion = proton_motion(1000.0);
     for (const StationEntry& s : {day, night}) {
-        const TraceResult closed = trace_trajectory(settings_for(epoch, FieldModel::kInternal), s, motion);
+        const TraceResult closed = trace_trajectory(settings_for(epoch, field_model<ReferenceFieldModel>), s, motion);
         EXPECT_EQ(closed.outcome, TraceOutcome::kAllowed);
         EXPECT_GT(std::hypot(closed.state[0], closed.state[1], closed.state[2]), 30.0);
     }
@@ -301,12 +301,12 @@ TEST(Tracing, SpeedIsConservedAlongTheTrajectory) {
         double rigidity;
         FieldModel model;
     };
-    const Case cases[] = {{46.55, 7.98, 0, 0, 5.0, FieldModel::kInternal},
-                          {40.0, -100.0, 30, 90, 2.0, FieldModel::kInternal},
-                          {18.59, 98.49, 0, 0, 15.0, FieldModel::kDipole},
-                          {-60.0, 20.0, 45, 200, 1.0, FieldModel::kInternal},
-                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT89},
-                          {46.55, 7.98, 20, 270, 4.0, FieldModel::kT96}};
+    const Case cases[] = {{46.55, 7.98, 0, 0, 5.0, field_model<ReferenceFieldModel>},
+                          {40.0, -100.0, 30, 90, 2.0, field_model<ReferenceFieldModel>},
+                          {18.59, 98.49, 0, 0, 15.0, field_model<DipoleModel>},
+                          {-60.0, 20.0, 45, 200, 1.0, field_model<ReferenceFieldModel>},
+                          {46.55, 7.98, 20, 270, 4.0, field_model<T89Model>},
+                          {46.55, 7.98, 20, 270, 4.0, field_model<T96Model>}};
     for (const Case& c : cases) {
         ModelParameters parameters{};
         parameters[0] = 4.0;    // P for T96
@@ -334,7 +334,7 @@ TEST(Tracing, StormerVerticalCutoffAtTheDipoleEquator) {
     const double mx = epoch.g_coef[2], my = epoch.h_coef[2];
     const double longitude = std::atan2(-mx, my) / kDegreesToRadians;
     const StationEntry equator = station(0.0, longitude, 0, 0);
-    const TraceSettings settings = settings_for(epoch, FieldModel::kDipole);
+    const TraceSettings settings = settings_for(epoch, field_model<DipoleModel>);
     // Vertical cutoff c B0 R_E / (4 r^2) of a dipole of equatorial surface field B0.
     const double r0 = settings.start_radius;
     const double cutoff = kSpeedOfLight * epoch.dipole_strength * 1e-9 * kEarthRadius / 4.0 / (r0 * r0) / 1e9;
@@ -356,7 +356,7 @@ TEST(Tracing, EastWestEffectOfPositiveParticles) {
     // from the west.
     const EpochState epoch = epoch_2015();
     const double longitude = std::atan2(-epoch.g_coef[2], epoch.h_coef[2]) / kDegreesToRadians;
-    const TraceSettings settings = settings_for(epoch, FieldModel::kDipole);
+    const TraceSettings settings = settings_for(epoch, field_model<DipoleModel>);
     const ProtonMotion motion = proton_motion(15.0);  // about 1.05 Rv
     EXPECT_EQ(trace_trajectory(settings, station(0.0, longitude, 60, 90), motion).outcome,
               TraceOutcome::kForbidden);
@@ -367,7 +367,7 @@ TEST(Tracing, EastWestEffectOfPositiveParticles) {
 TEST(Tracing, AFieldThatIsNotANumberFailsTheIntegration) {
     EpochState broken = epoch_2015();
     broken.dipole_strength = std::numeric_limits<double>::quiet_NaN();
-    const TraceResult result = trace_trajectory(settings_for(broken, FieldModel::kDipole), station(50, 10, 0, 0), proton_motion(5.0));
+    const TraceResult result = trace_trajectory(settings_for(broken, field_model<DipoleModel>), station(50, 10, 0, 0), proton_motion(5.0));
     EXPECT_EQ(result.outcome, TraceOutcome::kIntegrationFailed);
 }
 
