@@ -28,16 +28,6 @@ using testing_support::MathFunction;
 
 constexpr std::size_t kValues = 4096;
 
-struct BenchFunction {
-    MathFunction function;
-    const char* name;
-};
-constexpr BenchFunction kFunctions[] = {
-    {MathFunction::kExp, "exp"}, {MathFunction::kLog, "log"},       {MathFunction::kPow, "pow"},
-    {MathFunction::kSin, "sin"}, {MathFunction::kCos, "cos"},       {MathFunction::kSincos, "sincos"},
-    {MathFunction::kAtan2, "atan2"},
-};
-
 // Arguments as the field models and frames meet them: exponents of the
 // model's decaying terms, distances and scales, angles of one turn or two,
 // powers of moderate bases, the angles of points around the Earth.
@@ -137,12 +127,11 @@ void sleef(benchmark::State& state, MathFunction function, unsigned width) {
 }
 
 const bool registered = [] {
-    for (const BenchFunction& f : kFunctions) {
-        benchmark::RegisterBenchmark((std::string(f.name) + "/c_library").c_str(), c_library, f.function);
-        for (const unsigned width : {1u, 2u, 4u, 8u}) {
-            benchmark::RegisterBenchmark((std::string(f.name) + "/sleef_" + std::to_string(width)).c_str(), sleef,
-                                         f.function, width);
-        }
+    for (const MathFunction f : testing_support::kMathFunctions) {
+        const std::string name = testing_support::name_of(f);
+        benchmark::RegisterBenchmark((name + "/c_library").c_str(), c_library, f);
+        for (const unsigned width : {1u, 2u, 4u, 8u})
+            benchmark::RegisterBenchmark((name + "/sleef_" + std::to_string(width)).c_str(), sleef, f, width);
     }
     return true;
 }();

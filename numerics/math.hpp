@@ -64,8 +64,9 @@ inline double exp(double x) { return single_nan(Sleef_cinz_expd1_u10purec(x)); }
 // The natural logarithm ln x.
 // Given: x.
 // Returned: ln x, within 1.0 ulp.
-// Notes: subnormal x are as accurate as normal ones; ln(±0) = -inf, ln 1 = +0, ln(+inf) = +inf, ln x of x < 0 (-inf included)
-// and of NaN is NaN.
+// Notes: subnormal x are as accurate as normal ones; ln(±0) = -inf,
+// ln 1 = +0, ln(+inf) = +inf; ln x of x < 0 (-inf included) and of NaN is
+// NaN.
 inline double log(double x) { return single_nan(Sleef_cinz_logd1_u10purec(x)); }
 
 // The power x^y.

@@ -30,7 +30,10 @@
 namespace cones {
 namespace {
 
+using testing_support::kMathFunctions;
 using testing_support::MathFunction;
+using testing_support::name_of;
+using testing_support::takes_two_arguments;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -51,21 +54,10 @@ std::string describe(double value) {
     return text;
 }
 
-struct FunctionInfo {
-    MathFunction function;
-    const char* name;
-    bool binary;  // takes a second argument
-};
-constexpr FunctionInfo kFunctions[] = {
-    {MathFunction::kExp, "exp", false},    {MathFunction::kLog, "log", false},
-    {MathFunction::kPow, "pow", true},     {MathFunction::kSin, "sin", false},
-    {MathFunction::kCos, "cos", false},    {MathFunction::kSincos, "sincos", false},
-    {MathFunction::kAtan2, "atan2", true},
-};
-
-const FunctionInfo& info(MathFunction function) {
-    return *std::find_if(std::begin(kFunctions), std::end(kFunctions),
-                         [function](const FunctionInfo& f) { return f.function == function; });
+// "f(a)" or "f(a, b)" with the arguments' exact values.
+std::string call(MathFunction function, double a, double b) {
+    const std::string second = takes_two_arguments(function) ? ", " + describe(b) : "";
+    return std::string(name_of(function)) + "(" + describe(a) + second + ")";
 }
 
 // The one-value routine of the math layer: r = f(a) or f(a, b); for sincos
@@ -304,8 +296,7 @@ TEST_P(MathLanes, EveryLaneIsTheOneValueRoutine) {
         one_value(function, arguments.a[i], arguments.b[i], r, r2);
         if (bits(r) == bits(lanes[i]) && bits(r2) == bits(lanes2[i])) continue;
         if (++differing <= 5) {
-            examples += "\n  " + std::string(info(function).name) + "(" + describe(arguments.a[i]) +
-                        (info(function).binary ? ", " + describe(arguments.b[i]) : "") + "): one value " +
+            examples += "\n  " + call(function, arguments.a[i], arguments.b[i]) + ": one value " +
                         describe(r) + (function == MathFunction::kSincos ? " and " + describe(r2) : "") +
                         ", lane " + std::to_string(i % width) + " " + describe(lanes[i]) +
                         (function == MathFunction::kSincos ? " and " + describe(lanes2[i]) : "");
@@ -315,16 +306,12 @@ TEST_P(MathLanes, EveryLaneIsTheOneValueRoutine) {
 }
 
 std::string case_name(const ::testing::TestParamInfo<std::tuple<MathFunction, unsigned>>& param) {
-    return std::string(info(std::get<0>(param.param)).name) + "_" + std::to_string(std::get<1>(param.param)) +
+    return std::string(name_of(std::get<0>(param.param))) + "_" + std::to_string(std::get<1>(param.param)) +
            "_lanes";
 }
 
 INSTANTIATE_TEST_SUITE_P(FunctionsAndWidths, MathLanes,
-                         ::testing::Combine(::testing::Values(MathFunction::kExp, MathFunction::kLog,
-                                                              MathFunction::kPow, MathFunction::kSin,
-                                                              MathFunction::kCos, MathFunction::kSincos,
-                                                              MathFunction::kAtan2),
-                                            ::testing::Values(2u, 4u, 8u)),
+                         ::testing::Combine(::testing::ValuesIn(kMathFunctions), ::testing::Values(2u, 4u, 8u)),
                          case_name);
 
 // |value - exact| in units of the last place of a double at the exact value
@@ -339,35 +326,34 @@ long double ulps(double value, long double exact) {
 // The one-value routines against the C library's long-double functions,
 // whose own error is some 2^-11 ulp of a double.
 TEST(MathAccuracy, WithinOneUlpOfTheLongDoubleFunctions) {
-    for (const FunctionInfo& f : kFunctions) {
-        Arguments sample = edge_arguments(f.function);
-        sample.append(random_arguments(f.function, 40000, 9));
+    for (const MathFunction f : kMathFunctions) {
+        Arguments sample = edge_arguments(f);
+        sample.append(random_arguments(f, 40000, 9));
         long double worst = 0.0L;
         std::string worst_case = "none";
         std::size_t checked = 0;
         for (std::size_t i = 0; i < sample.a.size(); ++i) {
             const double a = sample.a[i], b = sample.b[i];
             double r[2];
-            one_value(f.function, a, b, r[0], r[1]);
-            for (int k = 0; k < (f.function == MathFunction::kSincos ? 2 : 1); ++k) {
-                const long double exact = library_value<long double>(f.function, a, b, k == 1);
+            one_value(f, a, b, r[0], r[1]);
+            for (int k = 0; k < (f == MathFunction::kSincos ? 2 : 1); ++k) {
+                const long double exact = library_value<long double>(f, a, b, k == 1);
                 // Only finite results below the overflow point (the special
                 // values are checked below).
                 if (!std::isfinite(exact) || std::fabs(exact) > kLargestBeforeOverflow) continue;
                 ++checked;
                 // The bound: 1 ulp; 2 units of 2^-1074 for atan2's subnormal
                 // angles.
-                const bool subnormal_angle = f.function == MathFunction::kAtan2 && std::fabs(exact) < kSmallestNormal;
+                const bool subnormal_angle = f == MathFunction::kAtan2 && std::fabs(exact) < kSmallestNormal;
                 const long double share = ulps(r[k], exact) / (subnormal_angle ? 2 : 1);
                 if (std::isnan(share) || share > worst) {  // a NaN stays the worst
                     worst = share;
-                    worst_case = std::string(f.name) + "(" + describe(a) + (f.binary ? ", " + describe(b) : "") +
-                                 ") = " + describe(r[k]) + ", " + std::to_string(static_cast<double>(share)) +
-                                 " of the bound";
+                    worst_case = call(f, a, b) + " = " + describe(r[k]) + ", " +
+                                 std::to_string(static_cast<double>(share)) + " of the bound";
                 }
             }
         }
-        EXPECT_GT(checked, sample.a.size() / 2) << f.name;
+        EXPECT_GT(checked, sample.a.size() / 2) << name_of(f);
         EXPECT_LE(worst, 1.0L) << worst_case;
     }
 }
@@ -382,9 +368,9 @@ TEST(MathSpecialValues, TheCLibrarysValuesAtZerosInfinitiesAndNaN) {
     };
     std::vector<Case> cases;
     const double specials[] = {0.0, -0.0, kInf, -kInf, kNaN, -kNaN};
-    for (const FunctionInfo& f : kFunctions)
-        if (!f.binary)
-            for (const double x : specials) cases.push_back({f.function, x, 0.0});
+    for (const MathFunction f : kMathFunctions)
+        if (!takes_two_arguments(f))
+            for (const double x : specials) cases.push_back({f, x, 0.0});
     for (const MathFunction f : {MathFunction::kExp, MathFunction::kSin, MathFunction::kCos, MathFunction::kSincos})
         for (const double x : {kSmallest, -kSmallest, 1e-300, -1e-300}) cases.push_back({f, x, 0.0});
     for (const double x : {-1000.0, 1e300, -1e300}) cases.push_back({MathFunction::kExp, x, 0.0});
@@ -414,8 +400,7 @@ TEST(MathSpecialValues, TheCLibrarysValuesAtZerosInfinitiesAndNaN) {
             const double library = library_value<double>(c.function, c.a, c.b, k == 1);
             const double expected = std::isnan(library) ? kNaN : library;
             EXPECT_EQ(bits(r[k]), bits(expected))
-                << info(c.function).name << (k == 1 ? " (cosine)" : "") << "(" << describe(c.a)
-                << (info(c.function).binary ? ", " + describe(c.b) : "") << ") = " << describe(r[k]) << ", not "
+                << call(c.function, c.a, c.b) << (k == 1 ? " (cosine)" : "") << " = " << describe(r[k]) << ", not "
                 << describe(expected);
         }
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
@@ -14,6 +15,31 @@
 namespace cones::testing_support {
 
 enum class MathFunction { kExp, kLog, kPow, kSin, kCos, kSincos, kAtan2 };
+inline constexpr MathFunction kMathFunctions[] = {MathFunction::kExp, MathFunction::kLog,    MathFunction::kPow,
+                                                  MathFunction::kSin, MathFunction::kCos,    MathFunction::kSincos,
+                                                  MathFunction::kAtan2};
+
+// The function's name in the math layer ("exp", ..., "atan2").
+inline const char* name_of(MathFunction function) {
+    switch (function) {
+        case MathFunction::kExp: return "exp";
+        case MathFunction::kLog: return "log";
+        case MathFunction::kPow: return "pow";
+        case MathFunction::kSin: return "sin";
+        case MathFunction::kCos: return "cos";
+        case MathFunction::kSincos: return "sincos";
+        case MathFunction::kAtan2: return "atan2";
+    }
+    return "?";
+}
+
+// Whether the function takes a second argument (pow and atan2).
+inline bool takes_two_arguments(MathFunction function) {
+    return function == MathFunction::kPow || function == MathFunction::kAtan2;
+}
+
+// GoogleTest prints a test parameter of this type by its name.
+inline void PrintTo(MathFunction function, std::ostream* out) { *out << name_of(function); }
 
 // Evaluates one function of the math layer over n arguments, one number type
 // (double or a pack) at a time.
