@@ -6,13 +6,26 @@
 #    with AVX-512 instructions would crash a processor without them);
 #  - no instruction is a fused multiply-add (the build forbids contraction:
 #    every lane must round as the scalar code does);
-#  - no routine of a vector math library is called (those round the
-#    transcendental functions differently from the C library).
+#  - the only vector math routines called are the math layer's own
+#    (numerics/math.hpp): SLEEF's routines without fused multiply-add at u10
+#    accuracy, of the instruction set's width (Sleef_cinz_*d4_u10avx for
+#    AVX2, Sleef_cinz_*d8_u10avx512fnofma for AVX-512) or for one value
+#    (Sleef_cinz_*d1_u10purec); those give every lane the one-value bits. Any
+#    other SLEEF routine (with fused multiply-add, of another width or
+#    accuracy) or the C library's vector routines (_ZGV*) would round
+#    differently.
 foreach(variable NM OBJDUMP TAG OBJECTS)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "lane_objects_check: ${variable} is not set")
   endif()
 endforeach()
+if(TAG STREQUAL "Avx2")
+  set(own_sleef "4_u10avx")
+elseif(TAG STREQUAL "Avx512")
+  set(own_sleef "8_u10avx512fnofma")
+else()
+  message(FATAL_ERROR "lane_objects_check: no SLEEF routines known for ${TAG}")
+endif()
 
 set(faults "")
 foreach(object IN LISTS OBJECTS)
@@ -37,9 +50,15 @@ foreach(object IN LISTS OBJECTS)
   endforeach()
 
   execute_process(COMMAND ${NM} --undefined-only ${object} OUTPUT_VARIABLE undefined)
-  if(undefined MATCHES "_ZGV[A-Za-z0-9_]*")
-    string(APPEND faults "  ${object}: calls the vector math routine ${CMAKE_MATCH_0}\n")
-  endif()
+  string(REPLACE "\n" ";" lines "${undefined}")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "U ((_ZGV|Sleef_)[A-Za-z0-9_]*)$")
+      set(routine "${CMAKE_MATCH_1}")
+      if(NOT routine MATCHES "^Sleef_cinz_[a-z0-9]+d(1_u10purec|${own_sleef})$")
+        string(APPEND faults "  ${object}: calls the vector math routine ${routine}\n")
+      endif()
+    endif()
+  endforeach()
 
   execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn ${object} OUTPUT_VARIABLE code)
   if(code MATCHES "vfn?m(add|sub)[a-z0-9]*")
@@ -51,4 +70,5 @@ if(faults)
   message(FATAL_ERROR "The ${TAG} lane objects are unsafe to link:\n${faults}")
 endif()
 list(LENGTH OBJECTS count)
-message(STATUS "${count} ${TAG} lane objects: every defined symbol names ${TAG}; no fused multiply-add; no vector math call")
+message(STATUS "${count} ${TAG} lane objects: every defined symbol names ${TAG}; no fused multiply-add; "
+               "no vector math call but the math layer's SLEEF routines")

@@ -1,0 +1,176 @@
+// The transcendental functions of the field models, the frames and the
+// equation of motion, for one value (double) and for each pack of
+// numerics/pack.hpp, with exactly the same bits in every lane as for one
+// value.
+//
+// Each routine calls SLEEF's deterministic variant of its width: the
+// Sleef_cinz_*_u10 routines, built without fused multiply-add and from one
+// algorithm for every width (purec for one value, sse2 for 2 lanes, avx for 4,
+// avx512fnofma for 8), so a lane's result depends on its own argument alone,
+// never on the width or on the other lanes. Their results differ from the C
+// library's in the last bit for a few per cent of the arguments: a routine
+// moved from std:: to these changes its results by up to an ulp.
+//
+// Accuracy (u10): at most 1.0 ulp from the exact value, for every finite
+// argument, subnormal arguments and results included (atan2's subnormal
+// results excepted: see there). Every NaN result is the one quiet NaN (sign
+// +, payload 0), whatever the width (see single_nan).
+//
+// Overflow comes early: e^x and x^y are +inf from e^709.78271114955742909 =
+// 0x1.ffffc57ca84a9p+1023 on, 1.7e-6 (relative) below the largest double,
+// where the C library still gives finite values.
+//
+// The pack routines of each width exist only where its instruction set is
+// compiled in: the 2-lane SSE2 ones in every build, the 4-lane AVX2 ones with
+// -mavx2 (the AVX2 lane objects), the 8-lane AVX-512 ones with -mavx512f.
+//
+// The names live in cones::math, apart from std:: and from the C library's
+// per-lane functions of pack.hpp (lanewise), so that a call says which
+// rounding it gets.
+#pragma once
+
+#include <sleef.h>
+
+#include <limits>
+
+#include "numerics/pack.hpp"
+
+namespace cones::math {
+
+// A result with every NaN made the one quiet NaN (sign +, payload 0).
+// Given: a result of a SLEEF routine (double or pack).
+// Returned: the result, where each NaN is replaced by
+// std::numeric_limits<double>::quiet_NaN().
+// Notes: SLEEF's routines build their NaNs with signs and payloads that vary
+// with the width (the 8-lane log of a negative number carries the argument's
+// sign and bits, the 2-lane cosine of infinity has another payload than the
+// one-value one); a NaN's sign would show in printed output ("-nan").
+inline double single_nan(double r) { return r != r ? std::numeric_limits<double>::quiet_NaN() : r; }
+template <int W, class Isa>
+Pack<W, Isa> single_nan(Pack<W, Isa> r) {
+    return Pack<W, Isa>::of(r.v == r.v ? r.v : Pack<W, Isa>::broadcast(std::numeric_limits<double>::quiet_NaN()));
+}
+
+// The exponential e^x.
+// Given: x.
+// Returned: e^x, within 1.0 ulp.
+// Notes: +inf above 709.78271114955742909 (1.7e-6 below 709.782712893384,
+// the largest x whose e^x is a finite double), +0 below -1000 and wherever
+// e^x rounds to zero (below about -745.13);
+// e^x is subnormal between about -745.13 and -708.40; e^(±0) = 1,
+// e^(-inf) = +0, e^(+inf) = +inf, NaN gives NaN.
+inline double exp(double x) { return single_nan(Sleef_cinz_expd1_u10purec(x)); }
+
+// The natural logarithm ln x.
+// Given: x.
+// Returned: ln x, within 1.0 ulp.
+// Notes: subnormal x are as accurate as normal ones; ln(±0) = -inf,
+// ln 1 = +0, ln(+inf) = +inf; ln x of x < 0 (-inf included) and of NaN is
+// NaN.
+inline double log(double x) { return single_nan(Sleef_cinz_logd1_u10purec(x)); }
+
+// The power x^y.
+// Given: the base x and the exponent y.
+// Returned: x^y, within 1.0 ulp, for integer exponents too: x^2 differs from
+// the correctly rounded x * x in the last bit for some 2 % of the bases (the
+// C library's pow gives x * x), x^0.5 from sqrt(x) as often, so write
+// squares as products and square roots as sqrt.
+// Notes: a negative base needs an integer exponent (every |y| >= 2^53 is an
+// even integer): the sign is that of x for odd y, + for even y, and a
+// negative finite x with a non-integer y gives NaN. x^0 = 1 and 1^y = 1 for
+// every x and y, NaN included; otherwise NaN in x or y gives NaN.
+// (±0)^y is ±0 for odd y > 0, +0 for other y > 0, ±inf for odd y < 0 and
+// +inf for other y < 0; (±inf)^y follows from 1/(±0); x^(±inf) is +0, 1 or
+// +inf as |x| < 1, |x| = 1 or |x| > 1 (for y = +inf; reversed for -inf).
+// Overflow gives +inf (or -inf for a negative base and odd y) from
+// |x^y| = 0x1.ffffc57ca84a9p+1023 on, as for exp; underflow gives ±0.
+inline double pow(double x, double y) { return single_nan(Sleef_cinz_powd1_u10purec(x, y)); }
+
+// The sine of x (radians).
+// Given: x in radians.
+// Returned: sin x, within 1.0 ulp.
+// Notes: the reduction of x by multiples of π changes its method at |x| = 15
+// and at |x| = 1e14 (an exact reduction above), so sin x keeps its accuracy
+// for every finite x. sin(±0) = ±0; sin(±inf) and sin(NaN) are NaN.
+inline double sin(double x) { return single_nan(Sleef_cinz_sind1_u10purec(x)); }
+
+// The cosine of x (radians).
+// Given: x in radians.
+// Returned: cos x, within 1.0 ulp.
+// Notes: x is reduced as for sin (methods change at 15 and 1e14).
+// cos(±0) = 1; cos(±inf) and cos(NaN) are NaN.
+inline double cos(double x) { return single_nan(Sleef_cinz_cosd1_u10purec(x)); }
+
+// The sine and the cosine of x (radians) from one reduction.
+// Given: x in radians.
+// Returned: sine = sin x, cosine = cos x, each within 1.0 ulp.
+// Notes: x is reduced once for both (methods change at 15 and 1e14 as for
+// sin); the values differ in the last bit from sin(x) and cos(x) for some 5 %
+// of the arguments, so a routine takes both from one call or neither.
+// sincos(±0) gives ±0 and 1; ±inf and NaN give NaN for both.
+inline void sincos(double x, double& sine, double& cosine) {
+    const Sleef_double_2 r = Sleef_cinz_sincosd1_u10purec(x);
+    sine = single_nan(r.x);
+    cosine = single_nan(r.y);
+}
+
+// The angle of the point (x, y) from the +x axis: atan2(y, x), radians.
+// Given: the ordinate y and the abscissa x (note the order).
+// Returned: the angle in [-π, π], within 1.0 ulp (a subnormal angle, where
+// |y/x| < 2.2e-308 with x > 0, within 2 units of the smallest subnormal
+// 2^-1074); its sign is the sign of y (-0 included).
+// Notes: the four quadrants: x > 0 gives |angle| < π/2, x < 0 gives
+// |angle| > π/2. Signed zeros: atan2(±0, +0) = ±0, atan2(±0, -0) = ±π,
+// atan2(±0, x < 0) = ±π, atan2(±0, x > 0) = ±0, atan2(y, ±0) = ±π/2 by the
+// sign of y ≠ 0. Infinities: atan2(±y, +inf) = ±0 and atan2(±y, -inf) = ±π
+// for finite y, atan2(±inf, x) = ±π/2 for finite x, atan2(±inf, +inf) =
+// ±π/4, atan2(±inf, -inf) = ±3π/4. NaN in either gives NaN.
+inline double atan2(double y, double x) { return single_nan(Sleef_cinz_atan2d1_u10purec(y, x)); }
+
+// The same functions for each pack, lane by lane: lane i of the result is
+// exactly the one-value function of lane i of the arguments.
+//
+// Given: packs of W lanes (for pow and atan2, a double in place of a pack
+// stands for that value in every lane).
+// Returned: the function of each lane, in that lane (sincos: the sines and
+// the cosines).
+// Notes: as for one value, lane by lane. A width's routine runs the reduction
+// branches that any of its lanes needs and picks each lane's result, so mixed
+// arguments (a lane at 1e20 beside one at 0.5) cost the dearest lane's branch
+// but give each lane its own value.
+#define CONES_MATH_PACK_ROUTINES(W, ISA, VARIANT)                                                    \
+    inline Pack<W, ISA> exp(Pack<W, ISA> x) {                                                        \
+        return single_nan(Pack<W, ISA>::of(Sleef_cinz_expd##W##_u10##VARIANT(x.v)));                 \
+    }                                                                                                \
+    inline Pack<W, ISA> log(Pack<W, ISA> x) {                                                        \
+        return single_nan(Pack<W, ISA>::of(Sleef_cinz_logd##W##_u10##VARIANT(x.v)));                 \
+    }                                                                                                \
+    inline Pack<W, ISA> pow(Pack<W, ISA> x, Pack<W, ISA> y) {                                        \
+        return single_nan(Pack<W, ISA>::of(Sleef_cinz_powd##W##_u10##VARIANT(x.v, y.v)));            \
+    }                                                                                                \
+    inline Pack<W, ISA> sin(Pack<W, ISA> x) {                                                        \
+        return single_nan(Pack<W, ISA>::of(Sleef_cinz_sind##W##_u10##VARIANT(x.v)));                 \
+    }                                                                                                \
+    inline Pack<W, ISA> cos(Pack<W, ISA> x) {                                                        \
+        return single_nan(Pack<W, ISA>::of(Sleef_cinz_cosd##W##_u10##VARIANT(x.v)));                 \
+    }                                                                                                \
+    inline void sincos(Pack<W, ISA> x, Pack<W, ISA>& sine, Pack<W, ISA>& cosine) {                   \
+        const auto r = Sleef_cinz_sincosd##W##_u10##VARIANT(x.v);                                    \
+        sine = single_nan(Pack<W, ISA>::of(r.x));                                                    \
+        cosine = single_nan(Pack<W, ISA>::of(r.y));                                                  \
+    }                                                                                                \
+    inline Pack<W, ISA> atan2(Pack<W, ISA> y, Pack<W, ISA> x) {                                      \
+        return single_nan(Pack<W, ISA>::of(Sleef_cinz_atan2d##W##_u10##VARIANT(y.v, x.v)));          \
+    }
+
+CONES_MATH_PACK_ROUTINES(2, Sse2, sse2)
+#if defined(__AVX2__)
+CONES_MATH_PACK_ROUTINES(4, Avx2, avx)
+#endif
+#if defined(__AVX512F__)
+CONES_MATH_PACK_ROUTINES(8, Avx512, avx512fnofma)
+#endif
+
+#undef CONES_MATH_PACK_ROUTINES
+
+}  // namespace cones::math
