@@ -4,8 +4,8 @@
 // and what the full scans say about the adaptive scan's margins: the widest
 // forbidden gap below an allowed band and the widest allowed band below a
 // forbidden rigidity, also as fractions of the margins there (each must stay
-// below 1; the margins were chosen at twice these). Rerun it whenever the
-// field models change.
+// below 1; the margins were chosen at 1.5 times these or more). Rerun it
+// whenever the field models change.
 //
 //   scan_compare [--map] [--lat-step D] [--lon-step D]
 //                [--random N] [--dates D] [--seed S]

@@ -129,9 +129,8 @@ std::size_t steps_in(double gv, const ScanGrid& grid) {
 std::size_t adaptive_coarse_stride(const ScanGrid& grid) { return steps_in(kAdaptiveCoarseGv, grid); }
 
 std::size_t adaptive_margin_above(const ScanGrid& grid, std::size_t highest_forbidden) {
-    return steps_in(std::min(kAdaptiveAboveGv + kAdaptiveAboveRelative * grid.rigidity(highest_forbidden),
-                             kAdaptiveAboveLargestGv),
-                    grid);
+    const double relative = kAdaptiveAboveGv + kAdaptiveAboveRelative * grid.rigidity(highest_forbidden);
+    return steps_in(std::min(std::max(relative, kAdaptiveAboveLeastGv), kAdaptiveAboveLargestGv), grid);
 }
 
 std::size_t adaptive_margin_below(const ScanGrid& grid, std::size_t lowest_allowed) {

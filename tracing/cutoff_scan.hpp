@@ -166,24 +166,25 @@ struct CutoffScanOptions {
 // complete.
 using CutoffSink = std::function<void(std::size_t entry, const EntryCutoffs& cutoffs)>;
 
-// The rules of the adaptive scan (see scan_cutoffs), in GV. Chosen from full
-// scans, where the widest forbidden gap below an allowed band and the widest
-// allowed band below a forbidden rigidity were about half of these margins
-// (README, section on cutoffs; measured by bench/scan_compare.cpp).
+// The rules of the adaptive scan (see scan_cutoffs), in GV, chosen from full
+// scans (README, section on cutoffs; measured by bench/scan_compare.cpp):
+// the widest allowed band below a forbidden rigidity and the widest forbidden
+// gap below an allowed band seen there were at most 1/1.5 of these margins.
 // The coarse descent samples one grid rigidity in this many GV.
 inline constexpr double kAdaptiveCoarseGv = 0.5;
 // The allowed rigidities above the highest forbidden one that end the scan
-// upward: this much GV plus this fraction of the forbidden rigidity, at most
-// the largest.
+// upward: this much GV plus this fraction of the forbidden rigidity, at
+// least the least and at most the largest.
 inline constexpr double kAdaptiveAboveGv = 0.1;
-inline constexpr double kAdaptiveAboveRelative = 0.28;
-inline constexpr double kAdaptiveAboveLargestGv = 2.4;
+inline constexpr double kAdaptiveAboveRelative = 0.24;
+inline constexpr double kAdaptiveAboveLeastGv = 0.8;
+inline constexpr double kAdaptiveAboveLargestGv = 2.0;
 // The forbidden rigidities below the lowest allowed one that end the scan
 // downward: this much GV plus this fraction of the allowed rigidity, at most
 // the largest.
 inline constexpr double kAdaptiveBelowGv = 0.1;
-inline constexpr double kAdaptiveBelowRelative = 0.45;
-inline constexpr double kAdaptiveBelowLargestGv = 3.6;
+inline constexpr double kAdaptiveBelowRelative = 0.38;
+inline constexpr double kAdaptiveBelowLargestGv = 3.2;
 
 // The rules in grid steps: the GV above rounded up to whole steps of `grid`,
 // at least one step and at most the grid's count. The coarse stride; the

@@ -228,11 +228,12 @@ TEST(AdaptiveScan, FindsWhatTheFullScanFindsWithinItsMargins) {
     const ScanGrid grid = make_scan_grid(0.10, 20.00, 0.01);
     const std::size_t n = grid.count();
     ASSERT_EQ(adaptive_coarse_stride(grid), 50u);
-    const std::size_t above = adaptive_margin_above(grid, 999);  // 2.4 GV above 10.09 GV
-    const std::size_t below = adaptive_margin_below(grid, 1000);  // 3.6 GV below 10.10 GV
-    ASSERT_EQ(above, 240u);
-    ASSERT_EQ(below, 360u);
-    ASSERT_EQ(adaptive_margin_below(grid, 81), 51u);  // 0.1 GV + 0.45 x 0.91 GV
+    const std::size_t above = adaptive_margin_above(grid, 999);  // 2.0 GV above 10.09 GV
+    const std::size_t below = adaptive_margin_below(grid, 1000);  // 3.2 GV below 10.10 GV
+    ASSERT_EQ(above, 200u);
+    ASSERT_EQ(below, 320u);
+    ASSERT_EQ(adaptive_margin_above(grid, 90), 80u);  // 0.8 GV above 1.00 GV
+    ASSERT_EQ(adaptive_margin_below(grid, 81), 45u);  // 0.1 GV + 0.38 x 0.91 GV
     PatternScan scan{grid, {
         // 0: a sharp cutoff at 10.10 GV.
         pattern(n, 'A', {{0, 999, 'F'}}),
@@ -285,7 +286,7 @@ TEST(AdaptiveScan, MissesWhatLiesBeyondItsMargins) {
     const std::size_t above = adaptive_margin_above(grid, 1009);
     PatternScan scan{grid, {
         pattern(n, 'A', {{0, 999, 'F'}, {1000 - below - 5, 1000 - below - 1, 'A'}}),
-        pattern(n, 'A', {{0, 1009, 'F'}, {1010 + above, 1010 + above, 'F'}}),  // 1250: not a coarse sample
+        pattern(n, 'A', {{0, 1009, 'F'}, {1010 + above, 1010 + above, 'F'}}),  // 1210: not a coarse sample
     }};
     const std::vector<EntryCutoffs> results = scan.run();
     ASSERT_EQ(results.size(), 2u);
