@@ -73,12 +73,12 @@ void report_shares(const std::vector<RankShare>& shares, std::ostream& errors) {
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv) {
     const CommandLine line(argc, argv,
                            {kLatitudeStepOption, kLongitudeStepOption, kFromOption, kToOption, kStepOption,
-                            kThreadsOption, kLanesOption, kIgrfOption, {"csv", false}, {"output", true, 'o'}});
+                            kScanOption, kThreadsOption, kLanesOption, kIgrfOption, {"csv", false}, {"output", true, 'o'}});
     const bool csv = line.has("csv");
     const std::string output = line.value("output").value_or(csv ? "cutoff-map.csv" : "cutoff-map.nc");
     if (output.empty()) throw UsageError("option -o needs a file name");
     return CutoffMapRequest{configuration_path(line), map_grid_option(line), scan_grid_option(line),
-                            threads_of(line), lanes_of(line), csv, output, internal_field_of(line)};
+                            scan_mode_option(line), threads_of(line), lanes_of(line), csv, output, internal_field_of(line)};
 }
 
 int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::ostream& errors,
@@ -132,7 +132,8 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
         CutoffScanOptions options;
         options.threads = request.threads;
         options.lanes = request.lanes;
-        options.on_trajectory = traced;
+        options.mode = request.mode;
+        options.on_progress = traced;
         scan_cutoffs(settings, entries, grid, options,
                      [&](std::size_t, const EntryCutoffs& cutoffs) { out.push_back(cutoffs); });
     };

@@ -17,6 +17,7 @@ struct CutoffMapRequest {
     std::string configuration_path;  // the Cones.ini to read
     MapGrid map;
     ScanGrid grid;
+    ScanMode mode = ScanMode::kAdaptive;
     unsigned threads = 0;     // per rank; 0: all hardware threads
     unsigned lanes = 0;       // per thread; 0: the field model's best
     bool csv = false;         // CSV instead of netCDF
@@ -26,7 +27,7 @@ struct CutoffMapRequest {
 };
 
 // The request of a cutoff-map command line: the options --lat-step,
-// --lon-step, --from, --to, --step, --threads, --lanes, --igrf, --csv and -o FILE, and the
+// --lon-step, --from, --to, --step, --scan, --threads, --lanes, --igrf, --csv and -o FILE, and the
 // optional path of the configuration. Throws UsageError.
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv);
 

@@ -29,6 +29,11 @@ constexpr const char* kUsage =
     "  --from R      first rigidity of the scan, GV (default 0.10)\n"
     "  --to R        last rigidity of the scan, GV (default 20.00)\n"
     "  --step S      rigidity step, GV (default 0.01); rigidity i is FROM + i * S\n"
+    "  --scan MODE   adaptive (default): a coarse descent from TO to the penumbra,\n"
+    "                then every rigidity from a margin above it (at most 2.0 GV)\n"
+    "                to a margin below it (at most 3.2 GV), see the README; full:\n"
+    "                every rigidity of the grid. Both give the same cutoffs unless\n"
+    "                a band or gap of the penumbra is as wide as a margin\n"
     "  --threads N   trace on N threads (default: all hardware threads); the\n"
     "                results are the same for every N\n"
     "  --lanes W     trace W trajectories at once on each thread: 1, 2, 4 or 8, as\n"
@@ -56,11 +61,11 @@ int main(int argc, char** argv) {
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
         const cones::CommandLine line(count, arguments,
                                       {cones::kFromOption, cones::kToOption, cones::kStepOption,
-                                       cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption,
+                                       cones::kScanOption, cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption,
                                        {"csv", false}, {"svg", true}});
         if (line.has("svg") && line.value("svg")->empty()) throw cones::UsageError("option --svg needs a file name");
         const cones::CutoffsRequest request{cones::configuration_path(line), cones::scan_grid_option(line),
-                                            cones::threads_of(line), cones::lanes_of(line), line.has("csv"),
+                                            cones::scan_mode_option(line), cones::threads_of(line), cones::lanes_of(line), line.has("csv"),
                                             line.value("svg").value_or(""), cones::internal_field_of(line)};
         return cones::run_cutoffs(request, std::cout, std::cerr);
     });

@@ -68,7 +68,8 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
     options.threads = request.threads;
     options.lanes = request.lanes;
     options.keep_runs = chart != nullptr;
-    options.on_trajectory = [&](std::size_t traced) { progress.update(traced); };
+    options.mode = request.mode;
+    options.on_progress = [&](std::size_t settled) { progress.update(settled); };
     options.on_failure = [&](std::size_t entry, double rigidity) {
         status = kExitIntegrationFailed;
         if (reported[entry]) return;

@@ -18,6 +18,7 @@ inline constexpr std::size_t kMaxCutoffTrajectories = 10'000'000;
 struct CutoffsRequest {
     std::string configuration_path;  // the Cones.ini to read
     ScanGrid grid;
+    ScanMode mode = ScanMode::kAdaptive;
     unsigned threads = 0;   // 0: all hardware threads
     unsigned lanes = 0;     // 0: the field model's best
     bool csv = false;       // CSV instead of the table

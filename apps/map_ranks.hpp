@@ -17,7 +17,8 @@ namespace cones {
 
 // Traces the map points [first, first + count) and appends their cutoffs to
 // `out` in point order, calling `traced(n)` on the calling thread with the
-// number of trajectories traced so far in this call.
+// number of grid rigidities settled so far in this call (traced, or left out
+// by an adaptive scan: trajectories_per_point for each point once done).
 using ChunkScan = std::function<void(std::size_t first, std::size_t count, std::vector<EntryCutoffs>& out,
                                      const std::function<void(std::size_t traced)>& traced)>;
 

@@ -1,7 +1,9 @@
 #include "apps/scan_program.hpp"
 
+#include <optional>
 #include <ostream>
 #include <stdexcept>
+#include <string>
 
 #include "io/run_description.hpp"
 
@@ -22,6 +24,13 @@ ScanGrid scan_grid_option(const CommandLine& line) {
     } catch (const std::invalid_argument& error) {
         throw UsageError(error.what());
     }
+}
+
+ScanMode scan_mode_option(const CommandLine& line) {
+    const std::optional<std::string> value = line.value(kScanOption.name);
+    if (!value || *value == "adaptive") return ScanMode::kAdaptive;
+    if (*value == "full") return ScanMode::kFull;
+    throw UsageError("option --scan expects full or adaptive, found '" + *value + "'");
 }
 
 MapGrid map_grid_option(const CommandLine& line) {

@@ -32,6 +32,16 @@ inline constexpr CommandOption kStepOption{"step", true};
 //           end, or a grid of more than kMaxScanRigidities rigidities.
 ScanGrid scan_grid_option(const CommandLine& line);
 
+// How the scan runs through each entry's grid: "--scan full" traces every
+// grid rigidity, "--scan adaptive" (the default) what the adaptive scan needs.
+inline constexpr CommandOption kScanOption{"scan", true};
+
+// The scan mode of a command line.
+// Given:    line  with "--scan full" or "--scan adaptive", optional.
+// Returned: the mode, adaptive when not given.
+// Notes:    throws UsageError naming the option for any other value.
+ScanMode scan_mode_option(const CommandLine& line);
+
 // Defaults of the map grid options, degrees.
 inline constexpr double kDefaultMapStep = 5.0;
 inline constexpr CommandOption kLatitudeStepOption{"lat-step", true};

@@ -196,7 +196,7 @@ TEST(CutoffMap, EveryPointAgreesWithCutoffsAndTheFileReadsBack) {
     EXPECT_GE(resolved, 30) << "most points have their cutoffs inside the scan";
 }
 
-TEST(CutoffMap, OneProcessOneThreadAndThreeRanksWriteTheSameFile) {
+TEST(CutoffMap, OneProcessOneThreadThreeRanksAndTheFullScanWriteTheSameFile) {
     ScratchDirectory dir("map_same");
     write_file(dir.path() / "Cones.ini", configuration(10));
     write_file(dir.path() / "stations.ini", configuration(10, coarse_grid_stations()));
@@ -208,6 +208,9 @@ TEST(CutoffMap, OneProcessOneThreadAndThreeRanksWriteTheSameFile) {
     const std::string reference = read_file(dir.path() / "all.nc");
     ASSERT_GT(reference.size(), 1000u);
     EXPECT_TRUE(read_file(dir.path() / "one.nc") == reference) << "--threads 1 --lanes 1 gives another file";
+    const ProgramRun full = run_map(dir.path(), grid + "--scan full -o full.nc");
+    ASSERT_EQ(full.status, 0) << full.err;
+    EXPECT_TRUE(read_file(dir.path() / "full.nc") == reference) << "--scan full gives another file";
 #ifdef CONES_MPI
     const ProgramRun ranks = run_mpi(dir.path(), 3, CUTOFF_MAP_EXECUTABLE, grid + "-o ranks.nc");
     ASSERT_EQ(ranks.status, 0) << ranks.err;
@@ -338,6 +341,7 @@ TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
         {"-o ''", "option -o needs a file name", 1},
         {"--svg map.svg", "unknown option '--svg'", 1},
         {"--igrf 15", "option --igrf takes 12, 13 or 14", 1},
+        {"--scan fast", "option --scan expects full or adaptive, found 'fast'", 1},
         {"bad.ini", "bad.ini, line 2:", 1},
         {"missing.ini", "Can not open file missing.ini", 1},
         {"-o nowhere/map.nc", "Can not write file nowhere/map.nc: No such file or directory", 2},

@@ -16,6 +16,7 @@
 #include "apps/cones_run.hpp"
 #include "apps/cutoffs_run.hpp"
 #include "io/penumbra_chart.hpp"
+#include "io/run_description.hpp"
 #include "tests/support/png_image.hpp"
 #include "tests/support/program_run.hpp"
 #include "tests/support/stormer.hpp"
@@ -162,10 +163,11 @@ TEST_F(PenumbraScan, CutoffsAgreeWithConesOverTheSameGrid) {
     EXPECT_EQ(name + lower + upper + effective + bands, "Tsumeb" + rows[1][5] + rows[1][6] + rows[1][7] + rows[1][8]);
 }
 
-TEST_F(PenumbraScan, ResultsAreTheSameOnEveryNumberOfThreadsAndLanes) {
+TEST_F(PenumbraScan, ResultsAreTheSameOnEveryNumberOfThreadsAndLanesAndBothScans) {
     const ProgramRun all = run_in(dir_.path(), CUTOFFS_EXECUTABLE, kScanOptions);
     ASSERT_EQ(all.status, 0) << all.err;
-    for (const char* threads : {"--threads 1", "--threads 3", "--lanes 1", "--threads 1 --lanes 2"}) {
+    for (const char* threads :
+         {"--threads 1", "--threads 3", "--lanes 1", "--threads 1 --lanes 2", "--scan full", "--scan adaptive"}) {
         const ProgramRun run = run_in(dir_.path(), CUTOFFS_EXECUTABLE, kScanOptions + " " + threads);
         EXPECT_EQ(run.status, 0) << threads;
         EXPECT_EQ(run.out, all.out) << threads;
@@ -297,6 +299,9 @@ TEST(CutoffsProgram, UnusableCommandLinesAndConfigurations) {
         {"--step 1e-9", "more than 10000000 rigidities per entry", 1},
         // 2 entries x 5 000 001 rigidities
         {"--from 1 --to 11 --step 0.000002", "more than 10000000 trajectories in all", 1},
+        {"--scan quick", "option --scan expects full or adaptive, found 'quick'", 1},
+        {"--scan Full", "option --scan expects full or adaptive, found 'Full'", 1},
+        {"--scan", "option --scan needs a value", 1},
         {"--svg", "option --svg needs a value", 1},
         {"--svg=", "option --svg needs a file name", 1},
         {"--bands", "unknown option '--bands'", 1},
@@ -336,7 +341,7 @@ TEST(CutoffsProgram, RigidityListIsIgnoredAndHelpAndVersionAreShown) {
     const ProgramRun help = run_in(dir.path(), CUTOFFS_EXECUTABLE, "--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: cutoffs [options] [CONFIG]\n", 0), 0u);
-    for (const char* option : {"--from", "--to", "--step", "--threads", "--lanes", "--csv", "--svg"}) {
+    for (const char* option : {"--from", "--to", "--step", "--scan", "--threads", "--lanes", "--csv", "--svg"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     const ProgramRun version = run_in(dir.path(), CUTOFFS_EXECUTABLE, "--version");
@@ -351,24 +356,36 @@ TEST(CutoffsRun, AStationWhoseTrajectoriesCannotBeIntegratedIsReportedAndTheOthe
         "15 03 2015", "12 00 00", 0, {"-35.0 140.0 0 0 First", "0 0 0 0 Broken", "-40.0 20.0 0 0 Third"}));
     RunConfiguration broken = valid;
     broken.stations[1].latitude = std::numeric_limits<double>::quiet_NaN();
-    const CutoffsRequest request{"", make_scan_grid(3.0, 7.0, 0.25), 2, 0, false, ""};
-
-    std::ostringstream out, errors;
-    EXPECT_EQ(report_cutoffs(broken, request, out, errors), kExitIntegrationFailed);
-    EXPECT_EQ(errors.str(),
-              "cutoffs: the trajectory of station Broken at rigidity 3.00 GV cannot be integrated: the step size "
-              "fell to its minimum without meeting the tolerances. Its row says so; the other stations are "
-              "scanned in full.\n");
-    std::ostringstream reference_out, reference_errors;
-    ASSERT_EQ(report_cutoffs(valid, request, reference_out, reference_errors), kExitSuccess);
-    const std::vector<std::string> lines = split(out.str(), '\n');
-    const std::vector<std::string> reference = split(reference_out.str(), '\n');
-    ASSERT_EQ(lines.size(), reference.size());
-    EXPECT_EQ(lines[3], reference[3]);
-    EXPECT_EQ(lines[5], reference[5]);
-    EXPECT_NE(lines[4].find("Broken"), std::string::npos);
-    EXPECT_NE(lines[4].find("integration failed at 3.00 GV"), std::string::npos) << lines[4];
-    EXPECT_NE(lines[3].find("4.25"), std::string::npos) << "the first station is complete: " << lines[3];
+    const ScanGrid grid = make_scan_grid(3.0, 7.0, 0.25);
+    // The full scan fails the station at the start of the grid; the adaptive
+    // one at the lowest rigidity of its fine scan, which (every trajectory
+    // failing, none allowed) ends one margin below the top.
+    const std::size_t lowest_adaptive = grid.count() - adaptive_margin_below(grid, grid.count());
+    struct Case {
+        ScanMode mode;
+        std::string failed;  // GV
+    };
+    const Case cases[] = {{ScanMode::kFull, "3.00"},
+                          {ScanMode::kAdaptive, fixed_number(grid.rigidity(lowest_adaptive), 2)}};
+    for (const Case& c : cases) {
+        const CutoffsRequest request{"", grid, c.mode, 2, 0, false, ""};
+        std::ostringstream out, errors;
+        EXPECT_EQ(report_cutoffs(broken, request, out, errors), kExitIntegrationFailed);
+        EXPECT_EQ(errors.str(),
+                  "cutoffs: the trajectory of station Broken at rigidity " + c.failed +
+                      " GV cannot be integrated: the step size fell to its minimum without meeting the tolerances. "
+                      "Its row says so; the other stations are scanned in full.\n");
+        std::ostringstream reference_out, reference_errors;
+        ASSERT_EQ(report_cutoffs(valid, request, reference_out, reference_errors), kExitSuccess);
+        const std::vector<std::string> lines = split(out.str(), '\n');
+        const std::vector<std::string> reference = split(reference_out.str(), '\n');
+        ASSERT_EQ(lines.size(), reference.size());
+        EXPECT_EQ(lines[3], reference[3]);
+        EXPECT_EQ(lines[5], reference[5]);
+        EXPECT_NE(lines[4].find("Broken"), std::string::npos);
+        EXPECT_NE(lines[4].find("integration failed at " + c.failed + " GV"), std::string::npos) << lines[4];
+        EXPECT_NE(lines[3].find("4.25"), std::string::npos) << "the first station is complete: " << lines[3];
+    }
 }
 
 }  // namespace
