@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/command_line.hpp"
 #include "tracing/field_selector.hpp"
 #include "io/output_file.hpp"
 #include "tracing/engine.hpp"
@@ -47,6 +48,7 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
                 progress << " Rigidity" << fixed_field(rigidity, 7, 2) << " GV ======\n";
             }
             progress << "   " << station.name << '\n';
+            check_standard_output(progress);
             if (result.outcome == TraceOutcome::kIntegrationFailed) {
                 progress.flush();
                 errors << "Cones: the trajectory of station " << trimmed_name(station) << " at rigidity " << rigidity
@@ -68,6 +70,8 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
         trace_jobs(settings, rigidity_major_jobs(entries, config.rigidities), options, write_result);
         if (status != kExitSuccess) return status;
         output.close();
+        progress.flush();
+        check_standard_output(progress);
     } catch (const OutputError& error) {
         progress.flush();
         errors << error.what() << '\n';

@@ -54,9 +54,9 @@ int main(int argc, char** argv) {
     const cones::MapRanks ranks(argc, argv);
     // Rank 0 speaks for the job about the command line; the other ranks keep
     // their messages for a failure that is theirs alone.
-    std::ostream silent(nullptr);
+    std::ostringstream silent;
     std::ostringstream rank_messages;
-    std::ostream& out = ranks.is_root() ? std::cout : silent;
+    std::ostream& out = ranks.is_root() ? static_cast<std::ostream&>(std::cout) : silent;
     std::ostream& err = ranks.is_root() ? static_cast<std::ostream&>(std::cerr) : rank_messages;
     const cones::ProgramInfo info{"cutoff-map", kUsage};
     const int status = cones::run_program_main(info, argc, argv, out, err, [&](int count, const char* const* arguments) {

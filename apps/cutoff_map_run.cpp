@@ -122,6 +122,8 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
     const EpochState epoch = epoch_of(*config, root ? errors : worker_notice);
     const TraceSettings settings = trace_settings_of(*config, epoch);
 
+    const FewerThreadsNotice fewer_threads = fewer_threads_notice(
+        ranks.size() > 1 ? "cutoff-map: rank " + std::to_string(ranks.rank()) : std::string("cutoff-map"), errors);
     const ChunkScan scan = [&](std::size_t first, std::size_t count, std::vector<EntryCutoffs>& out,
                                const std::function<void(std::size_t)>& traced) {
         if (before_chunk) before_chunk(first, count);
@@ -130,6 +132,7 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
         CutoffScanOptions options;
         options.threads = request.threads;
         options.lanes = request.lanes;
+        options.on_fewer_threads = fewer_threads;
         options.on_trajectory = traced;
         scan_cutoffs(settings, entries, grid, options,
                      [&](std::size_t, const EntryCutoffs& cutoffs) { out.push_back(cutoffs); });

@@ -57,7 +57,13 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
     const TraceSettings settings = trace_settings_of(config, epoch);
     const std::vector<StationEntry> entries = station_entries(config);
 
-    out << (request.csv ? cutoff_csv_header() : cutoff_table_heading(config, grid)) << std::flush;
+    try {
+        out << (request.csv ? cutoff_csv_header() : cutoff_table_heading(config, grid)) << std::flush;
+        check_standard_output(out);
+    } catch (const OutputError& error) {
+        errors << error.what() << '\n';
+        return kExitOutputFailed;
+    }
     ProgressBar progress = ProgressBar::on_standard_error(entries.size() * grid.count());
     std::vector<PenumbraRow> rows;
     std::vector<bool> reported(entries.size(), false);
@@ -66,6 +72,7 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
     CutoffScanOptions options;
     options.threads = request.threads;
     options.lanes = request.lanes;
+    options.on_fewer_threads = fewer_threads_notice("cutoffs", errors);
     options.keep_runs = chart != nullptr;
     options.on_trajectory = [&](std::size_t traced) { progress.update(traced); };
     options.on_failure = [&](std::size_t entry, double rigidity) {
@@ -79,13 +86,20 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
                   "Its row says so; the other stations are scanned in full.\n"
                << std::flush;
     };
-    scan_cutoffs(settings, entries, grid, options, [&](std::size_t entry, const EntryCutoffs& cutoffs) {
-        const StationRecord& station = config.stations[entry];
+    try {
+        scan_cutoffs(settings, entries, grid, options, [&](std::size_t entry, const EntryCutoffs& cutoffs) {
+            const StationRecord& station = config.stations[entry];
+            progress.clear();
+            out << (request.csv ? cutoff_csv_row(station, cutoffs, grid) : cutoff_table_row(station, cutoffs, grid))
+                << std::flush;
+            check_standard_output(out);
+            if (chart) rows.push_back({chart_label(station), cutoffs});
+        });
+    } catch (const OutputError& error) {
         progress.clear();
-        out << (request.csv ? cutoff_csv_row(station, cutoffs, grid) : cutoff_table_row(station, cutoffs, grid))
-            << std::flush;
-        if (chart) rows.push_back({chart_label(station), cutoffs});
-    });
+        errors << error.what() << '\n';
+        return kExitOutputFailed;
+    }
     progress.finish();
 
     if (chart) {

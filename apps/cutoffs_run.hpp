@@ -29,9 +29,11 @@ struct CutoffsRequest {
 // that cannot be integrated) go to `errors`, and the progress bar to standard
 // error when it is a terminal.
 // Returned: the exit status: 0 done; 1 the configuration cannot be used;
-//   2 the chart cannot be written (found before the scan when its file cannot
-//   be created; no partial chart is left); 3 a trajectory cannot be integrated
-//   (its entry's row says so, every other row is complete).
+//   2 `out` cannot be written (checked after every row; the run ends there
+//   and no chart is written) or the chart cannot be written (found before
+//   the scan when its file cannot be created; no partial chart is left);
+//   3 a trajectory cannot be integrated (its entry's row says so, every
+//   other row is complete).
 // Notes: throws UsageError for a scan of more than kMaxCutoffTrajectories.
 int run_cutoffs(const CutoffsRequest& request, std::ostream& out, std::ostream& errors);
 

@@ -133,6 +133,7 @@ void scan_cutoffs(const TraceSettings& settings, std::span<const StationEntry> e
     EngineOptions engine;
     engine.threads = options.threads;
     engine.lanes = options.lanes;
+    engine.on_fewer_threads = options.on_fewer_threads;
     trace_jobs(settings, jobs, engine, reduce);
 }
 

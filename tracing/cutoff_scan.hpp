@@ -16,6 +16,7 @@
 #include <span>
 #include <vector>
 
+#include "tracing/engine.hpp"
 #include "tracing/inputs.hpp"
 #include "tracing/trajectory.hpp"
 
@@ -144,6 +145,8 @@ struct CutoffScanOptions {
     // Called on the calling thread for a trajectory that could not be
     // integrated: entry index and rigidity (GV); may be empty.
     std::function<void(std::size_t entry, double rigidity)> on_failure;
+    // Called when the system refuses a tracing thread; may be empty.
+    FewerThreadsNotice on_fewer_threads;
 };
 
 // Receives the cutoffs of each entry, in entry order, as soon as its scan is
