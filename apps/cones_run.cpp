@@ -77,7 +77,6 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
         errors << error.what() << '\n';
         return kExitOutputFailed;
     }
-    progress.flush();
     return kExitSuccess;
 }
 
@@ -88,6 +87,11 @@ int run_program(std::ostream& progress, std::ostream& errors, const EngineOption
     } catch (const ConfigError& error) {
         errors << error.what() << '\n';
         return kExitBadConfiguration;
+    }
+    // "Cones.dat" linked to "Cones.ini" would destroy the configuration.
+    if (same_file("Cones.dat", "Cones.ini")) {
+        errors << "Can not create file Cones.dat: it is the configuration file Cones.ini, which the run reads\n";
+        return kExitOutputFailed;
     }
     return run_configuration(config, "Cones.dat", progress, errors, options);
 }

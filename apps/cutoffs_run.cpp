@@ -47,7 +47,9 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
 
     std::unique_ptr<ReplacedFile> chart;
     try {
-        if (!request.svg_path.empty()) chart = std::make_unique<ReplacedFile>(request.svg_path);
+        if (!request.svg_path.empty()) {
+            chart = std::make_unique<ReplacedFile>(request.svg_path, request.configuration_path);
+        }
     } catch (const OutputError& error) {
         errors << error.what() << '\n';
         return kExitOutputFailed;

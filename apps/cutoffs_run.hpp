@@ -39,7 +39,7 @@ int run_cutoffs(const CutoffsRequest& request, std::ostream& out, std::ostream& 
 
 // The part of run_cutoffs after the configuration is read: the same outputs
 // and exit statuses for a configuration at hand (its path in `request` is
-// not read).
+// not read again; a chart file that is that file is refused).
 int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request, std::ostream& out,
                    std::ostream& errors);
 
