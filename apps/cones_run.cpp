@@ -88,6 +88,7 @@ int run_program(std::ostream& progress, std::ostream& errors, const EngineOption
         errors << error.what() << '\n';
         return kExitBadConfiguration;
     }
+    for (const std::string& warning : configuration_warnings(config)) errors << warning << '\n';
     // "Cones.dat" linked to "Cones.ini" would destroy the configuration.
     if (same_file("Cones.dat", "Cones.ini")) {
         errors << "Can not create file Cones.dat: it is the configuration file Cones.ini, which the run reads\n";

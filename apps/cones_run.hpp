@@ -35,7 +35,8 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
 
 // The program: reads "Cones.ini" in the current directory and runs it.
 // Returns the exit status; nothing is written to "Cones.dat" unless the
-// configuration is valid.
+// configuration is valid and "Cones.dat" is not "Cones.ini" itself (a link
+// to it, say). The configuration's warnings go to `errors`.
 int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options = {});
 
 }  // namespace cones

@@ -82,15 +82,20 @@ class ConfigError : public std::runtime_error {
 public:
     // "Cones.ini, line <line>: <message>", or "Cones.ini: <message>" for line 0.
     ConfigError(int line, const std::string& message);
-    // The message for a file that cannot be opened: exactly
-    // "Can not open file CONES.INI".
-    static ConfigError cannot_open();
+    // The message for a file that cannot be opened or read: "Can not open
+    // file CONES.INI (<path>: <reason>)", with the path as the program tried
+    // it, made absolute, and the system's reason for `error_number`.
+    static ConfigError cannot_open(const std::string& path, int error_number);
     int line() const noexcept { return line_; }  // 0 when no single line is at fault
+    // For an error of cannot_open: the system's reason; empty for any other.
+    const std::string& open_failure() const noexcept { return open_failure_; }
 
 private:
     struct Verbatim {};
-    ConfigError(Verbatim, const std::string& message) : std::runtime_error(message), line_(0) {}
+    ConfigError(Verbatim, const std::string& message, std::string open_failure)
+        : std::runtime_error(message), line_(0), open_failure_(std::move(open_failure)) {}
     int line_;
+    std::string open_failure_;
 };
 
 // The file's field model code as the engine's field model: 0 dipole, 10 IGRF,
@@ -134,22 +139,63 @@ struct NeededLists {
     bool rigidities = true;
 };
 
+// The lowest rigidity traced, GV. Cones.dat shows a rigidity as F6.2, so a
+// lower one would read as 0.00 or be rounded by up to half its value; and
+// below it a proton gyrates some ten thousand times near the Earth in its 10
+// seconds of trajectory time, each trajectory taking seconds of computing.
+inline constexpr double kLowestRigidity = 0.01;
+
+// A range of one field model parameter.
+struct ParameterRange {
+    std::size_t index;  // in ModelParameters: 0 pressure, 1 Dst, 2 By, 3 Bz, 4-6 G1-G3, 7 Kp
+    double low, high;   // both included
+    const char* unit;   // "nPa", "nT", or "" for an index
+};
+
+// The ranges in which the field models are used, checked for the models that
+// read each parameter (pressure, Dst, By and Bz: T96, T01 and storm-time T01;
+// G1: T01; G2: T01 and storm-time T01; G3: storm-time T01; Kp: T89). They
+// hold every value the solar wind and the magnetosphere have shown (hourly
+// values of May 2024: a pressure of 56 nPa, By of 68 nT, Dst of -406 nT;
+// Dst of -589 nT in 1989 and estimates of -850 to -1760 nT for 1859), with
+// room; beyond them a model no longer describes a magnetosphere (the T01
+// magnetopause comes within 1.3 Earth radii at 1e6 nPa), and single
+// trajectories take minutes. The solar-wind indices G1 to G3 are averages of
+// positive quantities; Kp runs from 0 to 9.
+inline constexpr ParameterRange kParameterRanges[] = {
+    {0, 0.01, 100.0, "nPa"}, {1, -2000.0, 200.0, "nT"}, {2, -200.0, 200.0, "nT"}, {3, -200.0, 200.0, "nT"},
+    {4, 0.0, 500.0, ""},     {5, 0.0, 500.0, ""},       {6, 0.0, 500.0, ""},       {7, 0.0, 9.0, ""},
+};
+
+// The ranges of the data T96 was fitted to: pressure 0.5 to 10 nPa, Dst -100
+// to +20 nT, |By| and |Bz| up to 10 nT. Outside them (within
+// kParameterRanges) the model is extrapolated; storms go beyond them, so a
+// T96 run there goes on, with a warning.
+inline constexpr ParameterRange kT96FitRanges[] = {
+    {0, 0.5, 10.0, "nPa"}, {1, -100.0, 20.0, "nT"}, {2, -10.0, 10.0, "nT"}, {3, -10.0, 10.0, "nT"}};
+
 // Rejects configurations whose run would be undefined or unsound: an invalid
 // date or time, an empty station or rigidity list that `needed` asks for, a
-// rigidity that is not positive, a value that is not finite, a start altitude
-// below 0 km (inside the Earth), a longitude window that cannot hold every
-// longitude (it must reach at least 360 degrees above its lower end, with the
-// lower end at most 360 and the upper end at least 0), a station latitude
-// outside [-90, 90], and field model codes whose parameters select no model (a
-// Kp of -1.5 or less for T89) or leave it undefined (a solar-wind pressure of 0
-// or less for T96, T01 and storm-time T01). Throws ConfigError naming the line
-// of the item (config.lines and StationRecord::line).
+// rigidity outside kLowestRigidity to 999.99 GV (the rigidities Cones.dat
+// shows), a value that is not finite, a start altitude below 0 km (inside
+// the Earth), a longitude window that cannot hold every longitude (it must
+// reach at least 360 degrees above its lower end, with the lower end at most
+// 360 and the upper end at least 0), a station latitude outside [-90, 90],
+// and a model parameter outside its range (kParameterRanges) for a field
+// model that reads it. Throws ConfigError naming the line of the item
+// (config.lines and StationRecord::line).
 void validate_configuration(const RunConfiguration& config, NeededLists needed = {});
 
+// The warnings of a valid configuration: for T96, each parameter outside the
+// range of the data the model was fitted to (kT96FitRanges), as
+// "<file_name>, line N: warning: ...".
+std::vector<std::string> configuration_warnings(const RunConfiguration& config,
+                                                const std::string& file_name = "Cones.ini");
+
 // Reads and validates "Cones.ini" at `path` for the lists `needed`. Throws
-// ConfigError (also when the file cannot be opened: "Can not open file
-// CONES.INI", and for a file over 256 MiB or a line over 1 MiB, which is not
-// read on).
+// ConfigError (also when the file cannot be opened or read: "Can not open
+// file CONES.INI (<path>: <reason>)", and for a file over 256 MiB or a line
+// over 1 MiB, which is not read on).
 RunConfiguration read_configuration(const std::string& path, NeededLists needed = {});
 
 }  // namespace cones

@@ -9,10 +9,12 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/calendar.hpp"
 #include "io/config.hpp"
 #include "io/config_parsing.hpp"
+#include "io/output_file.hpp"
 #include "io/run_description.hpp"
 #include "tracing/trajectory.hpp"
 
@@ -47,19 +49,33 @@ constexpr const char* kParameterNames[10] = {
     "parameter 10",
 };
 
-// The models scaled by the solar-wind pressure take powers of it and divide
-// by them: they need a positive pressure.
-void check_pressure(int code, double pressure, int line) {
-    const char* model = nullptr;
-    if (code == field_model::kT96) model = "T96";
-    if (code == field_model::kT01) model = "T01";
-    if (code == field_model::kT01Storm) model = "storm-time T01";
-    if (model != nullptr && !(pressure > 0.0)) {
-        fail_expected(line,
-             "a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model " +
-                 std::to_string(code) + " (" + model + ")",
-             shortest_number(pressure));
+// The name of a field model that reads model parameters; nullptr for the
+// others (the dipole and the internal field alone).
+const char* parameter_model_name(int code) {
+    switch (code) {
+        case field_model::kT89: return "T89";
+        case field_model::kT96: return "T96";
+        case field_model::kT01: return "T01";
+        case field_model::kT01Storm: return "storm-time T01";
+        default: return nullptr;
     }
+}
+
+// Whether the field model of `code` reads model parameter k (from 0); the
+// others may hold anything.
+bool model_reads(int code, std::size_t k) {
+    switch (code) {
+        case field_model::kT89: return k == 7;
+        case field_model::kT96: return k <= 3;
+        case field_model::kT01: return k <= 5;
+        case field_model::kT01Storm: return k <= 3 || k == 5 || k == 6;
+        default: return false;
+    }
+}
+
+// A model parameter with a value and its unit, as messages show it.
+std::string parameter_text(double value, const ParameterRange& range) {
+    return shortest_number(value) + (range.unit[0] != '\0' ? std::string(" ") + range.unit : std::string());
 }
 
 // The written longitude L in [0, 360) is moved at most once up and once down
@@ -98,12 +114,15 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
                      kParameterNames[k]);
     }
 
-    check_pressure(config.field_model_code, config.parameters[0], at.parameters[0]);
-    const double kp = config.parameters[7];
-    if (config.field_model_code == field_model::kT89 && !(kp > -1.5)) {
-        throw ConfigError(at.parameters[7],
-                          "the T89 model (field model 89) needs the Kp index (parameter 8) greater than -1.5, found " +
-                              shortest_number(kp));
+    for (const ParameterRange& range : kParameterRanges) {
+        const double value = config.parameters[range.index];
+        if (!model_reads(config.field_model_code, range.index) || (value >= range.low && value <= range.high)) continue;
+        fail_expected(at.parameters[range.index],
+                      std::string(kParameterNames[range.index]) + " from " + parameter_text(range.low, range) +
+                          " to " + parameter_text(range.high, range) + " for field model " +
+                          std::to_string(config.field_model_code) + " (" +
+                          parameter_model_name(config.field_model_code) + ")",
+                      parameter_text(value, range));
     }
 
     // Below the surface r = 1 the trajectory would start inside the Earth.
@@ -143,8 +162,27 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
         const int line = at.station_list_end + 1 + static_cast<int>(i);
         const std::string item = "rigidity " + std::to_string(i + 1);
         check_finite(rigidity, line, item);
-        if (!(rigidity > 0.0)) fail_expected(line, item + " greater than 0 GV", shortest_number(rigidity));
+        // Cones.dat shows a rigidity as F6.2: from 0.01 to 999.99 GV.
+        if (!(rigidity >= kLowestRigidity) || rigidity_field(rigidity).find('*') != std::string::npos) {
+            fail_expected(line, item + " from 0.01 to 999.99 GV (the rigidities Cones.dat shows)",
+                          shortest_number(rigidity));
+        }
     }
+}
+
+std::vector<std::string> configuration_warnings(const RunConfiguration& config, const std::string& file_name) {
+    std::vector<std::string> warnings;
+    if (config.field_model_code != field_model::kT96) return warnings;
+    for (const ParameterRange& range : kT96FitRanges) {
+        const double value = config.parameters[range.index];
+        if (value >= range.low && value <= range.high) continue;
+        warnings.push_back(file_name + ", line " + std::to_string(config.lines.parameters[range.index]) +
+                           ": warning: " + kParameterNames[range.index] + " of " + parameter_text(value, range) +
+                           " lies outside " + parameter_text(range.low, range) + " to " +
+                           parameter_text(range.high, range) +
+                           ", the range of the data T96 was fitted to; the model is extrapolated there");
+    }
+    return warnings;
 }
 
 }  // namespace cones

@@ -351,9 +351,7 @@ TEST(CutoffMap, RanksStartedForAnotherMapEndTheJob) {
 TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
     ScratchDirectory dir("map_errors");
     write_file(dir.path() / "Cones.ini", configuration(0));
-    std::string bad = configuration(0);
-    bad.replace(bad.find("15 03 2015"), 10, "31 04 2015");
-    write_file(dir.path() / "bad.ini", bad);
+    write_file(dir.path() / "bad.ini", configuration(0, {}, "31 04 2015"));
     struct Case {
         const char* arguments;
         const char* message;
@@ -364,13 +362,14 @@ TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
         {"--lon-step 0", "option --lon-step 0: the longitude step must be a number above 0 degrees", 1},
         {"--lon-step 400", "the longitude step must be at most 360 degrees", 1},
         {"--lat-step x", "option --lat-step expects a number, found 'x'", 1},
-        {"--step 0", "option --step expects a step above 0 GV", 1},
+        {"--step 0", "option --step expects a step of at least 0.001 GV", 1},
+        {"--lat-step 45.00001", "option --lat-step 45.00001: the latitude step must divide 180 degrees into whole steps", 1},
         {"--from 3 --to 2", "--from 3 is not below --to 2", 1},
         {"-o", "option -o needs a value", 1},
         {"-o ''", "option -o needs a file name", 1},
         {"--svg map.svg", "unknown option '--svg'", 1},
         {"bad.ini", "bad.ini, line 2:", 1},
-        {"missing.ini", "Can not open file missing.ini", 1},
+        {"missing.ini", "Can not open file missing.ini: No such file or directory", 1},
         {"-o nowhere/map.nc", "Can not write file nowhere/map.nc: No such file or directory", 2},
     };
     for (const Case& c : cases) {

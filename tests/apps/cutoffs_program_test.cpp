@@ -285,23 +285,26 @@ TEST(CutoffsProgram, UnusableCommandLinesAndConfigurations) {
         int status;
     };
     const Case cases[] = {
-        {"--step 0", "option --step expects a step above 0 GV, found 0", 1},
-        {"--step -0.01", "option --step expects a step above 0 GV", 1},
+        {"--step 0", "option --step expects a step of at least 0.001 GV, found 0", 1},
+        {"--step -0.01", "option --step expects a step of at least 0.001 GV", 1},
+        // Steps and starts that would print as 0.00 (or trace for seconds each).
+        {"--step 0.0009", "option --step expects a step of at least 0.001 GV, found 9e-04", 1},
+        {"--from 0.005", "option --from expects a rigidity of at least 0.01 GV, found 0.005", 1},
         {"--from 5 --to 3", "--from 5 is not below --to 3", 1},
         {"--from 5 --to 5", "--from 5 is not below --to 5", 1},
-        {"--from 0", "option --from expects a rigidity above 0 GV, found 0", 1},
+        {"--from 0", "option --from expects a rigidity of at least 0.01 GV, found 0", 1},
         {"--to abc", "option --to expects a number, found 'abc'", 1},
         {"--from", "option --from needs a value", 1},
         {"--threads 0", "option --threads expects a whole number", 1},
         {"--lanes 3", "option --lanes expects a lane width of this processor", 1},
-        {"--step 1e-9", "more than 10000000 rigidities per entry", 1},
-        // 2 entries x 5 000 001 rigidities
-        {"--from 1 --to 11 --step 0.000002", "more than 10000000 trajectories in all", 1},
+        {"--from 1 --to 20000 --step 0.001", "more than 10000000 rigidities per entry", 1},
+        // 2 entries x 6 000 001 rigidities
+        {"--from 1 --to 6001 --step 0.001", "more than 10000000 trajectories in all", 1},
         {"--svg", "option --svg needs a value", 1},
         {"--svg=", "option --svg needs a file name", 1},
         {"--bands", "unknown option '--bands'", 1},
         {"Cones.ini other.ini", "unexpected argument 'other.ini'", 1},
-        {"missing.ini", "Can not open file missing.ini", 1},
+        {"missing.ini", "Can not open file missing.ini: No such file or directory", 1},
         {"bad.ini", "bad.ini, line 2: expected a day from 1 to 30", 1},
         {"nostations.ini", "station list is empty", 1},
         {"--svg nowhere/chart.svg", "Can not write file nowhere/chart.svg: No such file or directory", 2},
@@ -314,11 +317,11 @@ TEST(CutoffsProgram, UnusableCommandLinesAndConfigurations) {
     }
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
 
-    // In the current directory, the file is named as cones names it.
+    // In the current directory too, the file is named as it was looked for.
     ScratchDirectory empty("cutoffs_no_ini");
     const ProgramRun missing = run_in(empty.path(), CUTOFFS_EXECUTABLE);
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "Can not open file CONES.INI\n");
+    EXPECT_EQ(missing.err, "Can not open file Cones.ini: No such file or directory\n");
     write_file(empty.path() / "Cones.ini", read_file(dir.path() / "bad.ini"));
     EXPECT_EQ(run_in(empty.path(), CUTOFFS_EXECUTABLE).err.rfind("Cones.ini, line 2:", 0), 0u);
 }

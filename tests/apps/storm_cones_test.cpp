@@ -62,7 +62,15 @@ Cone trace_cone(int code, const Conditions& conditions) {
     write_file(dir.path() / "Cones.ini", configuration(code, conditions));
     const ProgramRun run = run_in(dir.path(), CONES_EXECUTABLE);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    // The storm lies beyond the data T96 was fitted to (Dst -250, Bz -20 nT),
+    // which the run says; the other runs say nothing.
+    const bool extrapolated = code == 96 && std::string(conditions.name) == "storm";
+    EXPECT_EQ(run.err, extrapolated ? "Cones.ini, line 5: warning: the Dst index (parameter 2) of -250 nT lies outside "
+                                      "-100 nT to 20 nT, the range of the data T96 was fitted to; the model is "
+                                      "extrapolated there\nCones.ini, line 7: warning: the IMF Bz (parameter 4) of "
+                                      "-20 nT lies outside -10 nT to 10 nT, the range of the data T96 was fitted to; "
+                                      "the model is extrapolated there\n"
+                                    : "");
     std::istringstream dat(read_file(dir.path() / "Cones.dat"));
     std::string line;
     std::getline(dat, line);  // header
