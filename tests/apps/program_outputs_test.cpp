@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -269,22 +270,34 @@ TEST(ProgramOutputs, RunsWritingTheSameFileAtOnceEachLeaveAWholeFile) {
 }
 
 // A map written into a device or pipe needs no scratch file: it is built in
-// memory. So no temporary directory is needed, and nothing is left there by
-// a run that is interrupted or whose pipe closes.
+// memory. So the temporary directory need not be writable (it had to be),
+// and nothing is left there by a run that is interrupted or whose pipe
+// closes (a scratch file was). MPI keeps its own session files in /tmp.
 TEST(ProgramOutputs, AMapWrittenIntoADeviceLeavesNoScratchFile) {
     ScratchDirectory dir("map_device");
     write_file(dir.path() / "Cones.ini", kConfiguration);
     const std::string map = kMap + "--lat-step 45 --lon-step 90 --from 5 --to 15 --step 1 ";
     const ProgramRun file = run_command(dir.path(), map + "-o map.nc");
     ASSERT_EQ(file.status, 0) << file.err;
-    const ProgramRun device = run_command(dir.path(), "TMPDIR=/nonexistent-temporary-directory " + map + "-o /dev/stdout");
-    EXPECT_EQ(device.status, 0) << device.err;
-    EXPECT_TRUE(device.out == read_file(dir.path() / "map.nc")) << "the netCDF file written into standard output";
-
-    // MPI keeps its own session files in /tmp.
     const fs::path temporary = dir.path() / "temporary";
     fs::create_directories(temporary);
     const std::string in_temporary = "TMPDIR='" + temporary.string() + "' OMPI_MCA_orte_tmpdir_base=/tmp ";
+    const ProgramRun piped = run_command(dir.path(), in_temporary + map + "-o /dev/stdout | cat");
+    EXPECT_EQ(piped.err, "");
+    EXPECT_TRUE(piped.out == read_file(dir.path() / "map.nc")) << "the netCDF file written into the pipe";
+    if (::geteuid() == 0) {
+        // Run as a user of its own, for whom the temporary directory is closed.
+        fs::permissions(temporary, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+        const ProgramRun device = run_command(
+            dir.path(), in_temporary + "setpriv --reuid=54321 --regid=54321 --clear-groups " + map + "-o /dev/null");
+        EXPECT_EQ(device.status, 0) << device.err;
+        EXPECT_EQ(device.err, "");
+        fs::permissions(temporary, fs::perms::owner_all);
+    } else {
+        std::cout << "[  SKIPPED ] a temporary directory closed to the run: that needs root\n";
+    }
+
     // A long map, interrupted after a second.
     const ProgramRun interrupted =
         run_command(dir.path(), in_temporary + "timeout -s INT 1 " + kMap + "--step 0.01 -o /dev/null");
