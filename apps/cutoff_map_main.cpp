@@ -71,8 +71,10 @@ int main(int argc, char** argv) {
         }
         // A rank that cannot use its command line (one started with other
         // options) ends the job on every rank, instead of leaving the others
-        // waiting for it.
+        // waiting for it. Rank 0 speaks for a command line that it cannot
+        // use itself; another rank only for one that rank 0 can.
         if (ranks.agree(request ? 0 : 1) != 0) {
+            const bool root_can = ranks.agree(ranks.is_root() && !request ? 1 : 0) == 0;
             if (request) {
                 if (ranks.is_root()) {
                     std::cerr << "cutoff-map: another rank cannot use its command line (see its message); every "
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             // One write, so that the messages of the ranks do not interleave.
-            if (!ranks.is_root()) std::cerr << "cutoff-map: rank " + std::to_string(ranks.rank()) + ": " + problem + '\n';
+            if (root_can) std::cerr << "cutoff-map: rank " + std::to_string(ranks.rank()) + ": " + problem + '\n';
             throw cones::UsageError(problem);
         }
         return cones::run_cutoff_map(*request, ranks, std::cerr);

@@ -162,8 +162,8 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
         return kExitBadConfiguration;
     }
 
-    // The file is created (under its temporary name) before the scan, so that
-    // a path that cannot be written is found at once.
+    // The file is checked (a temporary file created beside it and removed)
+    // before the scan, so that a path that cannot be written is found at once.
     std::unique_ptr<ReplacedFile> output;
     int status = kExitSuccess;
     if (root) {
