@@ -88,12 +88,15 @@ ProgramRun run_into_closed_pipe(const fs::path& directory, const std::string& co
 // Tracing threads the system refuses (here a limit of processes for a user of
 // the run's own) leave the run on the threads started, or on the program's
 // own thread when none started, with the same results and one notice; they
-// used to end every program in std::terminate. Every run has more jobs than
-// a thread takes before the next one is started; cutoff-map is given room
-// for the threads of MPI itself and asked for more tracing threads than fit.
+// used to end every program in std::terminate. Every run traces in IGRF, with
+// more work than the threads started first finish while the others are
+// started (a thread that is done frees its place under the limit);
+// cutoff-map is given room for the threads of MPI itself and asked for more
+// tracing threads than fit.
 TEST(ProgramOutputs, TracingThreadsTheSystemRefusesLeaveTheRunOnFewerThreads) {
     if (::geteuid() != 0) GTEST_SKIP() << "runs the programs as a user of their own, which needs root";
     std::string configuration = kConfiguration;
+    configuration.replace(configuration.find("\n2\n0\n20.0"), 9, "\n2\n10\n20.0");
     for (int rigidity = 20; rigidity <= 120; rigidity += 10) configuration += std::to_string(rigidity) + "\n";
     const std::vector<Program> limited = {
         programs()[0], programs()[1],
