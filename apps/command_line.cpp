@@ -1,11 +1,16 @@
 #include "apps/command_line.hpp"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <ostream>
 
+#include "io/output_file.hpp"
 #include "tracing/lane_kernels.hpp"
 
 #ifndef CONES_VERSION
@@ -131,24 +136,53 @@ const InternalFieldCoefficients* internal_field_of(const CommandLine& line) {
                      "'");
 }
 
+FewerThreadsNotice fewer_threads_notice(const std::string& speaker, std::ostream& errors) {
+    auto told = std::make_shared<bool>(false);
+    return [speaker, &errors, told](unsigned started, unsigned asked, const std::string& reason) {
+        if (*told) return;
+        *told = true;
+        // One write, so that the notices of the ranks of a map do not interleave.
+        errors << speaker + ": only " + std::to_string(started) + " of the " + std::to_string(asked) +
+                      " tracing threads asked for could be started (" + reason + "); the run goes on " +
+                      (started == 0 ? std::string("on the program's own thread") : "with " + std::to_string(started)) +
+                      ", with the same results\n"
+               << std::flush;
+    };
+}
+
 const char* program_version() { return CONES_VERSION; }
+
+void check_standard_output(const std::ostream& out) {
+    if (out.good()) return;
+    const int error_number = errno;
+    throw OutputError(std::string("Can not write standard output: ") +
+                      (error_number != 0 ? std::strerror(error_number) : "the write failed"));
+}
 
 int run_program_main(const ProgramInfo& info, int argc, const char* const* argv, std::ostream& out,
                      std::ostream& err, const std::function<int(int, const char* const*)>& body) {
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
-        for (int i = 1; i < argc; ++i) {
+        int status = -1;
+        for (int i = 1; i < argc && status < 0; ++i) {
             const std::string_view argument = argv[i];
             if (argument == "--") break;
             if (argument == "--help" || argument == "-h") {
                 out << info.usage;
-                return 0;
-            }
-            if (argument == "--version") {
+                status = 0;
+            } else if (argument == "--version") {
                 out << info.name << ' ' << program_version() << '\n';
-                return 0;
+                status = 0;
             }
         }
-        return body(argc, argv);
+        if (status < 0) status = body(argc, argv);
+        out.flush();
+        // A run that failed has said so; only a success is checked here.
+        if (status == 0) check_standard_output(out);
+        return status;
+    } catch (const OutputError& error) {
+        err << error.what() << '\n';
+        return 2;
     } catch (const UsageError& error) {
         out.flush();
         err << info.name << ": " << error.what() << "\nTry '" << info.name << " --help' for more information.\n";

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "geomag/internal_field_coefficients.hpp"
+#include "tracing/engine.hpp"
 
 namespace cones {
 
@@ -80,11 +81,25 @@ const InternalFieldCoefficients* internal_field_of(const CommandLine& line);
 // scalar path; 2; 4 with AVX2; 8 with AVX-512).
 unsigned lanes_option(const std::string& text);
 
+// The notice of a run that the system let start fewer tracing threads than
+// asked for (a memory or process limit), for EngineOptions::on_fewer_threads:
+// "<speaker>: only S of the N tracing threads asked for could be started
+// (<reason>); the run goes on with S, with the same results" (with none:
+// "... goes on on the program's own thread ..."), written to `errors` once,
+// however many runs the engine makes.
+FewerThreadsNotice fewer_threads_notice(const std::string& speaker, std::ostream& errors);
+
 // What a program says about itself.
 struct ProgramInfo {
     const char* name;   // as typed by the user
     const char* usage;  // the whole --help text
 };
+
+// Throws OutputError "Can not write standard output: <reason>" when `out`
+// has failed (a full disk, a closed pipe, a file-size limit), with the
+// system's reason for the failed write. Every write to standard output is
+// checked by it, so that a lost table or progress line is never a success.
+void check_standard_output(const std::ostream& out);
 
 // The version of the programs, set by the build.
 const char* program_version();
@@ -92,7 +107,11 @@ const char* program_version();
 // Runs a program: "--help" prints the usage text and "--version" the version
 // (both on `out`, exit status 0); otherwise `body` runs. A UsageError is
 // reported as "<name>: <message>" and a hint to --help on `err`, exit status
-// 1; any other exception as "<name>: <message>", exit status 4.
+// 1; an OutputError as its message, exit status 2; any other exception as
+// "<name>: <message>", exit status 4. At the end `out` is flushed, and a
+// failed write to it turns a success into an OutputError. A file-size limit
+// (SIGXFSZ) no longer ends the process: the write beyond it fails with an
+// error, reported as a full disk is.
 int run_program_main(const ProgramInfo& info, int argc, const char* const* argv, std::ostream& out,
                      std::ostream& err, const std::function<int(int, const char* const*)>& body);
 

@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
         cones::EngineOptions options;
         options.threads = cones::threads_of(line);
         options.lanes = cones::lanes_of(line);
+        options.on_fewer_threads = cones::fewer_threads_notice("cones", std::cerr);
         return cones::run_program(std::cout, std::cerr, options, cones::internal_field_of(line));
     });
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/command_line.hpp"
 #include "tracing/field_selector.hpp"
 #include "io/output_file.hpp"
 #include "io/run_description.hpp"
@@ -52,6 +53,7 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
                 progress << " Rigidity" << fixed_field(rigidity, 7, 2) << " GV ======\n";
             }
             progress << "   " << station.name << '\n';
+            check_standard_output(progress);
             if (result.outcome == TraceOutcome::kIntegrationFailed) {
                 progress.flush();
                 errors << "Cones: the trajectory of station " << trimmed_name(station) << " at rigidity " << rigidity
@@ -73,12 +75,13 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
         trace_jobs(settings, rigidity_major_jobs(entries, config.rigidities), options, write_result);
         if (status != kExitSuccess) return status;
         output.close();
+        progress.flush();
+        check_standard_output(progress);
     } catch (const OutputError& error) {
         progress.flush();
         errors << error.what() << '\n';
         return kExitOutputFailed;
     }
-    progress.flush();
     return kExitSuccess;
 }
 
@@ -91,6 +94,12 @@ int run_program(std::ostream& progress, std::ostream& errors, const EngineOption
     } catch (const ConfigError& error) {
         errors << error.what() << '\n';
         return kExitBadConfiguration;
+    }
+    for (const std::string& warning : configuration_warnings(config)) errors << warning << '\n';
+    // "Cones.dat" linked to "Cones.ini" would destroy the configuration.
+    if (same_file("Cones.dat", "Cones.ini")) {
+        errors << "Can not create file Cones.dat: it is the configuration file Cones.ini, which the run reads\n";
+        return kExitOutputFailed;
     }
     return run_configuration(config, "Cones.dat", progress, errors, options);
 }

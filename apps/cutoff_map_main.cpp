@@ -1,7 +1,9 @@
 // cutoff-map: world maps of vertical cutoff rigidity, on one machine or over
 // the ranks of an MPI job.
 #include <iostream>
+#include <optional>
 #include <sstream>
+#include <string>
 
 #include "apps/command_line.hpp"
 #include "apps/cutoff_map_run.hpp"
@@ -61,13 +63,37 @@ int main(int argc, char** argv) {
     const cones::MapRanks ranks(argc, argv);
     // Rank 0 speaks for the job about the command line; the other ranks keep
     // their messages for a failure that is theirs alone.
-    std::ostream silent(nullptr);
+    std::ostringstream silent;
     std::ostringstream rank_messages;
-    std::ostream& out = ranks.is_root() ? std::cout : silent;
+    std::ostream& out = ranks.is_root() ? static_cast<std::ostream&>(std::cout) : silent;
     std::ostream& err = ranks.is_root() ? static_cast<std::ostream&>(std::cerr) : rank_messages;
     const cones::ProgramInfo info{"cutoff-map", kUsage};
     const int status = cones::run_program_main(info, argc, argv, out, err, [&](int count, const char* const* arguments) {
-        return cones::run_cutoff_map(cones::cutoff_map_request(count, arguments), ranks, std::cerr);
+        std::optional<cones::CutoffMapRequest> request;
+        std::string problem;
+        try {
+            request = cones::cutoff_map_request(count, arguments);
+        } catch (const cones::UsageError& error) {
+            problem = error.what();
+        }
+        // A rank that cannot use its command line (one started with other
+        // options) ends the job on every rank, instead of leaving the others
+        // waiting for it. Rank 0 speaks for a command line that it cannot
+        // use itself; another rank only for one that rank 0 can.
+        if (ranks.agree(request ? 0 : 1) != 0) {
+            const bool root_can = ranks.agree(ranks.is_root() && !request ? 1 : 0) == 0;
+            if (request) {
+                if (ranks.is_root()) {
+                    std::cerr << "cutoff-map: another rank cannot use its command line (see its message); every "
+                                 "rank must trace the same map. No map is written.\n";
+                }
+                return 1;
+            }
+            // One write, so that the messages of the ranks do not interleave.
+            if (root_can) std::cerr << "cutoff-map: rank " + std::to_string(ranks.rank()) + ": " + problem + '\n';
+            throw cones::UsageError(problem);
+        }
+        return cones::run_cutoff_map(*request, ranks, std::cerr);
     });
     // A failure outside the collective steps (out of memory) would leave the
     // other ranks waiting: it ends the whole job.

@@ -1,9 +1,11 @@
 #include "apps/cutoff_map_run.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "apps/command_line.hpp"
@@ -52,6 +54,43 @@ bool report_failures(const MapGrid& map, const ScanGrid& grid, const std::vector
         errors << "cutoff-map: " << failed - kFailuresNamed << " more points cannot be integrated.\n";
     }
     return failed > 0;
+}
+
+// The 64-bit FNV-1a digest of a text.
+std::uint64_t digest(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+// Texts joined by blanks. (Built by appending: the concatenation of
+// temporaries draws a false -Wrestrict warning from GCC 12 at -O2.)
+std::string joined(std::initializer_list<std::string> parts) {
+    std::string text;
+    for (const std::string& part : parts) {
+        if (!text.empty()) text += ' ';
+        text += part;
+    }
+    return text;
+}
+
+// Every value of a configuration that a map depends on, each written so that
+// it reads back to the same double.
+std::string configuration_values(const RunConfiguration& config) {
+    std::string text = joined({run_time_text(config), std::to_string(config.field_model_code),
+                               shortest_number(config.altitude_km)});
+    for (const double parameter : config.parameters) text = joined({text, shortest_number(parameter)});
+    return text;
+}
+
+// The map and scan grids and the program's version.
+std::string map_options(const MapGrid& map, const ScanGrid& grid) {
+    return joined({shortest_number(map.latitude_step()), shortest_number(map.longitude_step()),
+                   shortest_number(grid.from()), shortest_number(grid.to()), shortest_number(grid.step()),
+                   std::to_string(grid.count()), program_version()});
 }
 
 void report_shares(const std::vector<RankShare>& shares, std::ostream& errors) {
@@ -105,13 +144,32 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
         return kExitBadConfiguration;
     }
 
-    // The file is created (under its temporary name) before the scan, so that
-    // a path that cannot be written is found at once.
+    // Every rank must trace the same map; ranks started with another
+    // configuration or other grids would give a mixed map.
+    const int other_configuration = ranks.first_differing(digest(configuration_values(*config)));
+    const int other_grids = ranks.first_differing(digest(map_options(map, grid)));
+    if (other_configuration >= 0 || other_grids >= 0) {
+        if (root) {
+            const bool configuration_differs = other_configuration >= 0;
+            errors << "cutoff-map: rank " << (configuration_differs ? other_configuration : other_grids) << " of "
+                   << ranks.size() << " was started with "
+                   << (configuration_differs
+                           ? "another configuration than rank 0 (its date, time, field model, model parameters or "
+                             "start altitude differ)"
+                           : "other options than rank 0 (its --lat-step, --lon-step, --from, --to or --step "
+                             "differ, or it runs another version of cutoff-map)")
+                   << "; every rank must trace the same map. No map is written.\n";
+        }
+        return kExitBadConfiguration;
+    }
+
+    // The file is checked (a temporary file created beside it and removed)
+    // before the scan, so that a path that cannot be written is found at once.
     std::unique_ptr<ReplacedFile> output;
     int status = kExitSuccess;
     if (root) {
         try {
-            output = std::make_unique<ReplacedFile>(request.output_path);
+            output = std::make_unique<ReplacedFile>(request.output_path, request.configuration_path);
         } catch (const OutputError& error) {
             errors << error.what() << '\n';
             status = kExitOutputFailed;
@@ -124,6 +182,8 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
     if (root) errors << internal_field_span_notice(*config);
     const TraceSettings settings = trace_settings_of(*config, epoch);
 
+    const FewerThreadsNotice fewer_threads = fewer_threads_notice(
+        ranks.size() > 1 ? "cutoff-map: rank " + std::to_string(ranks.rank()) : std::string("cutoff-map"), errors);
     const ChunkScan scan = [&](std::size_t first, std::size_t count, std::vector<EntryCutoffs>& out,
                                const std::function<void(std::size_t)>& traced) {
         if (before_chunk) before_chunk(first, count);
@@ -133,6 +193,7 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
         options.threads = request.threads;
         options.lanes = request.lanes;
         options.mode = request.mode;
+        options.on_fewer_threads = fewer_threads;
         options.on_progress = traced;
         scan_cutoffs(settings, entries, grid, options,
                      [&](std::size_t, const EntryCutoffs& cutoffs) { out.push_back(cutoffs); });
@@ -157,9 +218,8 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
                 const std::string title = "Vertical cutoff rigidity, " + run_time_text(*config) + ", " +
                                           field_model_text(*config) + ", " + shortest_number(config->altitude_km) +
                                           " km";
-                write_cutoff_map_netcdf(output->partial(), *config, map, grid, title,
-                                        std::string("cutoff-map ") + program_version(), result.points);
-                output->commit();
+                output->commit(cutoff_map_netcdf(*config, map, grid, title,
+                                                 std::string("cutoff-map ") + program_version(), result.points));
             }
         } catch (const OutputError& error) {
             errors << error.what() << '\n';

@@ -41,11 +41,14 @@ using BeforeChunk = std::function<void(std::size_t first, std::size_t count)>;
 // renamed to `output_path` when complete; with more than one rank it also
 // reports each rank's points and tracing time.
 // Returned: the exit status, the same on every rank: 0 done; 1 the
-//   configuration cannot be used; 2 the map cannot be written (found before
-//   the scan when the file cannot be created); 3 a trajectory cannot be
-//   integrated (the map is written, the point marked integration_failed and
-//   named on `errors`). A rank whose chunk fails ends the job (see
-//   MapRanks::scan); no map file is left.
+//   configuration cannot be used, or a rank was started with another
+//   configuration or other grids than rank 0 (their digests are compared
+//   before the scan; rank 0 names the first such rank); 2 the map cannot be
+//   written (found before the scan when the file cannot be created, or is
+//   the configuration itself); 3 a trajectory cannot be integrated (the map
+//   is written, the point marked integration_failed and named on `errors`).
+//   A rank whose chunk fails ends the job (see MapRanks::scan); no map file
+//   is left.
 int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::ostream& errors,
                    const BeforeChunk& before_chunk = {});
 

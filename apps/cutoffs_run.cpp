@@ -47,7 +47,9 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
 
     std::unique_ptr<ReplacedFile> chart;
     try {
-        if (!request.svg_path.empty()) chart = std::make_unique<ReplacedFile>(request.svg_path);
+        if (!request.svg_path.empty()) {
+            chart = std::make_unique<ReplacedFile>(request.svg_path, request.configuration_path);
+        }
     } catch (const OutputError& error) {
         errors << error.what() << '\n';
         return kExitOutputFailed;
@@ -58,7 +60,13 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
     const TraceSettings settings = trace_settings_of(config, epoch);
     const std::vector<StationEntry> entries = station_entries(config);
 
-    out << (request.csv ? cutoff_csv_header() : cutoff_table_heading(config, grid)) << std::flush;
+    try {
+        out << (request.csv ? cutoff_csv_header() : cutoff_table_heading(config, grid)) << std::flush;
+        check_standard_output(out);
+    } catch (const OutputError& error) {
+        errors << error.what() << '\n';
+        return kExitOutputFailed;
+    }
     ProgressBar progress = ProgressBar::on_standard_error(entries.size() * grid.count());
     std::vector<PenumbraRow> rows;
     std::vector<bool> reported(entries.size(), false);
@@ -67,6 +75,7 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
     CutoffScanOptions options;
     options.threads = request.threads;
     options.lanes = request.lanes;
+    options.on_fewer_threads = fewer_threads_notice("cutoffs", errors);
     options.keep_runs = chart != nullptr;
     options.mode = request.mode;
     options.on_progress = [&](std::size_t settled) { progress.update(settled); };
@@ -81,13 +90,20 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
                   "Its row says so; the other stations are scanned in full.\n"
                << std::flush;
     };
-    scan_cutoffs(settings, entries, grid, options, [&](std::size_t entry, const EntryCutoffs& cutoffs) {
-        const StationRecord& station = config.stations[entry];
+    try {
+        scan_cutoffs(settings, entries, grid, options, [&](std::size_t entry, const EntryCutoffs& cutoffs) {
+            const StationRecord& station = config.stations[entry];
+            progress.clear();
+            out << (request.csv ? cutoff_csv_row(station, cutoffs, grid) : cutoff_table_row(station, cutoffs, grid))
+                << std::flush;
+            check_standard_output(out);
+            if (chart) rows.push_back({chart_label(station), cutoffs});
+        });
+    } catch (const OutputError& error) {
         progress.clear();
-        out << (request.csv ? cutoff_csv_row(station, cutoffs, grid) : cutoff_table_row(station, cutoffs, grid))
-            << std::flush;
-        if (chart) rows.push_back({chart_label(station), cutoffs});
-    });
+        errors << error.what() << '\n';
+        return kExitOutputFailed;
+    }
     progress.finish();
 
     if (chart) {

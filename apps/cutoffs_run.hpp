@@ -32,15 +32,17 @@ struct CutoffsRequest {
 // that cannot be integrated) go to `errors`, and the progress bar to standard
 // error when it is a terminal.
 // Returned: the exit status: 0 done; 1 the configuration cannot be used;
-//   2 the chart cannot be written (found before the scan when its file cannot
-//   be created; no partial chart is left); 3 a trajectory cannot be integrated
-//   (its entry's row says so, every other row is complete).
+//   2 `out` cannot be written (checked after every row; the run ends there
+//   and no chart is written) or the chart cannot be written (found before
+//   the scan when its file cannot be created; no partial chart is left);
+//   3 a trajectory cannot be integrated (its entry's row says so, every
+//   other row is complete).
 // Notes: throws UsageError for a scan of more than kMaxCutoffTrajectories.
 int run_cutoffs(const CutoffsRequest& request, std::ostream& out, std::ostream& errors);
 
 // The part of run_cutoffs after the configuration is read: the same outputs
 // and exit statuses for a configuration at hand (its path in `request` is
-// not read).
+// not read again; a chart file that is that file is refused).
 int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request, std::ostream& out,
                    std::ostream& errors);
 

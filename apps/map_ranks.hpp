@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -55,6 +56,10 @@ public:
     // The largest of the statuses of all ranks, on every rank (every rank
     // must call it).
     int agree(int status) const;
+
+    // The lowest rank whose `digest` differs from rank 0's, or -1 when every
+    // rank has the same, on every rank (every rank must call it).
+    int first_differing(std::uint64_t digest) const;
 
     // Traces `point_count` points with `scan` over the ranks (every rank
     // must call it), `trajectories_per_point` each.

@@ -86,6 +86,16 @@ int MapRanks::agree(int status) const {
     return agreed;
 }
 
+int MapRanks::first_differing(std::uint64_t digest) const {
+    if (!joined_ || size_ == 1) return -1;
+    std::uint64_t root_digest = digest;
+    MPI_Bcast(&root_digest, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
+    const int mine = digest == root_digest ? size_ : rank_;
+    int first = size_;
+    MPI_Allreduce(&mine, &first, 1, MPI_INT, MPI_MIN, MPI_COMM_WORLD);
+    return first == size_ ? -1 : first;
+}
+
 void MapRanks::abort_job(int status) const {
     if (joined_ && size_ > 1) MPI_Abort(MPI_COMM_WORLD, status);
 }

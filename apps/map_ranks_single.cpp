@@ -9,6 +9,8 @@ MapRanks::~MapRanks() = default;
 
 int MapRanks::agree(int status) const { return status; }
 
+int MapRanks::first_differing(std::uint64_t) const { return -1; }
+
 void MapRanks::abort_job(int) const {}
 
 MapScan MapRanks::scan(std::size_t point_count, std::size_t, const ChunkScan& scan,

@@ -13,8 +13,12 @@ ScanGrid scan_grid_option(const CommandLine& line) {
     const double from = number_option_or(line, kFromOption, kDefaultScanFrom);
     const double to = number_option_or(line, kToOption, kDefaultScanTo);
     const double step = number_option_or(line, kStepOption, kDefaultScanStep);
-    if (!(from > 0.0)) throw UsageError("option --from expects a rigidity above 0 GV, found " + shortest_number(from));
-    if (!(step > 0.0)) throw UsageError("option --step expects a step above 0 GV, found " + shortest_number(step));
+    if (!(from >= kLowestRigidity)) {
+        throw UsageError("option --from expects a rigidity of at least 0.01 GV, found " + shortest_number(from));
+    }
+    if (!(step >= kSmallestScanStep)) {
+        throw UsageError("option --step expects a step of at least 0.001 GV, found " + shortest_number(step));
+    }
     if (!(from < to)) {
         throw UsageError("the scan must start below its end: --from " + shortest_number(from) + " is not below --to " +
                          shortest_number(to));
@@ -61,8 +65,8 @@ std::string configuration_path(const CommandLine& line) {
 
 std::string configuration_message(const ConfigError& error, const std::string& path) {
     const std::string message = error.what();
+    if (!error.open_failure().empty()) return "Can not open file " + path + ": " + error.open_failure();
     if (path == "Cones.ini") return message;
-    if (message == ConfigError::cannot_open().what()) return "Can not open file " + path;
     const std::string file = "Cones.ini";
     return path + message.substr(file.size());  // every other message starts with the file's name
 }
@@ -73,6 +77,7 @@ std::optional<RunConfiguration> read_scan_configuration(const std::string& path,
     try {
         RunConfiguration config = read_configuration(path, needed);
         choose_internal_field(config, internal_field);
+        for (const std::string& warning : configuration_warnings(config, path)) errors << warning << '\n';
         return config;
     } catch (const ConfigError& error) {
         errors << configuration_message(error, path) << '\n';

@@ -19,6 +19,11 @@ inline constexpr double kDefaultScanFrom = 0.10;
 inline constexpr double kDefaultScanTo = 20.00;
 inline constexpr double kDefaultScanStep = 0.01;
 
+// The smallest step of a scan, GV: the cutoffs are printed with as many
+// decimals as the start and the step need, up to six, so every rigidity of a
+// scan shows as a number of its own.
+inline constexpr double kSmallestScanStep = 0.001;
+
 // The options of the scan grid, for a CommandLine.
 inline constexpr CommandOption kFromOption{"from", true};
 inline constexpr CommandOption kToOption{"to", true};
@@ -28,8 +33,9 @@ inline constexpr CommandOption kStepOption{"step", true};
 // Given:    line  with "--from", "--to" and "--step" in GV, each optional.
 // Returned: the grid, with the defaults 0.10, 20.00 and 0.01 GV.
 // Notes:    throws UsageError naming the option for a value that is not a
-//           number, a start or step at or below 0, a start at or above the
-//           end, or a grid of more than kMaxScanRigidities rigidities.
+//           number, a start below kLowestRigidity (0.01 GV), a step below
+//           kSmallestScanStep (0.001 GV), a start at or above the end, or a
+//           grid of more than kMaxScanRigidities rigidities.
 ScanGrid scan_grid_option(const CommandLine& line);
 
 // How the scan runs through each entry's grid: "--scan full" traces every
@@ -61,7 +67,9 @@ MapGrid map_grid_option(const CommandLine& line);
 std::string configuration_path(const CommandLine& line);
 
 // A configuration error as cones reports it, but naming `path` where it is
-// not "Cones.ini" ("site.ini, line 5: ...", "Can not open file site.ini").
+// not "Cones.ini" ("site.ini, line 5: ..."), and a file that cannot be opened
+// by the path given with the system's reason ("Can not open file site.ini:
+// No such file or directory").
 std::string configuration_message(const ConfigError& error, const std::string& path);
 
 // Reads and validates a configuration file.
@@ -70,7 +78,8 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 //           internal_field  the generation of the reference field chosen on
 //           the command line, or nullptr (IGRF-12).
 // Returned: the configuration, or nothing after reporting an error (in the
-//           words of configuration_message).
+//           words of configuration_message). The configuration's warnings
+//           (configuration_warnings, naming `path`) go to `errors` too.
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
                                                         std::ostream& errors,
                                                         const InternalFieldCoefficients* internal_field = nullptr);

@@ -75,15 +75,20 @@ class ConfigError : public std::runtime_error {
 public:
     // "Cones.ini, line <line>: <message>", or "Cones.ini: <message>" for line 0.
     ConfigError(int line, const std::string& message);
-    // The message for a file that cannot be opened: exactly
-    // "Can not open file CONES.INI".
-    static ConfigError cannot_open();
+    // The message for a file that cannot be opened or read: "Can not open
+    // file CONES.INI (<path>: <reason>)", with the path as the program tried
+    // it, made absolute, and the system's reason for `error_number`.
+    static ConfigError cannot_open(const std::string& path, int error_number);
     int line() const noexcept { return line_; }  // 0 when no single line is at fault
+    // For an error of cannot_open: the system's reason; empty for any other.
+    const std::string& open_failure() const noexcept { return open_failure_; }
 
 private:
     struct Verbatim {};
-    ConfigError(Verbatim, const std::string& message) : std::runtime_error(message), line_(0) {}
+    ConfigError(Verbatim, const std::string& message, std::string open_failure)
+        : std::runtime_error(message), line_(0), open_failure_(std::move(open_failure)) {}
     int line_;
+    std::string open_failure_;
 };
 
 // The file's output frame code as the engine's frame: 0 GEO, 1 GSE, any other
@@ -126,22 +131,34 @@ struct NeededLists {
     bool rigidities = true;
 };
 
+// The lowest rigidity traced, GV. Cones.dat shows a rigidity as F6.2, so a
+// lower one would read as 0.00 or be rounded by up to half its value; and
+// below it a proton gyrates some ten thousand times near the Earth in its 10
+// seconds of trajectory time, each trajectory taking seconds of computing.
+inline constexpr double kLowestRigidity = 0.01;
+
 // Rejects configurations whose run would be undefined or unsound: an invalid
 // date or time, an empty station or rigidity list that `needed` asks for, a
-// rigidity that is not positive, a value that is not finite, a start altitude
-// below 0 km (inside the Earth), a longitude window that cannot hold every
-// longitude (it must reach at least 360 degrees above its lower end, with the
-// lower end at most 360 and the upper end at least 0), a station latitude
-// outside [-90, 90], and field model codes whose parameters select no model (a
-// Kp of -1.5 or less for T89) or leave it undefined (a solar-wind pressure of 0
-// or less for T96, T01 and storm-time T01). Throws ConfigError naming the line
-// of the item (config.lines and StationRecord::line).
+// rigidity outside kLowestRigidity to 999.99 GV (the rigidities Cones.dat
+// shows), a value that is not finite, a start altitude below 0 km (inside
+// the Earth), a longitude window that cannot hold every longitude (it must
+// reach at least 360 degrees above its lower end, with the lower end at most
+// 360 and the upper end at least 0), a station latitude outside [-90, 90],
+// and a model parameter outside its range (kModelInputNames) for a field
+// model that reads it. Throws ConfigError naming the line of the item
+// (config.lines and StationRecord::line).
 void validate_configuration(const RunConfiguration& config, NeededLists needed = {});
 
+// The warnings of a valid configuration: each parameter outside the range of
+// the data its model was fitted to (the model's `fitted` ranges: T96's), as
+// "<file_name>, line N: warning: ...".
+std::vector<std::string> configuration_warnings(const RunConfiguration& config,
+                                                const std::string& file_name = "Cones.ini");
+
 // Reads and validates "Cones.ini" at `path` for the lists `needed`. Throws
-// ConfigError (also when the file cannot be opened: "Can not open file
-// CONES.INI", and for a file over 256 MiB or a line over 1 MiB, which is not
-// read on).
+// ConfigError (also when the file cannot be opened or read: "Can not open
+// file CONES.INI (<path>: <reason>)", and for a file over 256 MiB or a line
+// over 1 MiB, which is not read on).
 RunConfiguration read_configuration(const std::string& path, NeededLists needed = {});
 
 }  // namespace cones

@@ -2,6 +2,7 @@
 // items (column-fixed date and time, free-format values, the station list and
 // the rigidity list) into a RunConfiguration.
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -568,9 +569,10 @@ std::string read_limited_text(std::istream& in, std::size_t max_bytes, std::size
 // "cannot open" message.
 RunConfiguration read_configuration(const std::string& path, NeededLists needed) {
     std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) throw ConfigError::cannot_open();
+    if (!file.is_open()) throw ConfigError::cannot_open(path, errno != 0 ? errno : ENOENT);
+    errno = 0;
     const std::string text = read_limited_text(file, kMaxConfigurationBytes, kMaxLineBytes);
-    if (file.bad()) throw ConfigError::cannot_open();
+    if (file.bad()) throw ConfigError::cannot_open(path, errno != 0 ? errno : EIO);
     RunConfiguration config = parse_configuration(text);
     validate_configuration(config, needed);
     return config;

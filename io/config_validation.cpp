@@ -9,10 +9,12 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/calendar.hpp"
 #include "io/config.hpp"
 #include "io/config_parsing.hpp"
+#include "io/output_file.hpp"
 #include "io/run_description.hpp"
 #include "tracing/trajectory.hpp"
 
@@ -34,29 +36,16 @@ void check_finite(double value, int line, const std::string& item) {
     if (!std::isfinite(value)) fail_expected(line, "a finite number for " + item, shortest_number(value));
 }
 
-constexpr const char* kParameterNames[10] = {
-    "the solar-wind dynamic pressure (parameter 1)",
-    "the Dst index (parameter 2)",
-    "the IMF By (parameter 3)",
-    "the IMF Bz (parameter 4)",
-    "the solar-wind index G1 (parameter 5)",
-    "the solar-wind index G2 (parameter 6)",
-    "the solar-wind index G3 (parameter 7)",
-    "the Kp index (parameter 8)",
-    "parameter 9",
-    "parameter 10",
-};
+// The names of the parameters in messages; 9 and 10 are never read.
+std::string parameter_phrase(std::size_t k) {
+    if (k < kModelInputCount) return std::string(kModelInputNames[k].phrase);
+    return "parameter " + std::to_string(k + 1);
+}
 
-// The models scaled by the solar-wind pressure take powers of it and divide
-// by them: they need a positive pressure.
-void check_pressure(int code, double pressure, int line) {
-    const FieldModelDescription& model = field_model_description(field_model_of_code(code));
-    if (model.needs_positive_pressure && !(pressure > 0.0)) {
-        fail_expected(line,
-             "a solar-wind dynamic pressure (parameter 1) greater than 0 nPa for field model " +
-                 std::to_string(code) + " (" + std::string(model.name) + ")",
-             shortest_number(pressure));
-    }
+// A driving parameter's value with its unit, as messages show it.
+std::string parameter_text(double value, ModelInput input) {
+    const std::string_view unit = model_input_name(input).unit;
+    return shortest_number(value) + (unit.empty() ? std::string() : " " + std::string(unit));
 }
 
 // The written longitude L in [0, 360) is moved at most once up and once down
@@ -92,15 +81,20 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
     // Parameters 9 and 10 are not in the file; they are told on the line of parameter 8.
     for (std::size_t k = 0; k < config.parameters.size(); ++k) {
         check_finite(config.parameters[k], at.parameters[std::min<std::size_t>(k, at.parameters.size() - 1)],
-                     kParameterNames[k]);
+                     parameter_phrase(k));
     }
 
-    check_pressure(config.field_model_code, config.parameters[0], at.parameters[0]);
-    const double kp = config.parameters[7];
-    if (config.field_model_code == T89Model::kDescription.code && !(kp > -1.5)) {
-        throw ConfigError(at.parameters[7],
-                          "the T89 model (field model 89) needs the Kp index (parameter 8) greater than -1.5, found " +
-                              shortest_number(kp));
+    const FieldModelDescription& model = field_model_description(field_model_of_code(config.field_model_code));
+    for (std::size_t k = 0; k < kModelInputCount; ++k) {
+        const ModelInput input = static_cast<ModelInput>(k);
+        const ModelInputName& range = model_input_name(input);
+        const double value = config.parameters[k];
+        if (!model.reads.has(input) || (value >= range.low && value <= range.high)) continue;
+        fail_expected(at.parameters[k],
+                      parameter_phrase(k) + " from " + parameter_text(range.low, input) + " to " +
+                          parameter_text(range.high, input) + " for field model " +
+                          std::to_string(config.field_model_code) + " (" + std::string(model.name) + ")",
+                      parameter_text(value, input));
     }
 
     // Below the surface r = 1 the trajectory would start inside the Earth.
@@ -140,8 +134,28 @@ void validate_configuration(const RunConfiguration& config, NeededLists needed) 
         const int line = at.station_list_end + 1 + static_cast<int>(i);
         const std::string item = "rigidity " + std::to_string(i + 1);
         check_finite(rigidity, line, item);
-        if (!(rigidity > 0.0)) fail_expected(line, item + " greater than 0 GV", shortest_number(rigidity));
+        // Cones.dat shows a rigidity as F6.2: from 0.01 to 999.99 GV.
+        if (!(rigidity >= kLowestRigidity) || rigidity_field(rigidity).find('*') != std::string::npos) {
+            fail_expected(line, item + " from 0.01 to 999.99 GV (the rigidities Cones.dat shows)",
+                          shortest_number(rigidity));
+        }
     }
+}
+
+std::vector<std::string> configuration_warnings(const RunConfiguration& config, const std::string& file_name) {
+    std::vector<std::string> warnings;
+    const FieldModelDescription& model = field_model_description(field_model_of_code(config.field_model_code));
+    for (const ModelInputRange& range : model.fitted) {
+        const std::size_t k = static_cast<std::size_t>(range.input);
+        const double value = config.parameters[k];
+        if (value >= range.low && value <= range.high) continue;
+        warnings.push_back(file_name + ", line " + std::to_string(config.lines.parameters[k]) + ": warning: " +
+                           parameter_phrase(k) + " of " + parameter_text(value, range.input) + " lies outside " +
+                           parameter_text(range.low, range.input) + " to " +
+                           parameter_text(range.high, range.input) + ", the range of the data " +
+                           std::string(model.name) + " was fitted to; the model is extrapolated there");
+    }
+    return warnings;
 }
 
 }  // namespace cones

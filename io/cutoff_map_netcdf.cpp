@@ -1,8 +1,10 @@
 #include "io/cutoff_map_netcdf.hpp"
 
 #include <netcdf.h>
+#include <netcdf_mem.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -12,23 +14,25 @@
 namespace cones {
 namespace {
 
-// Calls of the netCDF library, each checked: a failure becomes an
-// OutputError naming the file and the library's message.
+// Calls of the netCDF library on a file built in memory, each checked: a
+// failure becomes an OutputError with the library's message.
 class NetcdfFile {
 public:
-    explicit NetcdfFile(std::string path) : path_(std::move(path)) {
-        check(nc_create(path_.c_str(), NC_CLOBBER | NC_64BIT_OFFSET, &id_));
+    NetcdfFile() {
+        check(nc_create_mem("cutoff-map.nc", NC_64BIT_OFFSET, 0, &id_));
         open_ = true;
     }
     ~NetcdfFile() {
-        if (open_) nc_close(id_);
+        if (!open_) return;
+        NC_memio memory{};
+        if (nc_close_memio(id_, &memory) == NC_NOERR) std::free(memory.memory);
     }
     NetcdfFile(const NetcdfFile&) = delete;
     NetcdfFile& operator=(const NetcdfFile&) = delete;
 
     int id() const { return id_; }
-    void check(int status) const {
-        if (status != NC_NOERR) throw OutputError("Can not write file " + path_ + ": " + nc_strerror(status));
+    static void check(int status) {
+        if (status != NC_NOERR) throw OutputError(std::string("Can not make the netCDF map: ") + nc_strerror(status));
     }
     int dimension(const char* name, std::size_t length) {
         int dim = 0;
@@ -46,13 +50,17 @@ public:
     }
     void number(int var, const char* name, double value) { check(nc_put_att_double(id_, var, name, NC_DOUBLE, 1, &value)); }
     void integer(int var, const char* name, int value) { check(nc_put_att_int(id_, var, name, NC_INT, 1, &value)); }
-    void close() {
+    // Closes the file and hands over its bytes.
+    std::string close() {
         open_ = false;
-        check(nc_close(id_));
+        NC_memio memory{};
+        check(nc_close_memio(id_, &memory));
+        std::string bytes(static_cast<const char*>(memory.memory), memory.size);
+        std::free(memory.memory);
+        return bytes;
     }
 
 private:
-    std::string path_;
     int id_ = 0;
     bool open_ = false;
 };
@@ -74,10 +82,10 @@ double value_of(const Cutoff& cutoff, bool failed) {
 
 }  // namespace
 
-void write_cutoff_map_netcdf(const std::string& path, const RunConfiguration& config, const MapGrid& map,
-                             const ScanGrid& grid, const std::string& title, const std::string& source,
-                             std::span<const EntryCutoffs> points) {
-    NetcdfFile file(path);
+std::string cutoff_map_netcdf(const RunConfiguration& config, const MapGrid& map, const ScanGrid& grid,
+                              const std::string& title, const std::string& source,
+                              std::span<const EntryCutoffs> points) {
+    NetcdfFile file;
     const int lat_dim = file.dimension("lat", map.latitude_count());
     const int lon_dim = file.dimension("lon", map.longitude_count());
     const int lat = file.variable("lat", NC_DOUBLE, {lat_dim});
@@ -172,7 +180,7 @@ void write_cutoff_map_netcdf(const std::string& path, const RunConfiguration& co
         counts[p] = points[p].failed ? no_bands : points[p].bands;
     }
     file.check(nc_put_var_int(file.id(), bands, counts.data()));
-    file.close();
+    return file.close();
 }
 
 }  // namespace cones

@@ -27,13 +27,14 @@ inline constexpr signed char kFailed = 4;      // integration_failed: the value 
 // Missing value of RL, RU and Rc (_FillValue), and of the bands (-1).
 inline constexpr double kMapMissingRigidity = -1.0;
 
-// Writes the map in the netCDF classic (64-bit offset) format at `path`.
+// The map as a netCDF file in the classic (64-bit offset) format, built in
+// memory (no scratch file), ready to be written where it belongs.
 // Given:    config  the run's configuration (date, time, model, altitude);
 //           map, grid  the map grid and the scan grid; title  the title
 //           attribute; source  the program and its version;
 //           points  each point's cutoffs, in point order (MapGrid).
-// Returned: nothing; throws OutputError naming `path` and the library's
-//           message when the file cannot be written.
+// Returned: the bytes of the file; throws OutputError with the library's
+//           message when it cannot be made (out of memory, say).
 // Notes:    the file depends only on these inputs (no time stamp), so the
 //           same map always gives the same bytes. Variables are
 //           lat(lat), lon(lon) in degrees_north and degrees_east, and
@@ -41,8 +42,8 @@ inline constexpr double kMapMissingRigidity = -1.0;
 //           bands (int) on (lat, lon). A cutoff below or above the scan
 //           holds the bound (see map_place); unresolved or failed ones the
 //           fill value.
-void write_cutoff_map_netcdf(const std::string& path, const RunConfiguration& config, const MapGrid& map,
-                             const ScanGrid& grid, const std::string& title, const std::string& source,
-                             std::span<const EntryCutoffs> points);
+std::string cutoff_map_netcdf(const RunConfiguration& config, const MapGrid& map, const ScanGrid& grid,
+                              const std::string& title, const std::string& source,
+                              std::span<const EntryCutoffs> points);
 
 }  // namespace cones

@@ -45,6 +45,12 @@ std::string direction_fields(double latitude, double longitude) {
     return fixed_field(latitude, 7, 1) + fixed_field(longitude, 7, 1);
 }
 
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 OutputFile::OutputFile(const std::string& path) : path_(path) {
     descriptor_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (descriptor_ < 0) fail("create", errno);

@@ -43,6 +43,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// True when `a` and `b` name the same existing file (the same device and
+// inode, through any links); false when either does not exist.
+bool same_file(const std::string& a, const std::string& b);
+
 // The output file, written line by line; the first line is the header. Each
 // line goes to the file as soon as it is complete, so a run that ends early
 // leaves the lines completed so far. Throws OutputError when the file cannot be

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <string_view>
 
 namespace cones {
@@ -21,25 +22,43 @@ enum class ModelInput { kPressure, kDst, kBy, kBz, kG1, kG2, kG3, kKp };
 inline constexpr std::size_t kModelInputCount = 8;
 
 // How a driving parameter is written: its symbol in titles ("P", "Dst"), its
-// unit ("nPa", "" for the indices), its name in messages ("pressure") and
-// its keyword in programs and the Python module ("pressure_npa").
+// unit ("nPa", "" for the indices), its name in messages ("pressure"), its
+// keyword in programs and the Python module ("pressure_npa"), the phrase that
+// names it in configuration messages; and the range in which the field
+// models are used (both ends included), checked for every model that reads
+// it.
+//   The ranges hold every value the solar wind and the magnetosphere have
+//   shown (hourly values of May 2024: a pressure of 56 nPa, By of 68 nT, Dst
+//   of -406 nT; Dst of -589 nT in 1989 and estimates of -850 to -1760 nT for
+//   1859), with room; beyond them a model no longer describes a
+//   magnetosphere (the T01 magnetopause comes within 1.3 Earth radii at 10^6 nPa)
+//   and single trajectories take minutes. The solar-wind indices G1 to G3 are
+//   averages of positive quantities; Kp runs from 0 to 9.
 struct ModelInputName {
     std::string_view symbol;
     std::string_view unit;
     std::string_view name;
     std::string_view keyword;
+    std::string_view phrase;
+    double low = 0.0, high = 0.0;
 };
 
 inline constexpr std::array<ModelInputName, kModelInputCount> kModelInputNames{{
-    {"P", "nPa", "pressure", "pressure_npa"},
-    {"Dst", "nT", "Dst", "dst_nt"},
-    {"By", "nT", "By", "by_nt"},
-    {"Bz", "nT", "Bz", "bz_nt"},
-    {"G1", "", "G1", "g1"},
-    {"G2", "", "G2", "g2"},
-    {"G3", "", "G3", "g3"},
-    {"Kp", "", "Kp", "kp"},
+    {"P", "nPa", "pressure", "pressure_npa", "the solar-wind dynamic pressure (parameter 1)", 0.01, 100.0},
+    {"Dst", "nT", "Dst", "dst_nt", "the Dst index (parameter 2)", -2000.0, 200.0},
+    {"By", "nT", "By", "by_nt", "the IMF By (parameter 3)", -200.0, 200.0},
+    {"Bz", "nT", "Bz", "bz_nt", "the IMF Bz (parameter 4)", -200.0, 200.0},
+    {"G1", "", "G1", "g1", "the solar-wind index G1 (parameter 5)", 0.0, 500.0},
+    {"G2", "", "G2", "g2", "the solar-wind index G2 (parameter 6)", 0.0, 500.0},
+    {"G3", "", "G3", "g3", "the solar-wind index G3 (parameter 7)", 0.0, 500.0},
+    {"Kp", "", "Kp", "kp", "the Kp index (parameter 8)", 0.0, 9.0},
 }};
+
+// A range of one driving parameter (both ends included).
+struct ModelInputRange {
+    ModelInput input;
+    double low, high;
+};
 
 constexpr const ModelInputName& model_input_name(ModelInput input) {
     return kModelInputNames[static_cast<std::size_t>(input)];
@@ -82,13 +101,15 @@ struct FieldModelDescription {
     InternalPart internal = InternalPart::kReferenceField;
     // The driving parameters it reads (its magnetopause included).
     ModelInputs reads;
-    // Whether its field and magnetopause are undefined for a pressure of 0 or
-    // less (a power of the pressure scales them).
-    bool needs_positive_pressure = false;
     // Whether its field is evaluated for all vector lanes at once, so that
     // tracing in lanes pays; a model evaluated one lane after the other is
     // traced one trajectory at a time by default.
     bool fills_lanes = true;
+    // The ranges of the data the model was fitted to, where it has them:
+    // beyond them (and within the ranges of the parameters) it is
+    // extrapolated, which storms require, so a run there goes on with a
+    // warning.
+    std::span<const ModelInputRange> fitted{};
 };
 
 }  // namespace cones

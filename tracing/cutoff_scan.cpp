@@ -146,6 +146,7 @@ EngineOptions engine_options(const CutoffScanOptions& options) {
     engine.threads = options.threads;
     engine.lanes = options.lanes;
     engine.statistics = options.statistics;
+    engine.on_fewer_threads = options.on_fewer_threads;
     return engine;
 }
 

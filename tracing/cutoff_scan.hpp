@@ -16,6 +16,7 @@
 #include <span>
 #include <vector>
 
+#include "tracing/engine.hpp"
 #include "tracing/inputs.hpp"
 #include "tracing/lane_scheduler.hpp"
 #include "tracing/trajectory.hpp"
@@ -160,6 +161,8 @@ struct CutoffScanOptions {
     // when fewer entries than this are left (1: each block holds only what
     // the rules may still need).
     std::size_t round_jobs = 512;
+    // Called when the system refuses a tracing thread; may be empty.
+    FewerThreadsNotice on_fewer_threads;
 };
 
 // Receives the cutoffs of each entry, in entry order, as soon as its scan is

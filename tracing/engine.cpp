@@ -3,8 +3,10 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -191,6 +193,61 @@ private:
 // trajectory in one lane leaves the others busy.
 constexpr std::size_t kWindowPerLane = 64;
 
+// The worker threads of a run on a shared window. However the run ends, the
+// destructor stops the window and joins every worker started, so that no
+// thread outlives the data it reads.
+class WorkerPool {
+public:
+    explicit WorkerPool(ResultWindow& window) : window_(window) {}
+    ~WorkerPool() { join(); }
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    // Starts up to `count` workers running `work`. Returned: empty when all
+    // started, otherwise the system's reason for refusing the next one (a
+    // memory or process limit); the workers already started run on.
+    std::string start(unsigned count, const std::function<void()>& work) {
+        try {
+            threads_.reserve(count);
+            for (unsigned w = 0; w < count; ++w) threads_.emplace_back(work);
+        } catch (const std::system_error& error) {
+            return error.code().message();
+        } catch (const std::bad_alloc&) {
+            return "out of memory";
+        }
+        return {};
+    }
+
+    unsigned size() const { return static_cast<unsigned>(threads_.size()); }
+
+    // Stops the window and waits for every worker.
+    void join() {
+        window_.stop();
+        for (std::thread& worker : threads_) worker.join();
+        threads_.clear();
+    }
+
+private:
+    ResultWindow& window_;
+    std::vector<std::thread> threads_;
+};
+
+// Traces the jobs on the calling thread alone, handing each result on as
+// soon as it and all before it are complete.
+std::size_t trace_on_calling_thread(const TraceSettings& settings, const JobList& jobs, unsigned lanes,
+                                    LaneStatistics& statistics, const ResultSink& sink) {
+    if (lanes > 1) {
+        InOrderQueue queue(jobs.count, kWindowPerLane * lanes, sink);
+        trace_in_lanes(settings, jobs, lanes, queue, statistics);
+        return queue.handed();
+    }
+    const Tracer trace = trajectory_tracer(settings.field.model);
+    for (std::size_t index = 0; index < jobs.count; ++index) {
+        if (!sink(index, trace_job(trace, settings, jobs.at(index)))) return index + 1;
+    }
+    return jobs.count;
+}
+
 }  // namespace
 
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const EngineOptions& options,
@@ -210,25 +267,10 @@ std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const
     };
     const Tracer trace = trajectory_tracer(settings.field.model);
 
-    if (workers == 1 || jobs.count <= 1) {
-        if (lanes > 1) {
-            InOrderQueue queue(jobs.count, kWindowPerLane * lanes, sink);
-            trace_in_lanes(settings, jobs, lanes, queue, statistics);
-            publish();
-            return queue.handed();
-        }
-        publish();
-        for (std::size_t index = 0; index < jobs.count; ++index) {
-            if (!sink(index, trace_job(trace, settings, jobs.at(index)))) return index + 1;
-        }
-        return jobs.count;
-    }
-
-    ResultWindow window(jobs.count, kWindowPerLane * static_cast<std::size_t>(workers) * lanes);
-    std::vector<std::thread> pool;
-    pool.reserve(workers);
-    for (unsigned w = 0; w < workers; ++w) {
-        pool.emplace_back([&] {
+    if (workers > 1 && jobs.count > 1) {
+        ResultWindow window(jobs.count, kWindowPerLane * static_cast<std::size_t>(workers) * lanes);
+        WorkerPool pool(window);
+        const std::string refused = pool.start(workers, [&] {
             try {
                 if (lanes > 1) {
                     WindowQueue queue(window);
@@ -245,23 +287,25 @@ std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const
                 window.fail(std::current_exception());
             }
         });
+        if (!refused.empty() && options.on_fewer_threads) {
+            options.on_fewer_threads(pool.size(), workers, refused);
+        }
+        if (pool.size() > 0) {
+            std::size_t handed = 0;
+            TraceResult result;
+            while (handed < jobs.count && window.next(result)) {
+                ++handed;
+                if (!sink(handed - 1, result)) break;
+            }
+            pool.join();
+            if (window.error()) std::rethrow_exception(window.error());
+            publish();
+            return handed;
+        }
+        // No worker could be started: the calling thread traces alone.
     }
 
-    std::size_t handed = 0;
-    TraceResult result;
-    try {
-        while (handed < jobs.count && window.next(result)) {
-            ++handed;
-            if (!sink(handed - 1, result)) break;
-        }
-    } catch (...) {
-        window.stop();
-        for (std::thread& worker : pool) worker.join();
-        throw;
-    }
-    window.stop();
-    for (std::thread& worker : pool) worker.join();
-    if (window.error()) std::rethrow_exception(window.error());
+    const std::size_t handed = trace_on_calling_thread(settings, jobs, lanes, statistics, sink);
     publish();
     return handed;
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <span>
+#include <string>
 
 #include "tracing/inputs.hpp"
 #include "tracing/lane_scheduler.hpp"
@@ -28,6 +29,12 @@ unsigned engine_threads(unsigned requested);
 // later result is handed over and the workers stop.
 using ResultSink = std::function<bool(std::size_t index, const TraceResult& result)>;
 
+// Told on the calling thread, before anything is traced, that the system
+// refused a worker thread (a memory or process limit): the `started` workers
+// trace the run instead of the `asked` ones, or the calling thread alone when
+// none started; the results are the same. `reason` is the system's.
+using FewerThreadsNotice = std::function<void(unsigned started, unsigned asked, const std::string& reason)>;
+
 // How the engine traces a job list.
 struct EngineOptions {
     // Worker threads: 0 all hardware threads; 1 on the calling thread, with no
@@ -41,6 +48,8 @@ struct EngineOptions {
     unsigned lanes = 0;
     // When set, receives the width and the lane occupancy of the run.
     LaneStatistics* statistics = nullptr;
+    // Called when the system refuses a worker thread; may be empty.
+    FewerThreadsNotice on_fewer_threads;
 };
 
 // Lanes per thread.
@@ -63,7 +72,10 @@ unsigned engine_lanes(unsigned requested, FieldModel model);
 // the sink, so memory stays bounded. An exception thrown by a worker (out of
 // memory, a job that cannot be built) is rethrown here after all workers have
 // stopped; a width the processor lacks is a std::invalid_argument before
-// anything is traced.
+// anything is traced. A worker thread the system refuses to start does not
+// end the run: it goes on with the threads started (see
+// EngineOptions::on_fewer_threads), and however the run ends every worker
+// started is stopped and joined.
 std::size_t trace_jobs(const TraceSettings& settings, const JobList& jobs, const EngineOptions& options,
                        const ResultSink& sink);
 

@@ -17,9 +17,13 @@ std::size_t whole_steps(double span, double step, const char* what) {
         throw std::invalid_argument(std::string("the ") + what + " step must be at most " +
                                     std::to_string(static_cast<int>(span)) + " degrees");
     }
+    // The division rounds by some 1e-16 of the step count (at most 7200
+    // steps here), far below 1e-9; a step that misses the span by more leaves
+    // the last step longer or shorter than the others (45.00001 degrees
+    // divides 180 into 3.9999991 steps).
     const double steps = span / step;
     const double whole = std::round(steps);
-    if (std::fabs(steps - whole) > 1e-6 || whole > 1e7) {
+    if (std::fabs(steps - whole) > 1e-9 || whole > 1e7) {
         throw std::invalid_argument(std::string("the ") + what + " step must divide " +
                                     std::to_string(static_cast<int>(span)) + " degrees into whole steps");
     }

@@ -45,7 +45,7 @@ private:
 // Notes:    throws std::invalid_argument, with a message in the words of the
 //           map, when a step is not finite or not above 0, when it does not
 //           divide 180 (latitude) or 360 (longitude) degrees into whole steps
-//           (within a millionth of a step), or the grid would hold more than
+//           (within 1e-9 of a step), or the grid would hold more than
 //           kMaxMapPoints points.
 MapGrid make_map_grid(double latitude_step, double longitude_step);
 

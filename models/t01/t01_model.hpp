@@ -28,7 +28,6 @@ struct T01Model : T01Family {
         .title = "{igrf} + T01",
         .reads = {ModelInput::kPressure, ModelInput::kDst, ModelInput::kBy, ModelInput::kBz, ModelInput::kG1,
                   ModelInput::kG2},
-        .needs_positive_pressure = true,
         .fills_lanes = false};
     static Prepared prepare(const EpochState& epoch, const ModelParameters& parameters) {
         return t01_prepare(parameters, epoch);
@@ -42,7 +41,6 @@ struct T01StormModel : T01Family {
         .title = "{igrf} + storm-time T01",
         .reads = {ModelInput::kPressure, ModelInput::kDst, ModelInput::kBy, ModelInput::kBz, ModelInput::kG2,
                   ModelInput::kG3},
-        .needs_positive_pressure = true,
         .fills_lanes = false};
     static Prepared prepare(const EpochState& epoch, const ModelParameters& parameters) {
         return t01_storm_prepare(parameters, epoch);

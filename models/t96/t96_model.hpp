@@ -7,14 +7,21 @@
 
 namespace cones {
 
+// The ranges of the data T96 was fitted to: pressure 0.5 to 10 nPa, Dst -100
+// to +20 nT, |By| and |Bz| up to 10 nT.
+inline constexpr ModelInputRange kT96FittedRanges[] = {{ModelInput::kPressure, 0.5, 10.0},
+                                                       {ModelInput::kDst, -100.0, 20.0},
+                                                       {ModelInput::kBy, -10.0, 10.0},
+                                                       {ModelInput::kBz, -10.0, 10.0}};
+
 struct T96Model {
     static constexpr FieldModelDescription kDescription{
         .code = 96,
         .key = "t96", .name = "T96",
         .title = "{igrf} + T96",
         .reads = {ModelInput::kPressure, ModelInput::kDst, ModelInput::kBy, ModelInput::kBz},
-        .needs_positive_pressure = true,
-        .fills_lanes = false};
+        .fills_lanes = false,
+        .fitted = kT96FittedRanges};
     using Prepared = T96Prepared;
     static Prepared prepare(const EpochState& epoch, const ModelParameters& parameters) {
         return t96_prepare(parameters, epoch);

@@ -26,24 +26,13 @@ namespace {
 
 using namespace testing_support;
 
-// A Cones.ini with the given field model code and station lines.
-std::string configuration(int model, const std::vector<std::string>& stations = {}) {
-    std::string text = "map test\n15 03 2015\n12 00 00\n2.0\n0\n0\n0\n0\n0\n0\n2\n" + std::to_string(model) +
+// A Cones.ini with the given field model code, station lines and date.
+std::string configuration(int model, const std::vector<std::string>& stations = {},
+                          const std::string& date = "15 03 2015") {
+    std::string text = "map test\n" + date + "\n12 00 00\n2.0\n0\n0\n0\n0\n0\n0\n2\n" + std::to_string(model) +
                        "\n20.0\n0\n-180. 180.\nlat lon zen azi name\n";
     for (const std::string& station : stations) text += station + "\n";
     return text + "#\n";
-}
-
-// cutoff-map runs initialise MPI (a job of one process without a launcher),
-// whose own allocations live to the end of the process: leak checking is off
-// for them. Open MPI may run as root only when asked to; the shared-memory
-// transport without its single-copy mechanism works in containers.
-const std::string kMapEnvironment =
-    "ASAN_OPTIONS=detect_leaks=0 OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1 "
-    "OMPI_MCA_btl=self,vader OMPI_MCA_btl_vader_single_copy_mechanism=none OMPI_MCA_rmaps_base_oversubscribe=1 ";
-
-ProgramRun run_map(const fs::path& directory, const std::string& arguments) {
-    return run_in(directory, "/usr/bin/env", kMapEnvironment + "'" CUTOFF_MAP_EXECUTABLE "' " + arguments);
 }
 
 #ifdef CONES_MPI
@@ -144,7 +133,7 @@ TEST(CutoffMap, EveryPointAgreesWithCutoffsAndTheFileReadsBack) {
     const ProgramRun map = run_map(dir.path(), "--lat-step 30 --lon-step 60 " + scan + " -o map.nc");
     ASSERT_EQ(map.status, 0) << map.err;
     EXPECT_EQ(map.err, "");
-    EXPECT_FALSE(fs::exists(dir.path() / "map.nc.partial"));
+    EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"Cones.ini", "map.nc", "stations.ini"}));
     const ProgramRun cutoffs = run_in(dir.path(), CUTOFFS_EXECUTABLE, scan + " --csv stations.ini");
     ASSERT_EQ(cutoffs.status, 0) << cutoffs.err;
     const std::vector<std::string> expected = cutoff_columns(cutoffs.out, 5);
@@ -314,17 +303,58 @@ TEST(CutoffMap, ARankThatFailsNamesItsPointsAndNoMapIsLeft) {
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find("cutoff-map: rank 2 of 3 failed while it held grid point"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("planted failure; the map is not written."), std::string::npos) << run.err;
-    EXPECT_FALSE(fs::exists(dir.path() / "map.nc"));
-    EXPECT_FALSE(fs::exists(dir.path() / "map.nc.partial"));
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"Cones.ini"}) << "no map, whole or partial";
+}
+
+// Ranks started with another configuration or other grids would trace a
+// mixed map (it used to be written, with exit status 0): rank 0 compares
+// digests of both and ends the job, naming the first rank that differs. A
+// rank that cannot use its command line ends the job too, instead of leaving
+// the others waiting. Thread counts may differ: the map is the same.
+TEST(CutoffMap, RanksStartedForAnotherMapEndTheJob) {
+    ScratchDirectory dir("map_jobs");
+    write_file(dir.path() / "a.ini", configuration(0));
+    write_file(dir.path() / "b.ini", configuration(0, {}, "16 03 2015"));
+    const std::string grid = "--lat-step 30 --lon-step 60 --step 0.5 ";
+    const ProgramRun alone = run_map(dir.path(), grid + "-o alone.nc a.ini");
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    const auto two_ranks = [&](const std::string& first, const std::string& second) {
+        return run_in(dir.path(), "/usr/bin/env",
+                      kMapEnvironment + "'" MPIEXEC_EXECUTABLE "' -np 1 '" CUTOFF_MAP_EXECUTABLE "' " + first +
+                          " : -np 1 '" CUTOFF_MAP_EXECUTABLE "' " + second);
+    };
+    const struct {
+        const char* what;
+        std::string first, second;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"another configuration", grid + "-o map.nc a.ini", grid + "-o map.nc b.ini",
+         {"cutoff-map: rank 1 of 2 was started with another configuration than rank 0 (its date, time, field model, "
+          "model parameters or start altitude differ); every rank must trace the same map. No map is written.\n"}},
+        {"another scan step", grid + "-o map.nc a.ini", "--lat-step 30 --lon-step 60 --step 0.25 -o map.nc a.ini",
+         {"cutoff-map: rank 1 of 2 was started with other options than rank 0"}},
+        {"a command line rank 1 cannot use", grid + "-o map.nc a.ini", "--step 0 -o map.nc a.ini",
+         {"cutoff-map: rank 1: option --step expects a step of at least 0.001 GV, found 0\n",
+          "cutoff-map: another rank cannot use its command line (see its message)"}},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = two_ranks(c.first, c.second);
+        EXPECT_NE(run.status, 0) << c.what;
+        for (const std::string& message : c.messages) {
+            EXPECT_NE(run.err.find(message), std::string::npos) << c.what << ": " << run.err;
+        }
+        EXPECT_FALSE(fs::exists(dir.path() / "map.nc")) << c.what;
+    }
+    const ProgramRun threads = two_ranks(grid + "--threads 1 -o map.nc a.ini", grid + "--threads 2 -o map.nc a.ini");
+    ASSERT_EQ(threads.status, 0) << threads.err;
+    EXPECT_TRUE(read_file(dir.path() / "map.nc") == read_file(dir.path() / "alone.nc"));
 }
 #endif
 
 TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
     ScratchDirectory dir("map_errors");
     write_file(dir.path() / "Cones.ini", configuration(0));
-    std::string bad = configuration(0);
-    bad.replace(bad.find("15 03 2015"), 10, "31 04 2015");
-    write_file(dir.path() / "bad.ini", bad);
+    write_file(dir.path() / "bad.ini", configuration(0, {}, "31 04 2015"));
     struct Case {
         const char* arguments;
         const char* message;
@@ -335,7 +365,8 @@ TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
         {"--lon-step 0", "option --lon-step 0: the longitude step must be a number above 0 degrees", 1},
         {"--lon-step 400", "the longitude step must be at most 360 degrees", 1},
         {"--lat-step x", "option --lat-step expects a number, found 'x'", 1},
-        {"--step 0", "option --step expects a step above 0 GV", 1},
+        {"--step 0", "option --step expects a step of at least 0.001 GV", 1},
+        {"--lat-step 45.00001", "option --lat-step 45.00001: the latitude step must divide 180 degrees into whole steps", 1},
         {"--from 3 --to 2", "--from 3 is not below --to 2", 1},
         {"-o", "option -o needs a value", 1},
         {"-o ''", "option -o needs a file name", 1},
@@ -343,7 +374,7 @@ TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
         {"--igrf 15", "option --igrf takes 12, 13 or 14", 1},
         {"--scan fast", "option --scan expects full or adaptive, found 'fast'", 1},
         {"bad.ini", "bad.ini, line 2:", 1},
-        {"missing.ini", "Can not open file missing.ini", 1},
+        {"missing.ini", "Can not open file missing.ini: No such file or directory", 1},
         {"-o nowhere/map.nc", "Can not write file nowhere/map.nc: No such file or directory", 2},
     };
     for (const Case& c : cases) {
@@ -383,7 +414,7 @@ TEST(CutoffMapFile, PlacesOfCutoffsAndFailedPointsAreFlagged) {
     points[3].failed = true;
     points[3].failed_rigidity = 2.5;
     const fs::path path = dir.path() / "flags.nc";
-    write_cutoff_map_netcdf(path.string(), config, map, grid, "flags", "test", points);
+    write_file(path, cutoff_map_netcdf(config, map, grid, "flags", "test", points));
 
     const MapFile file(path);
     const std::vector<double> rl = file.doubles("RL", 9), ru = file.doubles("RU", 9), rc = file.doubles("Rc", 9);

@@ -177,7 +177,7 @@ TEST_F(PenumbraScan, ResultsAreTheSameOnEveryNumberOfThreadsAndLanesAndBothScans
 TEST_F(PenumbraScan, ChartShowsAllowedDarkForbiddenLightAndTheCutoffMarks) {
     const ProgramRun run = run_in(dir_.path(), CUTOFFS_EXECUTABLE, kScanOptions + " --csv --svg chart.svg");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_FALSE(fs::exists(dir_.path() / "chart.svg.partial"));
+    EXPECT_EQ(names_in(dir_.path()), (std::vector<std::string>{"Cones.dat", "Cones.ini", "chart.svg"}));
     const std::string svg = read_file(dir_.path() / "chart.svg");
     ASSERT_EQ(svg.rfind("<?xml", 0), 0u);
     const int rendered = std::system(("rsvg-convert -o '" + (dir_.path() / "chart.png").string() + "' '" +
@@ -287,18 +287,21 @@ TEST(CutoffsProgram, UnusableCommandLinesAndConfigurations) {
         int status;
     };
     const Case cases[] = {
-        {"--step 0", "option --step expects a step above 0 GV, found 0", 1},
-        {"--step -0.01", "option --step expects a step above 0 GV", 1},
+        {"--step 0", "option --step expects a step of at least 0.001 GV, found 0", 1},
+        {"--step -0.01", "option --step expects a step of at least 0.001 GV", 1},
+        // Steps and starts that would print as 0.00 (or trace for seconds each).
+        {"--step 0.0009", "option --step expects a step of at least 0.001 GV, found 9e-04", 1},
+        {"--from 0.005", "option --from expects a rigidity of at least 0.01 GV, found 0.005", 1},
         {"--from 5 --to 3", "--from 5 is not below --to 3", 1},
         {"--from 5 --to 5", "--from 5 is not below --to 5", 1},
-        {"--from 0", "option --from expects a rigidity above 0 GV, found 0", 1},
+        {"--from 0", "option --from expects a rigidity of at least 0.01 GV, found 0", 1},
         {"--to abc", "option --to expects a number, found 'abc'", 1},
         {"--from", "option --from needs a value", 1},
         {"--threads 0", "option --threads expects a whole number", 1},
         {"--lanes 3", "option --lanes expects a lane width of this processor", 1},
-        {"--step 1e-9", "more than 10000000 rigidities per entry", 1},
-        // 2 entries x 5 000 001 rigidities
-        {"--from 1 --to 11 --step 0.000002", "more than 10000000 trajectories in all", 1},
+        {"--from 1 --to 20000 --step 0.001", "more than 10000000 rigidities per entry", 1},
+        // 2 entries x 6 000 001 rigidities
+        {"--from 1 --to 6001 --step 0.001", "more than 10000000 trajectories in all", 1},
         {"--scan quick", "option --scan expects full or adaptive, found 'quick'", 1},
         {"--scan Full", "option --scan expects full or adaptive, found 'Full'", 1},
         {"--scan", "option --scan needs a value", 1},
@@ -306,7 +309,7 @@ TEST(CutoffsProgram, UnusableCommandLinesAndConfigurations) {
         {"--svg=", "option --svg needs a file name", 1},
         {"--bands", "unknown option '--bands'", 1},
         {"Cones.ini other.ini", "unexpected argument 'other.ini'", 1},
-        {"missing.ini", "Can not open file missing.ini", 1},
+        {"missing.ini", "Can not open file missing.ini: No such file or directory", 1},
         {"bad.ini", "bad.ini, line 2: expected a day from 1 to 30", 1},
         {"nostations.ini", "station list is empty", 1},
         {"--svg nowhere/chart.svg", "Can not write file nowhere/chart.svg: No such file or directory", 2},
@@ -319,11 +322,11 @@ TEST(CutoffsProgram, UnusableCommandLinesAndConfigurations) {
     }
     EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
 
-    // In the current directory, the file is named as cones names it.
+    // In the current directory too, the file is named as it was looked for.
     ScratchDirectory empty("cutoffs_no_ini");
     const ProgramRun missing = run_in(empty.path(), CUTOFFS_EXECUTABLE);
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "Can not open file CONES.INI\n");
+    EXPECT_EQ(missing.err, "Can not open file Cones.ini: No such file or directory\n");
     write_file(empty.path() / "Cones.ini", read_file(dir.path() / "bad.ini"));
     EXPECT_EQ(run_in(empty.path(), CUTOFFS_EXECUTABLE).err.rfind("Cones.ini, line 2:", 0), 0u);
 }

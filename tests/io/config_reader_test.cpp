@@ -501,14 +501,21 @@ TEST_F(ConfigFile, ValidationErrorsComeThrough) {
     }
 }
 
+// The message of old, followed by the file tried and the system's reason.
 TEST_F(ConfigFile, MissingFileOrDirectoryCannotBeOpened) {
-    for (const std::string& path : {path_ + ".missing", ::testing::TempDir()}) {
-        SCOPED_TRACE(path);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {{path_ + ".missing", "No such file or directory"}, {::testing::TempDir(), "Is a directory"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
         try {
-            read_configuration(path);
+            read_configuration(c.path);
             ADD_FAILURE() << "no error";
         } catch (const ConfigError& e) {
-            EXPECT_STREQ(e.what(), "Can not open file CONES.INI");
+            EXPECT_EQ(std::string(e.what()), "Can not open file CONES.INI (" + std::filesystem::absolute(c.path).string() +
+                                                 ": " + c.reason + ")");
+            EXPECT_EQ(e.open_failure(), c.reason);
             EXPECT_EQ(e.line(), 0);
         }
     }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,14 @@ inline std::string read_file(const fs::path& path) {
 inline void write_file(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> names_in(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // The parts of `text` between separators (an empty part where two meet).
@@ -77,6 +86,19 @@ inline ProgramRun run_in(const fs::path& directory, const std::string& executabl
     fs::remove(directory / ".stdout.txt");
     fs::remove(directory / ".stderr.txt");
     return run;
+}
+
+// cutoff-map runs initialise MPI (a job of one process without a launcher),
+// whose own allocations live to the end of the process: leak checking is off
+// for them. Open MPI may run as root only when asked to; the shared-memory
+// transport without its single-copy mechanism works in containers.
+inline const std::string kMapEnvironment =
+    "ASAN_OPTIONS=detect_leaks=0 OMPI_ALLOW_RUN_AS_ROOT=1 OMPI_ALLOW_RUN_AS_ROOT_CONFIRM=1 "
+    "OMPI_MCA_btl=self,vader OMPI_MCA_btl_vader_single_copy_mechanism=none OMPI_MCA_rmaps_base_oversubscribe=1 ";
+
+// Runs cutoff-map with `arguments` in `directory`, in the environment above.
+inline ProgramRun run_map(const fs::path& directory, const std::string& arguments) {
+    return run_in(directory, "/usr/bin/env", kMapEnvironment + "'" CUTOFF_MAP_EXECUTABLE "' " + arguments);
 }
 
 }  // namespace cones::testing_support

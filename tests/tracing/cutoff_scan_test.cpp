@@ -454,7 +454,7 @@ TEST(CutoffScanInIgrf, TsumebsPenumbraIsTheSameFullAndAdaptive) {
     std::ostringstream notice;
     const EpochState epoch = set_epoch(2010, 1, 0, 0, 0, notice);
     TraceSettings settings;
-    settings.field = make_field_context(epoch, FieldModel::kInternal, ModelParameters{});
+    settings.field = make_field_context(epoch, field_model<ReferenceFieldModel>, ModelParameters{});
     settings.start_radius = start_radius(20.0);
     const std::vector<StationEntry> tsumeb = {{-19.20, 17.58, 0, 0}};
     const ScanGrid grid = make_scan_grid(0.10, 20.00, 0.01);

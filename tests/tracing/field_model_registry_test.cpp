@@ -58,21 +58,22 @@ TEST(FieldModelRegistry, EachModelReadsItsOwnDrivingParameters) {
     const struct {
         FieldModel model;
         ModelInputs reads;
-        bool positive_pressure;
     } cases[] = {
-        {field_model<DipoleModel>, {}, false},
-        {field_model<ReferenceFieldModel>, {}, false},
-        {field_model<UnboundedReferenceFieldModel>, {}, false},
-        {field_model<T89Model>, {Q::kKp}, false},
-        {field_model<T96Model>, {Q::kPressure, Q::kDst, Q::kBy, Q::kBz}, true},
-        {field_model<T01Model>, {Q::kPressure, Q::kDst, Q::kBy, Q::kBz, Q::kG1, Q::kG2}, true},
-        {field_model<T01StormModel>, {Q::kPressure, Q::kDst, Q::kBy, Q::kBz, Q::kG2, Q::kG3}, true},
+        {field_model<DipoleModel>, {}},
+        {field_model<ReferenceFieldModel>, {}},
+        {field_model<UnboundedReferenceFieldModel>, {}},
+        {field_model<T89Model>, {Q::kKp}},
+        {field_model<T96Model>, {Q::kPressure, Q::kDst, Q::kBy, Q::kBz}},
+        {field_model<T01Model>, {Q::kPressure, Q::kDst, Q::kBy, Q::kBz, Q::kG1, Q::kG2}},
+        {field_model<T01StormModel>, {Q::kPressure, Q::kDst, Q::kBy, Q::kBz, Q::kG2, Q::kG3}},
     };
     for (const auto& c : cases) {
         const FieldModelDescription& row = field_model_description(c.model);
         EXPECT_EQ(row.reads, c.reads) << row.key;
-        EXPECT_EQ(row.needs_positive_pressure, c.positive_pressure) << row.key;
     }
+    // Every model that reads the pressure takes powers of it: its range keeps
+    // it above 0.
+    EXPECT_GT(model_input_name(Q::kPressure).low, 0.0);
 }
 
 // The context holds the one model of the run: its preparation is the

@@ -15,7 +15,9 @@ TEST(MapGrid, CoversTheGlobeWithBothEndsIncluded) {
     const struct {
         double lat_step, lon_step;
         std::size_t lats, lons;
-    } cases[] = {{5, 5, 37, 73}, {1, 1, 181, 361}, {30, 60, 7, 7}, {0.1, 0.1, 1801, 3601}, {180, 360, 2, 2}};
+    } cases[] = {{5, 5, 37, 73},          {1, 1, 181, 361},     {30, 60, 7, 7},
+                 {0.1, 0.1, 1801, 3601},  {180, 360, 2, 2},     {0.05, 0.05, 3601, 7201},
+                 {0.3, 22.5, 601, 17},    {1.0 / 3, 0.2, 541, 1801}};
     for (const auto& c : cases) {
         const MapGrid map = make_map_grid(c.lat_step, c.lon_step);
         EXPECT_EQ(map.latitude_count(), c.lats) << c.lat_step;
@@ -39,7 +41,11 @@ TEST(MapGrid, CoversTheGlobeWithBothEndsIncluded) {
 
 TEST(MapGrid, StepsThatDoNotDivideTheGlobeAreRejected) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double cases[][2] = {{7, 5}, {5, 7}, {0, 5}, {5, -5}, {nan, 5}, {181, 5}, {5, 361}, {0.01, 0.01}};
+    // A step a little off a divisor would make the last step of the grid
+    // shorter or longer than the others: 45.00001 divides 180 into 3.9999991
+    // steps, 0.3333333 into 540.000054.
+    const double cases[][2] = {{7, 5},   {5, 7},     {0, 5},         {5, -5},   {nan, 5},           {181, 5},
+                               {5, 361}, {0.01, 0.01}, {45.00001, 5}, {5, 90.00001}, {0.3333333, 5}, {5, 0.1000001}};
     for (const auto& c : cases) {
         EXPECT_THROW(make_map_grid(c[0], c[1]), std::invalid_argument) << c[0] << " " << c[1];
     }
