@@ -1,3 +1,4 @@
+#include "io/engine_inputs.hpp"
 #include "apps/cones_run.hpp"
 
 #include <ostream>

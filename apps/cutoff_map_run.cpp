@@ -1,3 +1,4 @@
+#include "io/engine_inputs.hpp"
 #include "apps/cutoff_map_run.hpp"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+#include "io/engine_inputs.hpp"
 #include "apps/cutoffs_run.hpp"
 
 #include <memory>

@@ -1,3 +1,4 @@
+#include "io/engine_inputs.hpp"
 #include "apps/scan_program.hpp"
 
 #include <optional>

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "io/engine_inputs.hpp"
 #include "apps/command_line.hpp"
 #include "apps/scan_program.hpp"
 #include "io/calendar.hpp"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "io/engine_inputs.hpp"
 #include "io/config.hpp"
 #include "tracing/engine.hpp"
 #include "tracing/lane_kernels.hpp"

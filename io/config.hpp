@@ -10,10 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "geomag/internal_field_coefficients.hpp"
 #include "models/model_parameters.hpp"
-#include "geomag/geomag.hpp"
-#include "tracing/inputs.hpp"
-#include "tracing/trajectory.hpp"
 
 namespace cones {
 
@@ -90,31 +88,6 @@ private:
     int line_;
     std::string open_failure_;
 };
-
-// The file's output frame code as the engine's frame: 0 GEO, 1 GSE, any other
-// code GSM.
-OutputFrame output_frame_of_code(int code);
-
-// The place and arrival direction of a station line (the name stays with the
-// file's record).
-StationEntry station_entry(const StationRecord& station);
-
-// The place and arrival direction of every station line, in file order.
-std::vector<StationEntry> station_entries(const RunConfiguration& config);
-
-// Sets the generation of the reference field chosen on the command line
-// (nullptr: none chosen, IGRF-12 stays).
-void choose_internal_field(RunConfiguration& config, const InternalFieldCoefficients* internal_field);
-
-// The epoch of the configured date and time (day and month turned into the
-// day of the year) in the configured generation of the reference field. The
-// notice of a year outside the model's range goes to `notice`.
-EpochState epoch_of(const RunConfiguration& config, std::ostream& notice);
-
-// The run-wide tracing settings of a configuration: the field model with its
-// parameters prepared for `epoch` (which must outlive the settings), the start
-// radius, the output frame and the longitude window.
-TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState& epoch);
 
 // Parses the text of "Cones.ini" (LF or CR LF line ends) into a configuration.
 // Blank lines after the last rigidity and a DOS end-of-file character (Ctrl-Z)

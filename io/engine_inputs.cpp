@@ -1,4 +1,5 @@
 // The file's codes and station records turned into the engine's inputs.
+#include "io/engine_inputs.hpp"
 #include "io/calendar.hpp"
 #include "io/config.hpp"
 

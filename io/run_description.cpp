@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cstdio>
 
+#include "geomag/geomag.hpp"
 #include "io/calendar.hpp"
+#include "tracing/field_selector.hpp"
 
 namespace cones {
 

@@ -190,7 +190,7 @@ void lanewise_field(F&& f, int /*lanes*/, double x, double y, double z, double& 
 template <int W, class Isa, class F>
 void lanewise_field(F&& f, int lanes, Pack<W, Isa> x, Pack<W, Isa> y, Pack<W, Isa> z, Pack<W, Isa>& bx,
                     Pack<W, Isa>& by, Pack<W, Isa>& bz) {
-    double px[W], py[W], pz[W], fx[W], fy[W], fz[W];
+    double px[W], py[W], pz[W], fx[W]{}, fy[W]{}, fz[W]{};
     x.store(px);
     y.store(py);
     z.store(pz);

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "io/engine_inputs.hpp"
 #include "io/config.hpp"
 #include "apps/cones_run.hpp"
 #include "tracing/trajectory.hpp"

@@ -9,6 +9,7 @@
 
 #include "io/config.hpp"
 #include "tests/support/config_error.hpp"
+#include "tracing/field_model_registry.hpp"
 
 namespace cones {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "io/config.hpp"
+#include "io/engine_inputs.hpp"
 
 namespace cones {
 namespace {
