@@ -106,7 +106,7 @@ inline constexpr double kFifth = double(0.2f);
 // Returned: |dt|, reduced for each component k with tolerance tol_k =
 // relative |y_k| + absolute > 0 and |yp_k| |h|^5 > tol_k to (tol_k /
 // |yp_k|)^0.2; 0 when no component has a tolerance; at least 26 u max(|t|,
-// |dt|). Its sign is set by the caller.
+// |dt|), u the unit roundoff. Its sign is set by the caller.
 template <std::size_t N>
 double rkf_initial_step(const std::array<double, N>& y, const std::array<double, N>& yp, double t, double dt,
                         RkfTolerances tolerances) {
