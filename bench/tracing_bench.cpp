@@ -73,21 +73,17 @@ void BM_IntegratorStep(benchmark::State& state) {
     StationEntry station;
     station.latitude = 46.55;
     station.longitude = 7.98;
-    TraceState start = start_state(epoch(), station, start_radius(20.0), proton_motion(10.0).speed);
-    IntegratorWork<6> start_work;
-    double start_t = 0.0, rel_tol = 1e-8, abs_tol = 1e-6;
-    int flag = -1;
+    RkfStepper<6> start;
+    start.start(start_state(epoch(), station, start_radius(20.0), proton_motion(10.0).speed), 0.0, 100.0,
+                {1e-8, 1e-6}, RkfMode::kOneStep);
     for (int k = 0; k < 50; ++k) {
-        rkf_integrate<6>(derivatives, start.data(), start_t, 100.0, rel_tol, abs_tol, flag, start_work);
-        flag = -2;
+        rkf_integrate(start, derivatives);
+        start.proceed(RkfMode::kOneStep);
     }
     for (auto _ : state) {
-        TraceState y = start;
-        IntegratorWork<6> work = start_work;
-        double t = start_t;
-        flag = -2;
-        rkf_integrate<6>(derivatives, y.data(), t, 100.0, rel_tol, abs_tol, flag, work);
-        benchmark::DoNotOptimize(y);
+        RkfStepper<6> stepper = start;
+        rkf_integrate(stepper, derivatives);
+        benchmark::DoNotOptimize(stepper.state());
     }
 }
 BENCHMARK(BM_IntegratorStep);

@@ -90,36 +90,63 @@ int epoch_year(int year);
 //           to the date (a year of 365.25 days), above 0.
 double years_beyond_span(const InternalFieldCoefficients& field, int year, int day_of_year);
 
-// Spherical (r, theta colatitude, phi azimuth) <-> Cartesian (x, y, z) in one frame.
-// direction > 0: spherical to Cartesian; direction <= 0: Cartesian to spherical,
-// with phi in [0, 2*pi) and, on the Z axis, phi = 0 and theta = 0 (z >= 0) or
-// 3.1415927f (z < 0).
-void convert_spherical_cartesian(double& r, double& theta, double& phi, double& x, double& y,
-                                 double& z, int direction);
+// Spherical (r, theta colatitude, phi azimuth) to Cartesian (x, y, z)
+// components in one frame.
+// Given: r in any unit; theta from the +Z axis and phi from +X toward +Y,
+// radians.
+// Returned: x, y, z in the unit of r.
+void spherical_to_cartesian(double r, double theta, double phi, double& x, double& y, double& z);
+
+// Cartesian (x, y, z) to spherical (r, theta colatitude, phi azimuth)
+// components in one frame.
+// Given: x, y, z in any unit.
+// Returned: r in that unit; theta in [0, pi] and phi in [0, 2*pi), radians.
+// Notes: a negative atan2 azimuth gets 6.2831855f (2 pi in single
+// precision) added. On the Z axis, where atan2 is undefined, phi = 0 and
+// theta = 0 (z >= 0) or 3.1415927f (z < 0, pi in single precision); the
+// origin gives r = theta = phi = 0.
+void cartesian_to_spherical(double x, double y, double z, double& r, double& theta, double& phi);
 
 // Spherical vector components (v_r, v_theta southward, v_phi eastward) at the
 // point (theta, phi) to Cartesian components of the same frame.
 void spherical_vector_to_cartesian(double theta, double phi, double v_r, double v_theta,
                                    double v_phi, double& v_x, double& v_y, double& v_z);
 
-// GEO <-> GSM rotation by the epoch's matrix.
-// Given: a position or vector in GEO (direction >= 0) or in GSM (direction < 0),
-// in any unit; Real is double (one point) or a Pack (one point per lane).
-// Returned: the same position or vector in the other frame, same unit.
+// GEO to GSM rotation by the epoch's matrix (its transpose: GSM = a^T GEO).
+// Given: a position or vector in GEO, in any unit; Real is double (one point)
+// or a Pack (one point per lane).
+// Returned: the same position or vector in GSM, same unit.
 // Notes: reads all inputs before writing, so the same variables may be passed
-// in place.
+// as input and output (in place).
 template <class Real>
-void transform_geo_gsm(const EpochState& epoch, Real& x_geo, Real& y_geo, Real& z_geo, Real& x_gsm,
-                       Real& y_gsm, Real& z_gsm, int direction);
+void geo_to_gsm(const EpochState& epoch, const Real& x_geo, const Real& y_geo, const Real& z_geo, Real& x_gsm,
+                Real& y_gsm, Real& z_gsm);
 
-// GSE <-> GSM rotation about the common X axis (toward the Sun).
-// Given: a position or vector in GSE (direction >= 0) or in GSM (direction <
-// 0); Real is double or a Pack.
-// Returned: the same position or vector in the other frame.
+// GSM to GEO rotation by the epoch's matrix (GEO = a GSM), the inverse of
+// geo_to_gsm.
+// Given: a position or vector in GSM, in any unit; Real is double or a Pack.
+// Returned: the same position or vector in GEO, same unit.
 // Notes: may be called in place.
 template <class Real>
-void transform_gse_gsm(const EpochState& epoch, Real& x_gse, Real& y_gse, Real& z_gse, Real& x_gsm,
-                       Real& y_gsm, Real& z_gsm, int direction);
+void gsm_to_geo(const EpochState& epoch, const Real& x_gsm, const Real& y_gsm, const Real& z_gsm, Real& x_geo,
+                Real& y_geo, Real& z_geo);
+
+// GSE to GSM rotation about the common X axis (toward the Sun) by the angle
+// whose cosine and sine the epoch holds (cos_gse_gsm, sin_gse_gsm).
+// Given: a position or vector in GSE; Real is double or a Pack.
+// Returned: the same position or vector in GSM.
+// Notes: may be called in place.
+template <class Real>
+void gse_to_gsm(const EpochState& epoch, const Real& x_gse, const Real& y_gse, const Real& z_gse, Real& x_gsm,
+                Real& y_gsm, Real& z_gsm);
+
+// GSM to GSE rotation, the inverse of gse_to_gsm.
+// Given: a position or vector in GSM; Real is double or a Pack.
+// Returned: the same position or vector in GSE.
+// Notes: may be called in place.
+template <class Real>
+void gsm_to_gse(const EpochState& epoch, const Real& x_gsm, const Real& y_gsm, const Real& z_gsm, Real& x_gse,
+                Real& y_gse, Real& z_gse);
 
 // Field of the tilted centred dipole of the epoch.
 // Given: a GSM point (Earth radii); Real is double (one point) or a Pack (one

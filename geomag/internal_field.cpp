@@ -132,7 +132,7 @@ void internal_field_gsm(const EpochState& epoch, Given<Real> x, Given<Real> y, G
                         Real& bz) {
     using std::sqrt;
     Real gx = x, gy = y, gz = z;
-    transform_geo_gsm(epoch, gx, gy, gz, gx, gy, gz, -1);
+    gsm_to_geo(epoch, gx, gy, gz, gx, gy, gz);
 
     const Real rho2 = gx * gx + gy * gy;
     const Real rho = sqrt(rho2);
@@ -151,7 +151,7 @@ void internal_field_gsm(const EpochState& epoch, Given<Real> x, Given<Real> y, G
     bx = e * cos_phi - b_phi * sin_phi;
     by = e * sin_phi + b_phi * cos_phi;
     bz = b_r * cos_theta - b_theta * sin_theta;
-    transform_geo_gsm(epoch, bx, by, bz, bx, by, bz, +1);
+    geo_to_gsm(epoch, bx, by, bz, bx, by, bz);
 }
 
 #define CONES_INTERNAL_FIELD(Real)                                                                    \

@@ -6,15 +6,14 @@
 
 namespace cones {
 
-void convert_spherical_cartesian(double& r, double& theta, double& phi, double& x, double& y,
-                                 double& z, int direction) {
-    if (direction > 0) {
-        const double rho = r * std::sin(theta);
-        x = rho * std::cos(phi);
-        y = rho * std::sin(phi);
-        z = r * std::cos(theta);
-        return;
-    }
+void spherical_to_cartesian(double r, double theta, double phi, double& x, double& y, double& z) {
+    const double rho = r * std::sin(theta);
+    x = rho * std::cos(phi);
+    y = rho * std::sin(phi);
+    z = r * std::cos(theta);
+}
+
+void cartesian_to_spherical(double x, double y, double z, double& r, double& theta, double& phi) {
     const double rho2 = x * x + y * y;
     r = std::sqrt(rho2 + z * z);
     if (rho2 == 0.0) {

@@ -27,8 +27,8 @@ TraceState start_state(const EpochState& epoch, const StationEntry& station,
     if (longitude < 0.0) longitude = longitude + 360.0;
     double phi = longitude * kDegreesToRadians;
     double x, y, z;
-    convert_spherical_cartesian(r, theta, phi, x, y, z, +1);
-    transform_geo_gsm(epoch, x, y, z, x, y, z, +1);
+    spherical_to_cartesian(r, theta, phi, x, y, z);
+    geo_to_gsm(epoch, x, y, z, x, y, z);
 
     double azimuth = station.azimuth;
     if (azimuth < 0.0) azimuth = azimuth + 360.0;
@@ -39,7 +39,7 @@ TraceState start_state(const EpochState& epoch, const StationEntry& station,
     const double v_phi = speed * std::sin(zenith_angle) * std::sin(azimuth_angle);
     double vx, vy, vz;
     spherical_vector_to_cartesian(theta, phi, v_r, v_theta, v_phi, vx, vy, vz);
-    transform_geo_gsm(epoch, vx, vy, vz, vx, vy, vz, +1);
+    geo_to_gsm(epoch, vx, vy, vz, vx, vy, vz);
     return {x, y, z, vx, vy, vz};
 }
 
@@ -47,12 +47,12 @@ void asymptotic_direction(const TraceSettings& settings, double vx, double vy, d
                           double& latitude, double& longitude) {
     const EpochState& epoch = *settings.field.epoch;
     if (settings.output_frame == OutputFrame::kGeo) {
-        transform_geo_gsm(epoch, vx, vy, vz, vx, vy, vz, -1);
+        gsm_to_geo(epoch, vx, vy, vz, vx, vy, vz);
     } else if (settings.output_frame == OutputFrame::kGse) {
-        transform_gse_gsm(epoch, vx, vy, vz, vx, vy, vz, -1);
+        gsm_to_gse(epoch, vx, vy, vz, vx, vy, vz);
     }
     double speed, theta, phi;
-    convert_spherical_cartesian(speed, theta, phi, vx, vy, vz, -1);
+    cartesian_to_spherical(vx, vy, vz, speed, theta, phi);
     latitude = 90.0 - theta / kDegreesToRadians;
     longitude = phi / kDegreesToRadians;
     if (longitude < settings.longitude_min) longitude = longitude + 360.0;

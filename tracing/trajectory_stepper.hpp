@@ -24,41 +24,32 @@ namespace cones {
 // per second) into derivative() and calls advance() again. It returns false
 // when the trajectory is complete; result() then holds what
 // trace_trajectory gives.
-// Notes: the stepper holds pointers into itself, so it stays where it was
-// built; start() may begin a new trajectory in the same place.
+// Notes: start() may begin a new trajectory in the same stepper.
 template <class M>
 class TrajectoryStepper {
 public:
-    TrajectoryStepper() = default;
-    TrajectoryStepper(const TrajectoryStepper&) = delete;
-    TrajectoryStepper& operator=(const TrajectoryStepper&) = delete;
-
     void start(const TraceSettings& settings, const StationEntry& station, const ProtonMotion& motion) {
         settings_ = &settings;
         prepared_ = &settings.field.prepared_for<M>();
         charge_to_mass_ = motion.charge_to_mass;
         result_ = TraceResult{};
-        result_.state = start_state(*settings.field.epoch, station, settings.start_radius, motion.speed);
-        work_ = IntegratorWork<6>{};
-        t_ = 0.0;
-        rel_tol_ = 1e-8;
-        abs_tol_ = 1e-6;
-        flag_ = -1;
-        call_ = RkfStepper<6>(result_.state.data(), t_, kTimeOut, rel_tol_, abs_tol_, flag_, work_);
+        integrator_.start(start_state(*settings.field.epoch, station, settings.start_radius, motion.speed), 0.0,
+                          kTimeOut, {1e-8, 1e-6}, RkfMode::kOneStep);
     }
 
     bool advance() {
         for (;;) {
-            if (call_.resume()) return true;
+            if (integrator_.resume()) return true;
             ++result_.steps;
-            // The call has ended: after one step (status -2), or with status 3,
-            // 4 or 6, which leave t and y as they were. The stop rules are
-            // checked, and the tracing goes on with a continuation call.
-            const bool cannot_continue = (flag_ == rkf_status::kStepTooSmall);
-            flag_ = -2;
-            const TraceState& y = result_.state;
+            // The call has ended: after one step, or having raised the
+            // tolerance, used up its evaluations or found the step too small,
+            // which leave t and y as they were. The stop rules are checked,
+            // and the tracing goes on with a continuation call.
+            const bool cannot_continue = (integrator_.status() == RkfStatus::kStepTooSmall);
+            const TraceState& y = integrator_.state();
+            const double t = integrator_.t();
             const double r = std::sqrt(y[1] * y[1] + y[0] * y[0] + y[2] * y[2]);
-            if (t_ > kTimeLimit || y[0] <= kTailLimit || r < 1.0 ||
+            if (t > kTimeLimit || y[0] <= kTailLimit || r < 1.0 ||
                 (r > kMagnetopauseRadius &&
                  M::escaped(*prepared_, y[0], y[1], y[2]))) {
                 classify(r);
@@ -69,16 +60,16 @@ public:
                 // tolerances and the trajectory has not stopped: it can be
                 // neither continued nor classified.
                 result_.outcome = TraceOutcome::kIntegrationFailed;
-                result_.time = t_;
+                end_at_last_step();
                 return false;
             }
-            call_ = RkfStepper<6>(result_.state.data(), t_, kTimeOut, rel_tol_, abs_tol_, flag_, work_);
+            integrator_.proceed(RkfMode::kOneStep);
         }
     }
 
-    double point_t() const { return call_.point_t(); }
-    const double* point_y() const { return call_.point_y(); }
-    double* derivative() const { return call_.derivative(); }
+    double point_t() const { return integrator_.point_t(); }
+    const double* point_y() const { return integrator_.point_y(); }
+    double* derivative() { return integrator_.derivative(); }
     double charge_to_mass() const { return charge_to_mass_; }
     const TraceResult& result() const { return result_; }
 
@@ -86,9 +77,15 @@ private:
     // End of the integration interval, s: far beyond the time limit.
     static constexpr double kTimeOut = 100.0;
 
+    // The time and state of the last completed step go into the result.
+    void end_at_last_step() {
+        result_.time = integrator_.t();
+        result_.state = integrator_.state();
+    }
+
     void classify(double r) {
-        result_.time = t_;
-        if (!(r > 1.0 && t_ <= kTimeLimit)) {
+        end_at_last_step();
+        if (!(r > 1.0 && result_.time <= kTimeLimit)) {
             result_.outcome = TraceOutcome::kForbidden;
             return;
         }
@@ -101,12 +98,7 @@ private:
     const typename M::Prepared* prepared_ = nullptr;
     double charge_to_mass_ = 0.0;
     TraceResult result_;
-    IntegratorWork<6> work_;
-    double t_ = 0.0;
-    double rel_tol_ = 1e-8;
-    double abs_tol_ = 1e-6;
-    int flag_ = -1;
-    RkfStepper<6> call_;
+    RkfStepper<6> integrator_;
 };
 
 }  // namespace cones

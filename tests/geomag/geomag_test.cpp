@@ -247,12 +247,12 @@ TEST(Transforms, SphericalCartesianEdges) {
     };
     for (const Case& c : cases) {
         double r, theta, phi, x = c.x, y = c.y, z = c.z;
-        convert_spherical_cartesian(r, theta, phi, x, y, z, 0);  // flag 0: to spherical
+        cartesian_to_spherical(x, y, z, r, theta, phi);
         EXPECT_DOUBLE_EQ(r, c.r);
         EXPECT_DOUBLE_EQ(theta, c.theta);
         EXPECT_DOUBLE_EQ(phi, c.phi);
         double bx, by, bz;
-        convert_spherical_cartesian(r, theta, phi, bx, by, bz, +1);
+        spherical_to_cartesian(r, theta, phi, bx, by, bz);
         // pi is held in single precision on the axis: sin(theta) ~ 8.7e-8.
         EXPECT_NEAR(bx, c.x, 2e-7 * c.r);
         EXPECT_NEAR(by, c.y, 2e-7 * c.r);
@@ -273,33 +273,77 @@ TEST(Transforms, SphericalVectorToCartesian) {
     EXPECT_NEAR(vx, -1, 1e-15);
 }
 
-TEST(Transforms, RotationsRoundTripInPlaceAndFlagZeroIsForward) {
+TEST(Transforms, RotationsGoTheRightWay) {
+    // With a tilted dipole and a season's angle between the frames, each axis
+    // of GSM written in the other frame is turned onto its GSM axis and back:
+    // a routine that rotated the wrong way (the matrix not transposed, the sign
+    // of the angle turned) would miss.
     std::ostringstream notice;
     const EpochState epoch = set_epoch(2016, 45, 13, 20, 5, notice);
+    ASSERT_GT(std::fabs(epoch.sin_tilt), 0.1);
+    ASSERT_GT(std::fabs(epoch.sin_gse_gsm), 0.1);
+    const auto& a = epoch.geo_gsm_matrix;
+    const double c = epoch.cos_gse_gsm, s = epoch.sin_gse_gsm;
+    for (int axis = 0; axis < 3; ++axis) {
+        const double unit[3] = {axis == 0 ? 1.0 : 0.0, axis == 1 ? 1.0 : 0.0, axis == 2 ? 1.0 : 0.0};
+        // GSM axis `axis` in GEO is column `axis` of the matrix; in GSE the Y
+        // axis is (0, c, s) and the Z axis (0, -s, c).
+        const double in_geo[3] = {a[0][axis], a[1][axis], a[2][axis]};
+        const double in_gse[3] = {unit[0], unit[1] * c - unit[2] * s, unit[1] * s + unit[2] * c};
+        double x, y, z;
+        geo_to_gsm(epoch, in_geo[0], in_geo[1], in_geo[2], x, y, z);
+        EXPECT_NEAR(x, unit[0], 1e-15) << axis;
+        EXPECT_NEAR(y, unit[1], 1e-15) << axis;
+        EXPECT_NEAR(z, unit[2], 1e-15) << axis;
+        gsm_to_geo(epoch, unit[0], unit[1], unit[2], x, y, z);
+        EXPECT_EQ(x, in_geo[0]) << axis;
+        EXPECT_EQ(y, in_geo[1]) << axis;
+        EXPECT_EQ(z, in_geo[2]) << axis;
+        gse_to_gsm(epoch, in_gse[0], in_gse[1], in_gse[2], x, y, z);
+        EXPECT_NEAR(x, unit[0], 1e-15) << axis;
+        EXPECT_NEAR(y, unit[1], 1e-15) << axis;
+        EXPECT_NEAR(z, unit[2], 1e-15) << axis;
+        gsm_to_gse(epoch, unit[0], unit[1], unit[2], x, y, z);
+        EXPECT_NEAR(x, in_gse[0], 1e-15) << axis;
+        EXPECT_NEAR(y, in_gse[1], 1e-15) << axis;
+        EXPECT_NEAR(z, in_gse[2], 1e-15) << axis;
+    }
+}
+
+TEST(Transforms, RotationsRoundTripAndMayBeCalledInPlace) {
+    std::ostringstream notice;
+    const EpochState epoch = set_epoch(2016, 45, 13, 20, 5, notice);
+    using Rotation = void (*)(const EpochState&, const double&, const double&, const double&, double&, double&,
+                              double&);
+    struct Pair {
+        const char* name;
+        Rotation forward, back;
+    };
+    const Pair pairs[] = {{"GEO-GSM", &geo_to_gsm<double>, &gsm_to_geo<double>},
+                          {"GSE-GSM", &gse_to_gsm<double>, &gsm_to_gse<double>}};
     const double points[][3] = {{1, 0, 0}, {0.3, -2.5, 4.1}, {-7, 0.2, -0.01}};
-    for (const auto& p : points) {
-        double x = p[0], y = p[1], z = p[2];
-        transform_geo_gsm(epoch, x, y, z, x, y, z, +1);
-        EXPECT_NEAR(std::hypot(std::hypot(x, y), z), std::hypot(std::hypot(p[0], p[1]), p[2]), 1e-12);
-        transform_geo_gsm(epoch, x, y, z, x, y, z, -1);
-        EXPECT_NEAR(x, p[0], 1e-12);
-        EXPECT_NEAR(y, p[1], 1e-12);
-        EXPECT_NEAR(z, p[2], 1e-12);
-
-        double fx, fy, fz, zx = p[0], zy = p[1], zz = p[2];
-        double gx = p[0], gy = p[1], gz = p[2];
-        transform_geo_gsm(epoch, gx, gy, gz, fx, fy, fz, +1);
-        transform_geo_gsm(epoch, zx, zy, zz, zx, zy, zz, 0);
-        EXPECT_EQ(zx, fx);
-        EXPECT_EQ(zy, fy);
-        EXPECT_EQ(zz, fz);
-
-        x = p[0], y = p[1], z = p[2];
-        transform_gse_gsm(epoch, x, y, z, x, y, z, +1);
-        transform_gse_gsm(epoch, x, y, z, x, y, z, -1);
-        EXPECT_NEAR(x, p[0], 1e-12);
-        EXPECT_NEAR(y, p[1], 1e-12);
-        EXPECT_NEAR(z, p[2], 1e-12);
+    for (const Pair& pair : pairs) {
+        for (const auto& p : points) {
+            // In place: the same three variables in and out.
+            double x = p[0], y = p[1], z = p[2];
+            pair.forward(epoch, x, y, z, x, y, z);
+            EXPECT_NEAR(std::hypot(std::hypot(x, y), z), std::hypot(std::hypot(p[0], p[1]), p[2]), 1e-12);
+            // Out of place gives the same bits.
+            double fx, fy, fz;
+            pair.forward(epoch, p[0], p[1], p[2], fx, fy, fz);
+            EXPECT_EQ(x, fx) << pair.name;
+            EXPECT_EQ(y, fy) << pair.name;
+            EXPECT_EQ(z, fz) << pair.name;
+            pair.back(epoch, x, y, z, x, y, z);
+            EXPECT_NEAR(x, p[0], 1e-12) << pair.name;
+            EXPECT_NEAR(y, p[1], 1e-12) << pair.name;
+            EXPECT_NEAR(z, p[2], 1e-12) << pair.name;
+            double bx, by, bz;
+            pair.back(epoch, fx, fy, fz, bx, by, bz);
+            EXPECT_EQ(bx, x) << pair.name;
+            EXPECT_EQ(by, y) << pair.name;
+            EXPECT_EQ(bz, z) << pair.name;
+        }
     }
 }
 

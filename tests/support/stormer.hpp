@@ -19,7 +19,7 @@ inline double dipole_latitude(const EpochState& epoch, double latitude, double l
     double x = std::cos(latitude * d) * std::cos(longitude * d);
     double y = std::cos(latitude * d) * std::sin(longitude * d);
     double z = std::sin(latitude * d);
-    transform_geo_gsm(epoch, x, y, z, x, y, z, +1);
+    geo_to_gsm(epoch, x, y, z, x, y, z);
     return std::asin(x * epoch.sin_tilt + z * epoch.cos_tilt) / d;
 }
 

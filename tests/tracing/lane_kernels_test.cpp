@@ -44,7 +44,7 @@ ModelParameters parameters() {
 
 // A GEO point turned into GSM, for points placed relative to the geographic axis.
 Point from_geo(double x, double y, double z) {
-    transform_geo_gsm(epoch(), x, y, z, x, y, z, +1);
+    geo_to_gsm(epoch(), x, y, z, x, y, z);
     return {x, y, z};
 }
 

@@ -219,17 +219,15 @@ struct HandStep {
 };
 HandStep integrate_by_hand(const TraceSettings& settings, const StationEntry& s, const ProtonMotion& motion,
                            long steps) {
-    HandStep at;
-    at.y = start_state(*settings.field.epoch, s, settings.start_radius, motion.speed);
+    RkfStepper<6> integrator;
+    integrator.start(start_state(*settings.field.epoch, s, settings.start_radius, motion.speed), 0.0, 100.0,
+                     {1e-8, 1e-6}, RkfMode::kOneStep);
     TrajectoryDerivatives derivatives{&settings.field, motion.charge_to_mass};
-    IntegratorWork<6> work;
-    double rel_tol = 1e-8, abs_tol = 1e-6;
-    int flag = -1;
     for (long i = 0; i < steps; ++i) {
-        rkf_integrate<6>(derivatives, at.y.data(), at.t, 100.0, rel_tol, abs_tol, flag, work);
-        flag = -2;
+        rkf_integrate(integrator, derivatives);
+        integrator.proceed(RkfMode::kOneStep);
     }
-    return at;
+    return {integrator.t(), integrator.state()};
 }
 
 TEST(Tracing, TailLimitAllowsAndTimeLimitForbids) {
