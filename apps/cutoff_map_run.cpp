@@ -153,10 +153,7 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
             if (request.csv) {
                 output->commit(map_csv(map, grid, result.points));
             } else {
-                const std::string title = "Vertical cutoff rigidity, " + run_time_text(*config) + ", " +
-                                          field_model_text(*config) + ", " + shortest_number(config->altitude_km) +
-                                          " km";
-                write_cutoff_map_netcdf(output->partial(), *config, map, grid, title,
+                write_cutoff_map_netcdf(output->partial(), *config, map, grid, cutoff_map_title(*config),
                                         std::string("cutoff-map ") + program_version(), result.points);
                 output->commit();
             }
