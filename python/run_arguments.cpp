@@ -58,9 +58,9 @@ std::string keywords_read(const FieldModelDescription& model) {
 }
 
 // The argument of the item on `line` of a configuration of `stations` station
-// entries; `detail` is the validation's message (it says whether a station's
-// latitude or longitude is at fault).
-std::string argument_of_line(int line, std::size_t stations, const std::string& detail) {
+// entries and `rigidities` rigidities; `detail` is the validation's message
+// (it says whether a station's latitude or longitude is at fault).
+std::string argument_of_line(int line, std::size_t stations, std::size_t rigidities, const std::string& detail) {
     if (line == kDateLine || line == kTimeLine) return "datetime";
     const ItemLines usual;
     for (std::size_t k = 0; k < kModelInputCount; ++k) {
@@ -77,7 +77,7 @@ std::string argument_of_line(int line, std::size_t stations, const std::string& 
         return std::string(which) + "[" + std::to_string(line - kFirstStationLine) + "]";
     }
     if (line == end) return "latitude";
-    if (line > end) return "rigidity[" + std::to_string(line - end - 1) + "]";
+    if (line > end) return rigidities == 0 ? "rigidity" : "rigidity[" + std::to_string(line - end - 1) + "]";
     return "the arguments";
 }
 
@@ -174,7 +174,7 @@ RunConfiguration configuration_of(const RunArguments& run, const StationArgument
         validate_configuration(config, needed);
     } catch (const ConfigError& error) {
         const std::string detail = detail_of(error);
-        throw ArgumentError(argument_of_line(error.line(), count, detail), detail);
+        throw ArgumentError(argument_of_line(error.line(), count, rigidities.size(), detail), detail);
     }
     return config;
 }

@@ -198,8 +198,10 @@ def _engine(threads, lanes):
 
 
 def _warn(raw):
+    """The notices of the run's set-up as warnings, an option of the programs
+    named as the module's argument."""
     for notice in raw["notices"]:
-        _warnings.warn(notice.strip(), UserWarning, stacklevel=3)
+        _warnings.warn(notice.strip().replace("--igrf ", "igrf="), UserWarning, stacklevel=3)
 
 
 # --- Results -----------------------------------------------------------------
