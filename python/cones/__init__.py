@@ -255,7 +255,7 @@ class Cutoffs:
         self.names = names
 
     def __str__(self):
-        return self.table
+        return self.table.rstrip("\n")
 
     def __repr__(self):
         return "<Cutoffs of %d station entries, scan %g to %g GV in steps of %g GV>" % (
