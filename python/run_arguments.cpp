@@ -171,7 +171,7 @@ RunConfiguration configuration_of(const RunArguments& run, const StationArgument
     config.rigidities = rigidities;
 
     try {
-        validate_configuration(config, needed);
+        if (needed.rigidities) validate_configuration(config, needed);
     } catch (const ConfigError& error) {
         const std::string detail = detail_of(error);
         throw ArgumentError(argument_of_line(error.line(), count, rigidities.size(), detail), detail);

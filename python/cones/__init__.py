@@ -31,6 +31,7 @@ UserWarning.
 
 import datetime as _dt
 import numbers as _numbers
+import textwrap as _textwrap
 import warnings as _warnings
 
 import numpy as _np
@@ -61,22 +62,19 @@ def lane_widths():
 def _models_text():
     lines = []
     for row in _cones.field_models():
-        if row["key"] == "igrf-unbounded":
-            continue
         reads = ", ".join(row["reads"]) if row["reads"] else "no parameters"
-        lines.append("    model=%-9s %s: reads %s" % ('"%s"' % row["key"], row["name"], reads))
+        lines.append("    model=%-16s %s: reads %s" % ('"%s"' % row["key"], row["name"], reads))
     inputs = ", ".join("%s (%s%s)" % (keyword, name, ", " + unit if unit else "")
                        for keyword, name, unit in _cones.model_inputs())
-    lines.append("    model parameters: " + inputs + ";")
-    lines.append("    a parameter the model reads must be given; the others are not used.")
+    lines += _textwrap.wrap("The model parameters: " + inputs + "; a parameter the model reads must be given, "
+                            "the others are not used.", 74, initial_indent="    ", subsequent_indent="    ")
     lines.append('    igrf=12|13|14: the IGRF generation of the internal field (default 12).')
     return "\n".join(lines) + "\n"
 
 
 __doc__ = __doc__.format(models=_models_text())
 
-_RUN_DOC = """
-    model, **model_parameters, igrf
+_RUN_DOC = """    model, **model_parameters, igrf
         the field model ("dipole", "igrf", "t89", "t96", "t01", "t01s"), its
         parameters as keywords (pressure_npa, dst_nt, by_nt, bz_nt, g1, g2, g3,
         kp; see help(cones)), and the IGRF generation (12, 13, 14).

@@ -136,3 +136,37 @@ def test_the_date_takes_every_form():
     for field in fields[1:]:
         assert np.array_equal(field, fields[0])
     assert not np.array_equal(magfield(datetime=datetime.date(2015, 3, 15)), fields[0])
+
+
+PROGRAM_CASES = [
+    (["--station", "0"], 1, "trajectory: option --station expects a station entry number from 1, found '0'"),
+    (["--station", "1.5"], 1, "option --station expects a station entry number from 1, found '1.5'"),
+    (["--station", "3"], 1, "trajectory: option --station 3: Cones.ini lists 2 station entries"),
+    (["--rigidity", "-2"], 1, "option --rigidity expects a rigidity above 0 GV, found '-2'"),
+    (["--igrf", "15"], 1, "option --igrf takes 12, 13 or 14"),
+    (["-o", "nowhere/path.csv"], 2, "Can not write file nowhere/path.csv"),
+    (["missing.ini"], 1, "Can not open file missing.ini"),
+]
+
+
+@pytest.mark.parametrize("arguments, status, message", PROGRAM_CASES, ids=[" ".join(c[0]) for c in PROGRAM_CASES])
+def test_the_program_trajectory_refuses_what_it_cannot_use(arguments, status, message, scratch):
+    from conftest import Run, run_program
+    (scratch / "Cones.ini").write_text(Run().ini([(65.05, 25.47, 0, 0, "Oulu"), (46.55, 7.98, 0, 0, "Jungfraujoch")],
+                                                 [5.0]))
+    done = run_program("trajectory", arguments, scratch, check=False)
+    assert (done.returncode, done.stdout) == (status, "")
+    assert message in done.stderr
+    assert not (scratch / "nowhere").exists()
+
+
+def test_the_program_trajectory_takes_the_files_first_entry_and_rigidity(scratch):
+    from conftest import Run, run_program
+    run = Run()
+    (scratch / "Cones.ini").write_text(run.ini([(65.05, 25.47, 0, 0, "Oulu")], [5.0, 10.0]))
+    done = run_program("trajectory", ["-o", "path.csv"], scratch)
+    assert done.stdout == ""
+    text = (scratch / "path.csv").read_text()
+    assert text.startswith("# trajectory of station 1 (Oulu) at 5 GV, 2015-03-15 12:00:00 UT, field model 10")
+    path = cones.trajectory(run.when, 65.05, 25.47, 5.0)
+    assert text.count("\n") == 4 + len(path.t_s)
