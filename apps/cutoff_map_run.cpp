@@ -216,10 +216,7 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
             if (request.csv) {
                 output->commit(map_csv(map, grid, result.points));
             } else {
-                const std::string title = "Vertical cutoff rigidity, " + run_time_text(*config) + ", " +
-                                          field_model_text(*config) + ", " + shortest_number(config->altitude_km) +
-                                          " km";
-                output->commit(cutoff_map_netcdf(*config, map, grid, title,
+                output->commit(cutoff_map_netcdf(*config, map, grid, cutoff_map_title(*config),
                                                  std::string("cutoff-map ") + program_version(), result.points));
             }
         } catch (const OutputError& error) {

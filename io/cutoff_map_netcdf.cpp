@@ -3,13 +3,11 @@
 #include <netcdf.h>
 #include <netcdf_mem.h>
 
-#include <array>
 #include <cstdlib>
-#include <cstring>
+
 #include <vector>
 
 #include "io/output_file.hpp"
-#include "io/run_description.hpp"
 
 namespace cones {
 namespace {
@@ -39,17 +37,14 @@ public:
         check(nc_def_dim(id_, name, length, &dim));
         return dim;
     }
-    int variable(const char* name, nc_type type, std::initializer_list<int> dimensions) {
+    int variable(const char* name, nc_type type, const std::vector<int>& dims) {
         int var = 0;
-        const std::vector<int> dims(dimensions);
         check(nc_def_var(id_, name, type, static_cast<int>(dims.size()), dims.data(), &var));
         return var;
     }
     void text(int var, const char* name, const std::string& value) {
         check(nc_put_att_text(id_, var, name, value.size(), value.c_str()));
     }
-    void number(int var, const char* name, double value) { check(nc_put_att_double(id_, var, name, NC_DOUBLE, 1, &value)); }
-    void integer(int var, const char* name, int value) { check(nc_put_att_int(id_, var, name, NC_INT, 1, &value)); }
     // Closes the file and hands over its bytes.
     std::string close() {
         open_ = false;
@@ -65,19 +60,53 @@ private:
     bool open_ = false;
 };
 
-signed char place_of(const Cutoff& cutoff, bool failed) {
-    if (failed) return map_place::kFailed;
-    switch (cutoff.place) {
-        case CutoffPlace::kAt: return map_place::kAt;
-        case CutoffPlace::kBelow: return map_place::kBelow;
-        case CutoffPlace::kAbove: return map_place::kAbove;
-        case CutoffPlace::kUnresolved: break;
+nc_type stored_type(MapType type) {
+    switch (type) {
+        case MapType::kText: return NC_CHAR;
+        case MapType::kDouble: return NC_DOUBLE;
+        case MapType::kInt: return NC_INT;
+        case MapType::kByte: break;
     }
-    return map_place::kUnresolved;
+    return NC_BYTE;
 }
 
-double value_of(const Cutoff& cutoff, bool failed) {
-    return failed || cutoff.place == CutoffPlace::kUnresolved ? kMapMissingRigidity : cutoff.rigidity;
+void write_attribute(NetcdfFile& file, int var, const MapAttribute& attribute) {
+    const char* name = attribute.name.c_str();
+    const std::vector<double>& numbers = attribute.numbers;
+    switch (attribute.type) {
+        case MapType::kText: file.text(var, name, attribute.text); return;
+        case MapType::kDouble:
+            file.check(nc_put_att_double(file.id(), var, name, NC_DOUBLE, numbers.size(), numbers.data()));
+            return;
+        case MapType::kInt: {
+            const std::vector<int> values(numbers.begin(), numbers.end());
+            file.check(nc_put_att_int(file.id(), var, name, NC_INT, values.size(), values.data()));
+            return;
+        }
+        case MapType::kByte: {
+            const std::vector<signed char> values(numbers.begin(), numbers.end());
+            file.check(nc_put_att_schar(file.id(), var, name, NC_BYTE, values.size(), values.data()));
+            return;
+        }
+    }
+}
+
+void write_values(NetcdfFile& file, int var, const MapVariable& variable) {
+    const std::vector<double>& values = variable.values;
+    switch (variable.type) {
+        case MapType::kText:
+        case MapType::kDouble: file.check(nc_put_var_double(file.id(), var, values.data())); return;
+        case MapType::kInt: {
+            const std::vector<int> stored(values.begin(), values.end());
+            file.check(nc_put_var_int(file.id(), var, stored.data()));
+            return;
+        }
+        case MapType::kByte: {
+            const std::vector<signed char> stored(values.begin(), values.end());
+            file.check(nc_put_var_schar(file.id(), var, stored.data()));
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -85,101 +114,21 @@ double value_of(const Cutoff& cutoff, bool failed) {
 std::string cutoff_map_netcdf(const RunConfiguration& config, const MapGrid& map, const ScanGrid& grid,
                               const std::string& title, const std::string& source,
                               std::span<const EntryCutoffs> points) {
+    const CutoffMapContents contents = cutoff_map_contents(config, map, grid, title, source, points);
     NetcdfFile file;
-    const int lat_dim = file.dimension("lat", map.latitude_count());
-    const int lon_dim = file.dimension("lon", map.longitude_count());
-    const int lat = file.variable("lat", NC_DOUBLE, {lat_dim});
-    file.text(lat, "standard_name", "latitude");
-    file.text(lat, "long_name", "latitude");
-    file.text(lat, "units", "degrees_north");
-    const int lon = file.variable("lon", NC_DOUBLE, {lon_dim});
-    file.text(lon, "standard_name", "longitude");
-    file.text(lon, "long_name", "longitude");
-    file.text(lon, "units", "degrees_east");
-
-    const std::string flag_meanings =
-        "within_scan at_or_below_scan_start above_scan_end unresolved integration_failed";
-    const std::array<signed char, 5> flag_values = {map_place::kAt, map_place::kBelow, map_place::kAbove,
-                                                    map_place::kUnresolved, map_place::kFailed};
-    struct Quantity {
-        const char* name;
-        const char* place_name;
-        const char* long_name;
-        const Cutoff EntryCutoffs::*member;
-        int var = 0, place_var = 0;
-    };
-    Quantity quantities[] = {
-        {"Rc", "Rc_place", "effective vertical cutoff rigidity", &EntryCutoffs::effective},
-        {"RL", "RL_place", "lower vertical cutoff rigidity", &EntryCutoffs::lower},
-        {"RU", "RU_place", "upper vertical cutoff rigidity", &EntryCutoffs::upper},
-    };
-    for (Quantity& q : quantities) {
-        q.var = file.variable(q.name, NC_DOUBLE, {lat_dim, lon_dim});
-        file.text(q.var, "long_name", q.long_name);
-        file.text(q.var, "units", "GV");
-        file.number(q.var, "_FillValue", kMapMissingRigidity);
-        file.text(q.var, "ancillary_variables", q.place_name);
-        q.place_var = file.variable(q.place_name, NC_BYTE, {lat_dim, lon_dim});
-        file.text(q.place_var, "long_name", std::string("place of ") + q.name + " relative to the rigidity scan");
-        file.check(nc_put_att_schar(file.id(), q.place_var, "flag_values", NC_BYTE, flag_values.size(),
-                                    flag_values.data()));
-        file.text(q.place_var, "flag_meanings", flag_meanings);
+    const int lat_dim = file.dimension("lat", contents.latitudes);
+    const int lon_dim = file.dimension("lon", contents.longitudes);
+    std::vector<int> vars;
+    for (const MapVariable& variable : contents.variables) {
+        std::vector<int> dims;
+        for (const std::string& dimension : variable.dimensions) dims.push_back(dimension == "lat" ? lat_dim : lon_dim);
+        const int var = file.variable(variable.name.c_str(), stored_type(variable.type), dims);
+        for (const MapAttribute& attribute : variable.attributes) write_attribute(file, var, attribute);
+        vars.push_back(var);
     }
-    const int bands = file.variable("bands", NC_INT, {lat_dim, lon_dim});
-    file.text(bands, "long_name", "number of allowed bands in the penumbra below RU");
-    file.text(bands, "units", "1");
-    const int no_bands = -1;
-    file.check(nc_put_att_int(file.id(), bands, "_FillValue", NC_INT, 1, &no_bands));
-
-    const int global = NC_GLOBAL;
-    file.text(global, "Conventions", "CF-1.8");
-    file.text(global, "title", title);
-    file.text(global, "source", source);
-    file.text(global, "comment",
-              "Vertical cutoff rigidities of cosmic-ray protons from scans over the rigidity grid "
-              "scan_from_GV + i * scan_step_GV. RL is the lowest allowed rigidity, RU the lowest above which "
-              "every scanned rigidity is allowed, Rc = RU minus one step per allowed rigidity below RU. "
-              "Where *_place is at_or_below_scan_start the value is the scan's first rigidity, where it is "
-              "above_scan_end the cutoff lies above the value.");
-    file.text(global, "date", run_time_text(config).substr(0, 10));
-    file.text(global, "time", run_time_text(config).substr(11));
-    file.integer(global, "field_model_code", config.field_model_code);
-    file.text(global, "field_model", field_model_text(config));
-    file.text(global, "internal_field", config.internal_field->name);
-    file.check(nc_put_att_double(file.id(), global, "model_parameters", NC_DOUBLE, 8, config.parameters.data()));
-    file.text(global, "model_parameter_names",
-              "pressure_nPa Dst_nT IMF_By_nT IMF_Bz_nT G1 G2 G3 Kp");
-    file.number(global, "altitude_km", config.altitude_km);
-    file.number(global, "scan_from_GV", grid.from());
-    file.number(global, "scan_to_GV", grid.rigidity(grid.count() - 1));
-    file.number(global, "scan_step_GV", grid.step());
-    file.integer(global, "scan_rigidities", static_cast<int>(grid.count()));
-    file.number(global, "latitude_step_degrees", map.latitude_step());
-    file.number(global, "longitude_step_degrees", map.longitude_step());
+    for (const MapAttribute& attribute : contents.attributes) write_attribute(file, NC_GLOBAL, attribute);
     file.check(nc_enddef(file.id()));
-
-    std::vector<double> values(map.latitude_count());
-    for (std::size_t j = 0; j < values.size(); ++j) values[j] = map.latitude(j);
-    file.check(nc_put_var_double(file.id(), lat, values.data()));
-    values.resize(map.longitude_count());
-    for (std::size_t i = 0; i < values.size(); ++i) values[i] = map.longitude(i);
-    file.check(nc_put_var_double(file.id(), lon, values.data()));
-
-    values.resize(points.size());
-    std::vector<signed char> places(points.size());
-    for (const Quantity& q : quantities) {
-        for (std::size_t p = 0; p < points.size(); ++p) {
-            values[p] = value_of(points[p].*q.member, points[p].failed);
-            places[p] = place_of(points[p].*q.member, points[p].failed);
-        }
-        file.check(nc_put_var_double(file.id(), q.var, values.data()));
-        file.check(nc_put_var_schar(file.id(), q.place_var, places.data()));
-    }
-    std::vector<int> counts(points.size());
-    for (std::size_t p = 0; p < points.size(); ++p) {
-        counts[p] = points[p].failed ? no_bands : points[p].bands;
-    }
-    file.check(nc_put_var_int(file.id(), bands, counts.data()));
+    for (std::size_t v = 0; v < vars.size(); ++v) write_values(file, vars[v], contents.variables[v]);
     return file.close();
 }
 

@@ -69,6 +69,10 @@ public:
 
     double point_t() const { return integrator_.point_t(); }
     const double* point_y() const { return integrator_.point_y(); }
+    // The integrator's accepted state (GSM, Earth radii and Earth radii per
+    // second): point_y() is this array when the derivative asked for is the
+    // one at the start of a step.
+    const TraceState& state() const { return integrator_.state(); }
     double* derivative() { return integrator_.derivative(); }
     double charge_to_mass() const { return charge_to_mass_; }
     const TraceResult& result() const { return result_; }
