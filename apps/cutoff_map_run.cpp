@@ -82,7 +82,7 @@ std::string joined(std::initializer_list<std::string> parts) {
 // it reads back to the same double.
 std::string configuration_values(const RunConfiguration& config) {
     std::string text = joined({run_time_text(config), std::to_string(config.field_model_code),
-                               shortest_number(config.altitude_km)});
+                               config.internal_field->name, shortest_number(config.altitude_km)});
     for (const double parameter : config.parameters) text = joined({text, shortest_number(parameter)});
     return text;
 }
@@ -155,8 +155,8 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
             errors << "cutoff-map: rank " << (configuration_differs ? other_configuration : other_grids) << " of "
                    << ranks.size() << " was started with "
                    << (configuration_differs
-                           ? "another configuration than rank 0 (its date, time, field model, model parameters or "
-                             "start altitude differ)"
+                           ? "another configuration than rank 0 (its date, time, field model, IGRF generation, model "
+                             "parameters or start altitude differ)"
                            : "other options than rank 0 (its --lat-step, --lon-step, --from, --to or --step "
                              "differ, or it runs another version of cutoff-map)")
                    << "; every rank must trace the same map. No map is written.\n";

@@ -330,7 +330,10 @@ TEST(CutoffMap, RanksStartedForAnotherMapEndTheJob) {
     } cases[] = {
         {"another configuration", grid + "-o map.nc a.ini", grid + "-o map.nc b.ini",
          {"cutoff-map: rank 1 of 2 was started with another configuration than rank 0 (its date, time, field model, "
-          "model parameters or start altitude differ); every rank must trace the same map. No map is written.\n"}},
+          "IGRF generation, model parameters or start altitude differ); every rank must trace the same map. No map "
+          "is written.\n"}},
+        {"another IGRF generation", grid + "-o map.nc a.ini", grid + "--igrf 14 -o map.nc a.ini",
+         {"cutoff-map: rank 1 of 2 was started with another configuration than rank 0"}},
         {"another scan step", grid + "-o map.nc a.ini", "--lat-step 30 --lon-step 60 --step 0.25 -o map.nc a.ini",
          {"cutoff-map: rank 1 of 2 was started with other options than rank 0"}},
         {"a command line rank 1 cannot use", grid + "-o map.nc a.ini", "--step 0 -o map.nc a.ini",
