@@ -8,6 +8,7 @@
 #include <string>
 
 #include "geomag/geomag.hpp"
+#include "geomag/legacy_constants.hpp"
 
 namespace cones {
 namespace {
@@ -141,7 +142,7 @@ EpochState set_epoch(const InternalFieldCoefficients& field, int year, int day_o
     // 8. GSE axes in GEI from the obliquity of the ecliptic.
     const int dj = 365 * (y - 1900) + (y - 1901) / 4 + day_of_year;
     const double t = (dj - 0.5 + (3600 * hour + 60 * minute + second) / 86400.0) / 36525.0;
-    const double obliquity = (double(23.45229f) - double(0.0130125f) * t) / double(57.29578f);
+    const double obliquity = (double(23.45229f) - double(0.0130125f) * t) / kSingleDegreesPerRadian;
     const Vector3 gse_z{0.0, -std::sin(obliquity), std::cos(obliquity)};
     const Vector3 gse_y = cross(gse_z, sun);
     state.cos_gse_gsm = dot(axis_y, gse_y);

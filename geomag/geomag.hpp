@@ -101,9 +101,9 @@ void spherical_to_cartesian(double r, double theta, double phi, double& x, doubl
 // components in one frame.
 // Given: x, y, z in any unit.
 // Returned: r in that unit; theta in [0, pi] and phi in [0, 2*pi), radians.
-// Notes: a negative atan2 azimuth gets 6.2831855f (2 pi in single
-// precision) added. On the Z axis, where atan2 is undefined, phi = 0 and
-// theta = 0 (z >= 0) or 3.1415927f (z < 0, pi in single precision); the
+// Notes: a negative atan2 azimuth gets kSingleTwoPi (2 pi as a float)
+// added. On the Z axis, where atan2 is undefined, phi = 0 and theta = 0
+// (z >= 0) or kSinglePi (z < 0, pi as a float); the
 // origin gives r = theta = phi = 0.
 void cartesian_to_spherical(double x, double y, double z, double& r, double& theta, double& phi);
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geomag/geomag.hpp"
+#include "geomag/legacy_constants.hpp"
 #include "numerics/lane_variant.hpp"
 
 namespace cones {
@@ -61,8 +62,8 @@ void spherical_harmonic_sum(const EpochState& epoch, Given<Real> r, Given<Real> 
                             Given<Real> cos_theta, Given<Real> sin_phi, Given<Real> cos_phi, Real& b_r,
                             Real& b_theta, Real& b_phi) {
     // Near the poles the longitude derivative is taken from the theta-derivative
-    // of the Legendre functions; the threshold is the single-precision 1e-5.
-    constexpr double kPoleLimit = double(1e-5f);
+    // of the Legendre functions.
+    constexpr double kPoleLimit = kSinglePoleLimit;
 
     // Each lane's terms stop at its own highest degree; the recursions of a
     // lane past its degree go on harmlessly and are never summed.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geomag/geomag.hpp"
+#include "geomag/legacy_constants.hpp"
 
 namespace cones {
 
@@ -12,9 +13,8 @@ bool sun_position(int year, int day_of_year, int hour, int minute, int second, d
     // has no leap day before 1 March and the count truncates to 0 there).
     if (year < 1900 || year > 2099) return false;
 
-    // Single-precision constants of the solar ephemeris, widened to double.
-    constexpr double kDegreesPerRadian = double(57.29578f);
-    constexpr double kFullTurn = double(6.2831855f);
+    constexpr double kDegreesPerRadian = kSingleDegreesPerRadian;
+    constexpr double kFullTurn = kSingleTwoPi;
 
     const double fday = (3600 * hour + 60 * minute + second) / 86400.0;
     const double dj = double(365 * (year - 1900) + (year - 1901) / 4 + day_of_year) - 0.5 + fday;
@@ -39,7 +39,7 @@ bool sun_position(int year, int day_of_year, int hour, int minute, int second, d
     const double cosd = std::sqrt(1.0 - sind * sind);
     const double sc = sind / cosd;
     declination = std::atan(sc);
-    right_ascension = double(3.1415927f) - std::atan2(std::cos(obliquity) / sob * sc, -std::cos(slp) / cosd);
+    right_ascension = kSinglePi - std::atan2(std::cos(obliquity) / sob * sc, -std::cos(slp) / cosd);
     return true;
 }
 

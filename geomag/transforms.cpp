@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geomag/geomag.hpp"
+#include "geomag/legacy_constants.hpp"
 
 namespace cones {
 
@@ -19,12 +20,12 @@ void cartesian_to_spherical(double x, double y, double z, double& r, double& the
     if (rho2 == 0.0) {
         // On the Z axis atan2 is undefined: longitude 0, colatitude 0 or pi.
         phi = 0.0;
-        theta = (z < 0.0) ? double(3.1415927f) : 0.0;
+        theta = (z < 0.0) ? kSinglePi : 0.0;
         return;
     }
     phi = std::atan2(y, x);
     theta = std::atan2(std::sqrt(rho2), z);
-    if (phi < 0.0) phi = phi + double(6.2831855f);
+    if (phi < 0.0) phi = phi + kSingleTwoPi;
 }
 
 void spherical_vector_to_cartesian(double theta, double phi, double v_r, double v_theta,

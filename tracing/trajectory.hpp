@@ -8,19 +8,32 @@
 
 namespace cones {
 
-// Physical constants of the tracing.
-inline constexpr double kEarthRadius = 6371200.0;          // m, the unit of length
-inline constexpr double kSpeedOfLight = 299792458.0;       // m/s
+// Physical constants of the tracing, each with where it comes from.
+// The reference radius of the geomagnetic field's spherical harmonic
+// expansion, 6371.2 km: the unit of length of the tracing.
+inline constexpr double kEarthRadius = 6371200.0;  // m
+// The speed of light, exact in SI units.
+inline constexpr double kSpeedOfLight = 299792458.0;  // m/s
+// The proton rest energy of the results' tables, 0.938256 GeV (an older
+// evaluation of the proton mass), as a float widened to double.
 inline constexpr double kProtonRestEnergy = double(0.938256f);  // GeV
+// The proton's charge-to-mass ratio of the results' tables, within 1e-5 of
+// today's e / m_p.
 inline constexpr double kProtonChargeToMass = 95787474.96487609;  // C/kg
-// Every angle conversion multiplies by this decimal (not pi/180 to full
-// precision) into radians and divides by it back into degrees.
+// Every angle conversion of the tracing multiplies by this decimal (not pi/180
+// to full precision) into radians and divides by it back into degrees, as
+// the results' tables were computed.
 inline constexpr double kDegreesToRadians = 0.01745329252;
 
-// Stop rules of a trajectory.
-inline constexpr double kTimeLimit = 10.0;          // s of trajectory time
-inline constexpr double kTailLimit = -70.0;         // GSM x, Earth radii
-inline constexpr double kMagnetopauseRadius = 7.0;  // the escape test applies beyond this
+// Stop rules of a trajectory, the bounds of the tracing's time and space
+// that the results' tables were computed with.
+// A trajectory still in the field after 10 s of trajectory time is forbidden.
+inline constexpr double kTimeLimit = 10.0;  // s of trajectory time
+// A trajectory that reaches GSM x = -70 Earth radii, far down the tail, has
+// escaped.
+inline constexpr double kTailLimit = -70.0;  // GSM x, Earth radii
+// The field model's magnetopause test is made only beyond this radius.
+inline constexpr double kMagnetopauseRadius = 7.0;  // Earth radii
 
 // The motion of a proton of one rigidity.
 struct ProtonMotion {
