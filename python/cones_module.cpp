@@ -162,6 +162,48 @@ RunConfiguration configured(const py::dict& given, const StationArguments& stati
     return config;
 }
 
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+std::vector<double> values_of(const Doubles& array) {
+    const double* data = array.data();
+    return std::vector<double>(data, data + array.size());
+}
+
+StationArguments stations_of(const Doubles& latitude, const Doubles& longitude, const Doubles& zenith,
+                             const Doubles& azimuth, const std::vector<std::string>& names) {
+    return StationArguments{values_of(latitude), values_of(longitude), values_of(zenith), values_of(azimuth), names};
+}
+
+EngineOptions engine_options(unsigned threads, unsigned lanes, FieldModel model) {
+    try {
+        engine_lanes(lanes, model);
+    } catch (const std::invalid_argument& error) {
+        throw ArgumentError("lanes", error.what());
+    }
+    EngineOptions options;
+    options.threads = threads;
+    options.lanes = lanes;
+    return options;
+}
+
+py::array_t<double> array_of(const std::vector<double>& values, std::vector<py::ssize_t> shape) {
+    py::array_t<double> array(shape);
+    std::copy(values.begin(), values.end(), array.mutable_data());
+    return array;
+}
+
+py::list notices_of(const PreparedRun& run) {
+    py::list notices;
+    for (const std::string& notice : run.notices) notices.append(notice);
+    return notices;
+}
+
+std::string station_text(const StationArguments& stations, std::size_t i) {
+    std::string text = "station " + std::to_string(i);
+    if (i < stations.names.size() && !stations.names[i].empty()) text += " (" + stations.names[i] + ")";
+    return text;
+}
+
 // The merged records of OMNI files as arrays.
 py::dict omni_records(const std::vector<std::string>& paths) {
     OmniData data;
@@ -238,48 +280,6 @@ py::dict omni_inputs(const std::vector<std::string>& paths, const std::vector<st
     out["records"] = array_of(records, shape).attr("astype")("int32");
     out["dst_is_sym_h"] = array_of(sym_h, {static_cast<py::ssize_t>(count)}).attr("astype")("bool");
     return out;
-}
-
-using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
-
-std::vector<double> values_of(const Doubles& array) {
-    const double* data = array.data();
-    return std::vector<double>(data, data + array.size());
-}
-
-StationArguments stations_of(const Doubles& latitude, const Doubles& longitude, const Doubles& zenith,
-                             const Doubles& azimuth, const std::vector<std::string>& names) {
-    return StationArguments{values_of(latitude), values_of(longitude), values_of(zenith), values_of(azimuth), names};
-}
-
-EngineOptions engine_options(unsigned threads, unsigned lanes, FieldModel model) {
-    try {
-        engine_lanes(lanes, model);
-    } catch (const std::invalid_argument& error) {
-        throw ArgumentError("lanes", error.what());
-    }
-    EngineOptions options;
-    options.threads = threads;
-    options.lanes = lanes;
-    return options;
-}
-
-py::array_t<double> array_of(const std::vector<double>& values, std::vector<py::ssize_t> shape) {
-    py::array_t<double> array(shape);
-    std::copy(values.begin(), values.end(), array.mutable_data());
-    return array;
-}
-
-py::list notices_of(const PreparedRun& run) {
-    py::list notices;
-    for (const std::string& notice : run.notices) notices.append(notice);
-    return notices;
-}
-
-std::string station_text(const StationArguments& stations, std::size_t i) {
-    std::string text = "station " + std::to_string(i);
-    if (i < stations.names.size() && !stations.names[i].empty()) text += " (" + stations.names[i] + ")";
-    return text;
 }
 
 // The asymptotic directions of every station entry at every rigidity.
