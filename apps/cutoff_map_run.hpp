@@ -28,7 +28,7 @@ struct CutoffMapRequest {
     const InternalFieldCoefficients* internal_field = nullptr;
     // The OMNI files of "--omni" the driving parameters come from; nothing:
     // the configuration's own.
-    std::optional<std::vector<std::string>> omni_files;
+    std::optional<std::vector<std::string>> omni_files{};
 };
 
 // The request of a cutoff-map command line: the options --lat-step,

@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
         if (line.has("times") && line.has("path")) throw cones::UsageError("options --times and --path exclude each other");
         cones::CutoffsRequest request{cones::configuration_path(line), cones::scan_grid_option(line),
                                       cones::scan_mode_option(line), cones::threads_of(line), cones::lanes_of(line), line.has("csv"),
-                                      line.value("svg").value_or(""), cones::internal_field_of(line), std::nullopt, {}, ""};
+                                      line.value("svg").value_or(""), cones::internal_field_of(line)};
         request.omni_files = cones::omni_files_option(line);
         request.times = times_option(line);
         request.path_file = line.value("path").value_or("");

@@ -30,12 +30,12 @@ struct CutoffsRequest {
     const InternalFieldCoefficients* internal_field = nullptr;
     // The OMNI files of "--omni" the driving parameters come from; nothing:
     // the configuration's own.
-    std::optional<std::vector<std::string>> omni_files;
+    std::optional<std::vector<std::string>> omni_files{};
     // "--times START END STEP": the moments of a series; empty for one run
     // at the configured date and time.
-    std::vector<UtSeconds> times;
+    std::vector<UtSeconds> times{};
     // "--path FILE": the path file of a series along a path; empty for none.
-    std::string path_file;
+    std::string path_file{};
 };
 
 // Runs cutoffs: with `times` or `path_file`, report_cutoff_series; otherwise
