@@ -4,11 +4,12 @@
 
 #include "apps/command_line.hpp"
 #include "apps/cones_run.hpp"
+#include "apps/omni_option.hpp"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cones [--threads N] [--lanes W] [--igrf N]\n"
+    "Usage: cones [--threads N] [--lanes W] [--igrf N] [--omni FILES]\n"
     "\n"
     "Traces cosmic-ray proton trajectories backwards from every station entry of\n"
     "Cones.ini (in the current directory) at every rigidity listed there, and\n"
@@ -28,6 +29,11 @@ constexpr const char* kUsage =
     "                2020), 13 (to 2025) or 14 (to 2030), to degree 13 from 2000.\n"
     "                A date after the chosen generation's span is noted on\n"
     "                standard error (and among the progress lines with --igrf).\n"
+    "  --omni FILES  take the driving parameters the field model reads (lines 4-11\n"
+    "                of Cones.ini) from OMNI files (hourly OMNI2, 1- or 5-minute\n"
+    "                high resolution; names separated by commas) for the\n"
+    "                configured date and time; the values used go to standard\n"
+    "                error. Cones.dat keeps its format.\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -41,12 +47,13 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const cones::ProgramInfo info{"cones", kUsage};
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
-        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption});
+        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption, cones::kOmniOption});
         if (!line.positional().empty()) throw cones::UsageError("unexpected argument '" + line.positional().front() + "'");
         cones::EngineOptions options;
         options.threads = cones::threads_of(line);
         options.lanes = cones::lanes_of(line);
         options.on_fewer_threads = cones::fewer_threads_notice("cones", std::cerr);
-        return cones::run_program(std::cout, std::cerr, options, cones::internal_field_of(line));
+        return cones::run_program(std::cout, std::cerr, options, cones::internal_field_of(line),
+                                  cones::omni_preparation(cones::omni_files_option(line), "cones", std::cerr));
     });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "apps/command_line.hpp"
+#include "apps/omni_option.hpp"
 #include "tracing/field_selector.hpp"
 #include "io/output_file.hpp"
 #include "io/run_description.hpp"
@@ -87,7 +88,8 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
 }
 
 int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options,
-                const InternalFieldCoefficients* internal_field) {
+                const InternalFieldCoefficients* internal_field,
+                const std::function<void(RunConfiguration&)>& prepare) {
     RunConfiguration config;
     try {
         config = read_configuration("Cones.ini");
@@ -96,7 +98,15 @@ int run_program(std::ostream& progress, std::ostream& errors, const EngineOption
         errors << error.what() << '\n';
         return kExitBadConfiguration;
     }
-    for (const std::string& warning : configuration_warnings(config)) errors << warning << '\n';
+    if (prepare) {
+        try {
+            prepare(config);
+        } catch (const std::runtime_error& error) {
+            errors << error.what() << '\n';
+            return kExitBadConfiguration;
+        }
+    }
+    for (const std::string& warning : parameter_warnings(config, "Cones.ini")) errors << warning << '\n';
     // "Cones.dat" linked to "Cones.ini" would destroy the configuration.
     if (same_file("Cones.dat", "Cones.ini")) {
         errors << "Can not create file Cones.dat: it is the configuration file Cones.ini, which the run reads\n";

@@ -5,7 +5,9 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "apps/map_ranks.hpp"
 #include "tracing/cutoff_scan.hpp"
@@ -24,10 +26,13 @@ struct CutoffMapRequest {
     std::string output_path;  // the map file
     // The generation of the reference field; nullptr: IGRF-12, not chosen.
     const InternalFieldCoefficients* internal_field = nullptr;
+    // The OMNI files of "--omni" the driving parameters come from; nothing:
+    // the configuration's own.
+    std::optional<std::vector<std::string>> omni_files{};
 };
 
 // The request of a cutoff-map command line: the options --lat-step,
-// --lon-step, --from, --to, --step, --scan, --threads, --lanes, --igrf, --csv and -o FILE, and the
+// --lon-step, --from, --to, --step, --scan, --threads, --lanes, --igrf, --omni, --csv and -o FILE, and the
 // optional path of the configuration. Throws UsageError.
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv);
 

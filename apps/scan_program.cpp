@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "apps/omni_option.hpp"
 #include "io/run_description.hpp"
 
 namespace cones {
@@ -74,16 +75,26 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
                                                         std::ostream& errors,
-                                                        const InternalFieldCoefficients* internal_field) {
+                                                        const InternalFieldCoefficients* internal_field,
+                                                        const std::function<void(RunConfiguration&)>& prepare) {
+    RunConfiguration config;
     try {
-        RunConfiguration config = read_configuration(path, needed);
+        config = read_configuration(path, needed);
         choose_internal_field(config, internal_field);
-        for (const std::string& warning : configuration_warnings(config, path)) errors << warning << '\n';
-        return config;
     } catch (const ConfigError& error) {
         errors << configuration_message(error, path) << '\n';
         return std::nullopt;
     }
+    if (prepare) {
+        try {
+            prepare(config);
+        } catch (const std::runtime_error& error) {
+            errors << error.what() << '\n';
+            return std::nullopt;
+        }
+    }
+    for (const std::string& warning : parameter_warnings(config, path)) errors << warning << '\n';
+    return config;
 }
 
 }  // namespace cones

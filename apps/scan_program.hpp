@@ -3,6 +3,7 @@
 // count, and the configuration file named by its own path in messages.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -77,11 +78,16 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 //           errors  where a configuration error is reported;
 //           internal_field  the generation of the reference field chosen on
 //           the command line, or nullptr (IGRF-12).
+//           prepare  called on the valid configuration before its
+//           warnings are made (it puts OMNI inputs in, say); may be empty.
 // Returned: the configuration, or nothing after reporting an error (in the
-//           words of configuration_message). The configuration's warnings
-//           (configuration_warnings, naming `path`) go to `errors` too.
-std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
-                                                        std::ostream& errors,
-                                                        const InternalFieldCoefficients* internal_field = nullptr);
+//           words of configuration_message, or the what() of a
+//           std::runtime_error from `prepare`). The configuration's warnings
+//           (configuration_warnings, naming `path`; omni_input_warnings for
+//           parameters that came from OMNI files) go to `errors` too.
+std::optional<RunConfiguration> read_scan_configuration(
+    const std::string& path, NeededLists needed, std::ostream& errors,
+    const InternalFieldCoefficients* internal_field = nullptr,
+    const std::function<void(RunConfiguration&)>& prepare = {});
 
 }  // namespace cones

@@ -64,6 +64,10 @@ struct RunConfiguration {
     // ("--igrf"), not in the file: IGRF-12 unless chosen.
     const InternalFieldCoefficients* internal_field = &kIgrf12;
     bool internal_field_chosen = false;
+    // Where the driving parameters the field model reads came from when not
+    // from lines 4-11 ("OMNI omni2_2024.dat", "OMNI omni_5min.asc, Dst is
+    // SYM-H"); empty for the file's own values.
+    std::string parameters_source;
 };
 
 // A malformed or unusable configuration. what() is the complete message for

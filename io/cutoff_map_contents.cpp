@@ -116,6 +116,8 @@ CutoffMapContents cutoff_map_contents(const RunConfiguration& config, const MapG
         text("internal_field", config.internal_field->name),
         numbers("model_parameters", MapType::kDouble, parameters),
         text("model_parameter_names", "pressure_nPa Dst_nT IMF_By_nT IMF_Bz_nT G1 G2 G3 Kp"),
+        text("model_parameters_source",
+             config.parameters_source.empty() ? std::string("configuration file") : config.parameters_source),
         numbers("altitude_km", MapType::kDouble, {config.altitude_km}),
         numbers("scan_from_GV", MapType::kDouble, {grid.from()}),
         numbers("scan_to_GV", MapType::kDouble, {grid.rigidity(grid.count() - 1)}),

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "io/output_file.hpp"
 #include "io/run_description.hpp"
+#include "tracing/field_selector.hpp"
 
 namespace cones {
 namespace {
@@ -68,17 +70,19 @@ std::string cutoff_text(const Cutoff& cutoff, int decimals) {
 
 std::string cutoff_table_heading(const RunConfiguration& config, const ScanGrid& grid) {
     const int decimals = rigidity_decimals(grid);
-    const int width = cutoff_width(grid, decimals);
     std::string text = "Cutoff rigidities (GV), " + run_time_text(config) + ", " + field_model_text(config) +
                        ", start altitude " + shortest_number(config.altitude_km) + " km; scan " +
                        fixed_number(grid.from(), decimals) + " to " +
                        fixed_number(grid.rigidity(grid.count() - 1), decimals) + " GV in steps of " +
                        fixed_number(grid.step(), decimals) + " GV\n\n";
-    text += "Station             ";
-    text += right("Lat", kCoordinateWidth) + right("Lon", kCoordinateWidth) + right("Zen", kAngleWidth) +
-            right("Azi", kAngleWidth) + right("RL", width) + right("RU", width) + right("Rc", width) +
-            right("Bands", kBandsWidth) + "\n";
-    return text;
+    return text + cutoff_table_columns(grid);
+}
+
+std::string cutoff_table_columns(const ScanGrid& grid) {
+    const int width = cutoff_width(grid, rigidity_decimals(grid));
+    return "Station             " + right("Lat", kCoordinateWidth) + right("Lon", kCoordinateWidth) +
+           right("Zen", kAngleWidth) + right("Azi", kAngleWidth) + right("RL", width) + right("RU", width) +
+           right("Rc", width) + right("Bands", kBandsWidth) + "\n";
 }
 
 std::string cutoff_table_row(const StationRecord& station, const EntryCutoffs& cutoffs, const ScanGrid& grid) {
@@ -131,6 +135,80 @@ std::string cutoff_map_csv_header() { return "latitude,longitude,RL,RU,Rc,bands,
 
 std::string cutoff_map_csv_row(double latitude, double longitude, const EntryCutoffs& cutoffs, const ScanGrid& grid) {
     return shortest_number(latitude) + "," + shortest_number(longitude) + "," + cutoff_csv_fields(cutoffs, grid);
+}
+
+namespace {
+
+constexpr int kTimeWidth = 21;       // "2024-05-10 12:00:00" and two blanks
+constexpr int kAltitudeWidth = 8;    // F8.1
+constexpr int kParameterWidth = 10;  // the shortest form of a parameter, right-aligned
+
+// The parameters the configuration's field model reads, by index.
+std::vector<std::size_t> read_parameters(const RunConfiguration& config) {
+    const FieldModelDescription& model = field_model_description(field_model_of_code(config.field_model_code));
+    std::vector<std::size_t> read;
+    for (std::size_t k = 0; k < kModelInputCount; ++k) {
+        if (model.reads.has(static_cast<ModelInput>(k))) read.push_back(k);
+    }
+    return read;
+}
+
+// "2024-05-10 12:00:00" of a moment's configuration.
+std::string moment_text(const RunConfiguration& moment) { return run_time_text(moment).substr(0, 19); }
+
+std::string without_line_end(std::string text) {
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::string cutoff_series_heading(const std::string& title, const RunConfiguration& config, const ScanGrid& grid) {
+    std::string text = title + "\n\n" + std::string("Time (UT)").append(kTimeWidth - 9, ' ') +
+                       without_line_end(cutoff_table_columns(grid)) + right("Alt", kAltitudeWidth);
+    for (const std::size_t k : read_parameters(config)) {
+        text += right(std::string(kModelInputNames[k].symbol), kParameterWidth);
+    }
+    return text + "\n";
+}
+
+std::string cutoff_series_row(const RunConfiguration& moment, const StationRecord& station,
+                              const EntryCutoffs& cutoffs, const ScanGrid& grid) {
+    std::string row = moment_text(moment) + "  " + without_line_end(cutoff_table_row(station, cutoffs, grid));
+    if (cutoffs.failed) return row + "\n";  // the failure's text takes the cutoff columns
+    row += fixed_field(moment.altitude_km, kAltitudeWidth, 1);
+    for (const std::size_t k : read_parameters(moment)) {
+        row += right(shortest_number(moment.parameters[k]), kParameterWidth);
+    }
+    return row + "\n";
+}
+
+std::string cutoff_series_csv_header(const RunConfiguration& config) {
+    std::string header = "time,";
+    header += without_line_end(cutoff_csv_header());
+    header += ",altitude_km";
+    for (const std::size_t k : read_parameters(config)) {
+        header += ',';
+        header += kModelInputNames[k].keyword;
+    }
+    return header + ",inputs_from\n";
+}
+
+std::string cutoff_series_csv_row(const RunConfiguration& moment, const StationRecord& station,
+                                  const EntryCutoffs& cutoffs, const ScanGrid& grid) {
+    std::string time = moment_text(moment);
+    time[10] = 'T';
+    std::string row = time;
+    row += "Z,";
+    row += without_line_end(cutoff_csv_row(station, cutoffs, grid));
+    row += ',';
+    row += shortest_number(moment.altitude_km);
+    for (const std::size_t k : read_parameters(moment)) {
+        row += ',';
+        row += shortest_number(moment.parameters[k]);
+    }
+    return row + "," + csv_field(moment.parameters_source.empty() ? "configuration" : moment.parameters_source) +
+           "\n";
 }
 
 }  // namespace cones

@@ -30,6 +30,38 @@ std::string cutoff_text(const Cutoff& cutoff, int decimals);
 //           (GV) and Bands; every line with its line end.
 std::string cutoff_table_heading(const RunConfiguration& config, const ScanGrid& grid);
 
+// The column heads of the table (the last line of its heading).
+std::string cutoff_table_columns(const ScanGrid& grid);
+
+// The table of a series (moments along time or the points of a path): each
+// row the time, the entry, its cutoffs, the start altitude and the driving
+// parameters of the field model at that moment.
+// Given:    title  the first line (without line end); config  the run's
+//           configuration (its field model); grid  the scan grid.
+// Returned: the title, a blank line and the column heads: "Time", the
+//           columns of cutoff_table_columns, "Alt" (km) and the symbol of
+//           each parameter the field model reads ("P", "Dst", ...).
+std::string cutoff_series_heading(const std::string& title, const RunConfiguration& config, const ScanGrid& grid);
+
+// One row of a series table.
+// Given:    moment  the configuration of the moment (its time, altitude and
+//           parameters); station, cutoffs, grid  as for cutoff_table_row.
+// Returned: "2024-05-10 12:00:00", the row of cutoff_table_row, the altitude
+//           and the parameters in the heading's columns, with its line end.
+std::string cutoff_series_row(const RunConfiguration& moment, const StationRecord& station,
+                              const EntryCutoffs& cutoffs, const ScanGrid& grid);
+
+// The CSV header of a series: time,station,latitude,longitude,zenith,
+// azimuth,RL,RU,Rc,bands,note,altitude_km, the keyword of each parameter the
+// field model reads (pressure_npa, dst_nt, ...) and inputs_from.
+std::string cutoff_series_csv_header(const RunConfiguration& config);
+
+// One CSV row of a series: the time as 2024-05-10T12:00:00Z, the fields of
+// cutoff_csv_row, the altitude, the parameters (shortest form) and where
+// they came from ("configuration", or "OMNI a.dat, Dst is SYM-H").
+std::string cutoff_series_csv_row(const RunConfiguration& moment, const StationRecord& station,
+                                  const EntryCutoffs& cutoffs, const ScanGrid& grid);
+
 // One row of the table.
 // Given:    station  the entry's record; cutoffs  its cutoffs; grid  the scan.
 // Returned: the row in the heading's columns, with its line end.

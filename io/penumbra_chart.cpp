@@ -6,50 +6,17 @@
 
 #include "io/cutoff_table.hpp"
 #include "io/run_description.hpp"
+#include "io/svg_elements.hpp"
 
 namespace cones {
 namespace {
 
 using namespace penumbra_chart;
+using namespace svg;
 
 constexpr const char* kAllowedColour = "#1f2f4a";
 constexpr const char* kForbiddenColour = "#e4e4e4";
-constexpr const char* kLowerColour = "#1b9e77";
-constexpr const char* kEffectiveColour = "#d62728";
-constexpr const char* kUpperColour = "#9b59b6";
 constexpr const char* kFailureColour = "#c0392b";
-
-// A coordinate in user units, two decimals.
-std::string at(double value) { return fixed_number(value, 2); }
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-std::string text_element(double x, double y, const char* anchor, const std::string& text, const char* extra = "") {
-    return "<text x=\"" + at(x) + "\" y=\"" + at(y) + "\" text-anchor=\"" + anchor + "\"" + extra + ">" +
-           escaped(text) + "</text>\n";
-}
-
-std::string rect(double x, double y, double width, double height, const char* fill, const char* extra = "") {
-    return "<rect x=\"" + at(x) + "\" y=\"" + at(y) + "\" width=\"" + at(width) + "\" height=\"" + at(height) +
-           "\" fill=\"" + fill + "\"" + extra + "/>\n";
-}
-
-std::string line(double x1, double y1, double x2, double y2, const char* colour, double width) {
-    return "<line x1=\"" + at(x1) + "\" y1=\"" + at(y1) + "\" x2=\"" + at(x2) + "\" y2=\"" + at(y2) +
-           "\" stroke=\"" + colour + "\" stroke-width=\"" + at(width) + "\"/>\n";
-}
 
 // Rigidity to horizontal position: the scan's first rigidity at the left end
 // of the axis, its last rigidity plus one step at the right end.
@@ -64,15 +31,6 @@ public:
 private:
     double low_, high_;
 };
-
-// Tick spacing of 1, 2 or 5 times a power of ten giving about eight ticks.
-double tick_spacing(double span) {
-    const double raw = span / 8.0;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    const double normalised = raw / magnitude;
-    const double factor = normalised < 1.5 ? 1.0 : normalised < 3.5 ? 2.0 : normalised < 7.5 ? 5.0 : 10.0;
-    return factor * magnitude;
-}
 
 std::string axis(const RigidityAxis& scale, double y) {
     std::string svg = line(kPlotLeft, y, kPlotRight, y, "#000000", 1.0);

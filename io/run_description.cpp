@@ -28,14 +28,14 @@ std::string fixed_number(double value, int decimals) {
     return length < 0 ? std::string() : std::string(buffer, static_cast<std::size_t>(length));
 }
 
-std::string field_model_text(const RunConfiguration& config) {
+std::string field_model_text(const RunConfiguration& config, bool with_values) {
     const FieldModelDescription& model = field_model_description(field_model_of_code(config.field_model_code));
     std::string text(model.title);
     const std::size_t igrf = text.find("{igrf}");
     if (igrf != std::string::npos) text.replace(igrf, 6, config.internal_field->name);
     for (std::size_t k = 0; k < kModelInputCount; ++k) {
         const ModelInput input = static_cast<ModelInput>(k);
-        if (!model.reads.has(input)) continue;
+        if (!with_values || !model.reads.has(input)) continue;
         const ModelInputName& name = model_input_name(input);
         text += ", ";
         text += name.symbol;
@@ -46,6 +46,7 @@ std::string field_model_text(const RunConfiguration& config) {
             text += name.unit;
         }
     }
+    if (!config.parameters_source.empty()) text += "; from " + config.parameters_source;
     std::string described = "field model ";
     described += std::to_string(config.field_model_code);
     described += " (";

@@ -20,10 +20,14 @@ std::string run_time_text(const RunConfiguration& config);
 //           and its parameters: "field model 10 (IGRF-12)", "field model 0
 //           (dipole of IGRF-14)", "field model 89 (IGRF-13 + T89, Kp 2)",
 //           "field model 96 (IGRF-12 + T96, P 2 nPa, Dst -10 nT, By 0 nT,
-//           Bz -2 nT)".
+//           Bz -2 nT)"; parameters taken from elsewhere end with their
+//           source: "..., Kp 3.7; from OMNI omni2_2024.dat)".
 // Notes:    numbers are written in their shortest form that reads back the
 //           same.
-std::string field_model_text(const RunConfiguration& config);
+//           With `with_values` false the parameters are left out
+//           ("field model 3 (IGRF-14 + storm-time T01; from OMNI a.dat)"),
+//           for runs whose parameters change from moment to moment.
+std::string field_model_text(const RunConfiguration& config, bool with_values = true);
 
 // The notice of a date after the span of the configured generation of the
 // reference field.

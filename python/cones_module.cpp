@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -19,10 +20,14 @@
 #include <vector>
 
 #include "apps/command_line.hpp"
+#include "apps/omni_option.hpp"
 #include "io/engine_inputs.hpp"
 #include "io/cutoff_map_contents.hpp"
+#include "io/calendar.hpp"
 #include "io/cutoff_table.hpp"
+#include "io/omni_file.hpp"
 #include "io/run_description.hpp"
+#include "models/solar_wind.hpp"
 #include "python/run_arguments.hpp"
 #include "tracing/cutoff_scan.hpp"
 #include "tracing/engine.hpp"
@@ -125,6 +130,38 @@ RunArguments run_of(const py::dict& given) {
     return run;
 }
 
+// The OMNI files of a call ("omni" in the run's dictionary); empty for none.
+std::vector<std::string> omni_files_of(const py::dict& given) {
+    if (!given.contains("omni") || given["omni"].is_none()) return {};
+    return given["omni"].cast<std::vector<std::string>>();
+}
+
+// The configuration of a call (configuration_of), with the driving parameters
+// the model reads taken from the call's OMNI files when it has any
+// (apply_omni_inputs, as "--omni" does); a problem of the files or of their
+// inputs is an ArgumentError naming "omni".
+RunConfiguration configured(const py::dict& given, const StationArguments& stations,
+                            const std::vector<double>& rigidities, NeededLists needed) {
+    RunArguments run = run_of(given);
+    const std::vector<std::string> omni = omni_files_of(given);
+    // The parameters come from the files: the checks of the call see a value
+    // within its range in place of each (the module refuses both at once).
+    if (!omni.empty()) {
+        for (std::size_t k = 0; k < kModelInputCount; ++k) {
+            run.parameters[k] = std::clamp(0.0, kModelInputNames[k].low, kModelInputNames[k].high);
+        }
+    }
+    RunConfiguration config = configuration_of(run, stations, rigidities, needed);
+    if (!omni.empty()) {
+        try {
+            apply_omni_inputs(config, read_omni_files(omni));
+        } catch (const std::runtime_error& error) {
+            throw ArgumentError("omni", error.what());
+        }
+    }
+    return config;
+}
+
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 std::vector<double> values_of(const Doubles& array) {
@@ -167,6 +204,84 @@ std::string station_text(const StationArguments& stations, std::size_t i) {
     return text;
 }
 
+// The merged records of OMNI files as arrays.
+py::dict omni_records(const std::vector<std::string>& paths) {
+    OmniData data;
+    try {
+        data = read_omni_files(paths);
+    } catch (const std::runtime_error& error) {
+        throw ArgumentError("files", error.what());
+    }
+    const std::size_t count = data.records.size();
+    const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(count)};
+    py::array_t<std::int64_t> start(shape);
+    py::array_t<std::int32_t> length(shape);
+    for (std::size_t i = 0; i < count; ++i) {
+        start.mutable_data()[i] = data.records[i].start;
+        length.mutable_data()[i] = data.records[i].length;
+    }
+    py::dict out;
+    out["start"] = start;
+    out["length"] = length;
+    const struct {
+        const char* name;
+        double SolarWindRecord::*member;
+    } columns[] = {{"speed", &SolarWindRecord::speed}, {"density", &SolarWindRecord::density},
+                   {"pressure", &SolarWindRecord::pressure}, {"by", &SolarWindRecord::by},
+                   {"bz", &SolarWindRecord::bz}, {"dst", &SolarWindRecord::dst},
+                   {"sym_h", &SolarWindRecord::sym_h}, {"kp", &SolarWindRecord::kp}};
+    for (const auto& column : columns) {
+        std::vector<double> values(count);
+        for (std::size_t i = 0; i < count; ++i) values[i] = data.records[i].*column.member;
+        out[column.name] = array_of(values, shape);
+    }
+    out["files"] = data.names;
+    return out;
+}
+
+// The inputs of moments from OMNI files: for each moment (year, month, day,
+// hour, minute, second) the eight driving parameters as computed (NaN where
+// the records do not give one), the valid records and the records of each,
+// and whether Dst is SYM-H. A quantity the model reads that the records
+// cannot give is an ArgumentError naming "omni".
+py::dict omni_inputs(const std::vector<std::string>& paths, const std::vector<std::vector<int>>& moments,
+                     const std::string& model_key) {
+    const ModelInputs needed = field_model_description(model_of_key(model_key)).reads;
+    OmniData data;
+    try {
+        data = read_omni_files(paths);
+    } catch (const std::runtime_error& error) {
+        throw ArgumentError("omni", error.what());
+    }
+    const std::size_t count = moments.size();
+    std::vector<double> values(count * kModelInputCount), valid(values.size()), records(values.size()),
+        sym_h(count);
+    for (std::size_t m = 0; m < count; ++m) {
+        const std::vector<int>& at = moments[m];
+        const UtSeconds t = ut_seconds(at[0], day_of_year(at[2], at[1], at[0]), at[3], at[4], at[5]);
+        SolarWindInputs inputs;
+        try {
+            inputs = omni_model_inputs(data, t, needed);
+        } catch (const SolarWindGapError& error) {
+            throw ArgumentError("omni", error.what());
+        }
+        for (std::size_t k = 0; k < kModelInputCount; ++k) {
+            const SolarWindSource& source = inputs.sources[k];
+            values[m * kModelInputCount + k] = source.enough() ? inputs.parameters[k] : kNaN;
+            valid[m * kModelInputCount + k] = source.valid;
+            records[m * kModelInputCount + k] = source.records;
+        }
+        sym_h[m] = inputs.dst_is_sym_h ? 1.0 : 0.0;
+    }
+    const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(count), static_cast<py::ssize_t>(kModelInputCount)};
+    py::dict out;
+    out["parameters"] = array_of(values, shape);
+    out["valid"] = array_of(valid, shape).attr("astype")("int32");
+    out["records"] = array_of(records, shape).attr("astype")("int32");
+    out["dst_is_sym_h"] = array_of(sym_h, {static_cast<py::ssize_t>(count)}).attr("astype")("bool");
+    return out;
+}
+
 // The asymptotic directions of every station entry at every rigidity.
 py::dict cone(const py::dict& given, const Doubles& latitude, const Doubles& longitude, const Doubles& zenith,
               const Doubles& azimuth, const std::vector<std::string>& names, const Doubles& rigidity_array,
@@ -174,7 +289,7 @@ py::dict cone(const py::dict& given, const Doubles& latitude, const Doubles& lon
     const StationArguments stations = stations_of(latitude, longitude, zenith, azimuth, names);
     const std::vector<double> rigidities = values_of(rigidity_array);
     const std::unique_ptr<PreparedRun> run =
-        prepare(configuration_of(run_of(given), stations, rigidities, NeededLists{true, true}));
+        prepare(configured(given, stations, rigidities, NeededLists{true, true}));
     const EngineOptions options = engine_options(threads, lanes, run->settings.field.model);
     const std::vector<StationEntry> entries = station_entries_of(stations);
     const std::size_t count = entries.size() * rigidities.size();
@@ -255,7 +370,7 @@ py::dict cutoff(const py::dict& given, const Doubles& latitude, const Doubles& l
                 bool adaptive, unsigned threads, unsigned lanes) {
     const StationArguments stations = stations_of(latitude, longitude, zenith, azimuth, names);
     const std::unique_ptr<PreparedRun> run =
-        prepare(configuration_of(run_of(given), stations, {}, NeededLists{true, false}));
+        prepare(configured(given, stations, {}, NeededLists{true, false}));
     const ScanGrid grid = scan_grid_of(from, to, step);
     const EngineOptions options = engine_options(threads, lanes, run->settings.field.model);
     const std::vector<EntryCutoffs> cutoffs = scan(*run, station_entries_of(stations), grid, options, adaptive);
@@ -294,6 +409,10 @@ py::dict cutoff(const py::dict& given, const Doubles& latitude, const Doubles& l
     for (std::size_t i = 0; i < count; ++i) table += cutoff_table_row(run->config.stations[i], cutoffs[i], grid);
     out["table"] = table;
     out["scan"] = py::make_tuple(grid.from(), grid.rigidity(grid.count() - 1), grid.step(), grid.count());
+    out["parameters"] = array_of(std::vector<double>(run->config.parameters.begin(),
+                                                     run->config.parameters.begin() + kModelInputCount),
+                                 {static_cast<py::ssize_t>(kModelInputCount)});
+    out["parameters_source"] = run->config.parameters_source;
     out["notices"] = notices_of(*run);
     out["failures"] = failures;
     return out;
@@ -329,7 +448,7 @@ py::list attributes_of(const std::vector<MapAttribute>& attributes) {
 // The vertical cutoffs of every point of a world grid, as the map file holds them.
 py::dict cutoff_map(const py::dict& given, double latitude_step, double longitude_step, double from, double to,
                     double step, bool adaptive, unsigned threads, unsigned lanes) {
-    const std::unique_ptr<PreparedRun> run = prepare(configuration_of(run_of(given), {}, {}, NeededLists{false, false}));
+    const std::unique_ptr<PreparedRun> run = prepare(configured(given, {}, {}, NeededLists{false, false}));
     std::optional<MapGrid> map;
     try {
         map = make_map_grid(latitude_step, longitude_step);
@@ -490,6 +609,8 @@ PYBIND11_MODULE(_cones, m) {
     m.def("magfield", &magfield);
     m.def("field_models", &field_models);
     m.def("model_inputs", &model_inputs);
+    m.def("omni_records", &omni_records);
+    m.def("omni_inputs", &omni_inputs);
     m.def("lane_widths", &cones::lane_widths);
     m.def("hardware_threads", [] { return cones::engine_threads(0); });
     m.attr("__version__") = cones::program_version();

@@ -11,6 +11,10 @@ run within a second, and nothing is returned then.
     cutoff_map  a world map of vertical cutoffs (an xarray.Dataset)
     trajectory  one trajectory: time, GEO and GSM positions and |B| per step
     magfield    the field (nT) of a model at points of a frame
+    cutoff_series  cutoffs of station entries at many moments (a storm)
+    cutoff_path    vertical cutoffs along a path of times and places (a flight)
+    omni_read   the records of OMNI solar-wind files as arrays
+    omni_inputs the model parameters of moments from OMNI files
 
 Every function takes the date and time (``datetime``: a datetime.datetime,
 UT when it has no time zone, or ISO 8601 text such as
@@ -40,7 +44,8 @@ from . import _cones
 from ._cones import IntegrationError, __version__
 
 __all__ = ["cone", "cutoff", "cutoff_map", "trajectory", "magfield", "field_models", "lane_widths",
-           "IntegrationError", "Cone", "Cutoffs", "Trajectory", "__version__"]
+           "cutoff_series", "cutoff_path", "omni_read", "omni_inputs",
+           "IntegrationError", "Cone", "Cutoffs", "CutoffSeries", "Trajectory", "__version__"]
 
 _MODEL_INPUTS = [keyword for keyword, _, _ in _cones.model_inputs()]
 
@@ -129,7 +134,24 @@ def _text(name, value):
     return value
 
 
-def _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters):
+def _files(name, value):
+    """A list of file names from one name (text or a path) or a sequence of them."""
+    import os
+    if isinstance(value, (str, os.PathLike)):
+        value = [value]
+    try:
+        files = [os.fspath(item) for item in value]
+    except TypeError:
+        raise TypeError("%s: expected a file name or a list of file names, found %r" % (name, value)) from None
+    if not files:
+        raise ValueError("%s: expected at least one file name, found none" % name)
+    return files
+
+
+def _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters, omni=None):
+    if omni is not None and any(value is not None for value in model_parameters.values()):
+        raise TypeError("omni: the model parameters come from the OMNI files; found %s given too"
+                        % ", ".join(sorted(model_parameters)))
     parameters = {}
     for keyword, value in model_parameters.items():
         if keyword not in _MODEL_INPUTS:
@@ -148,6 +170,7 @@ def _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_para
         "igrf": _whole("igrf", igrf, -2**31, 2**31 - 1), "frame": _text("frame", frame),
         "altitude_km": _number("altitude_km", altitude_km),
         "longitude_min": _number("longitude_window", low), "longitude_max": _number("longitude_window", high),
+        "omni": None if omni is None else _files("omni", omni),
     }
 
 
@@ -250,6 +273,11 @@ class Cutoffs:
         failed_rigidity (S,) GV: the rigidity whose trajectory could not be
                         integrated, NaN where none
         scan            (from, to, step, count) of the grid, GV
+        inputs          (8,) the model parameters traced with (pressure_npa,
+                        dst_nt, by_nt, bz_nt, g1, g2, g3, kp; those the model
+                        does not read as given, or 0)
+        inputs_from     "" for the call's own parameters, or the OMNI files
+                        they came from ("OMNI a.dat", ", Dst is SYM-H")
         names           the station names given (or [])
         table           the table the program ``cutoffs`` prints (str(self))
     """
@@ -258,6 +286,8 @@ class Cutoffs:
         for key in ("RL", "RU", "Rc", "RL_place", "RU_place", "Rc_place", "bands", "failed_rigidity", "scan",
                     "table"):
             setattr(self, key, raw[key])
+        self.inputs = raw["parameters"]
+        self.inputs_from = raw["parameters_source"]
         self.names = names
 
     def __str__(self):
@@ -303,7 +333,7 @@ class Trajectory:
 # --- Functions ---------------------------------------------------------------
 
 def cone(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, names=None, model="igrf", igrf=12,
-         frame="geo", altitude_km=20.0, longitude_window=(-180.0, 180.0), threads=0, lanes=0,
+         frame="geo", altitude_km=20.0, longitude_window=(-180.0, 180.0), threads=0, lanes=0, omni=None,
          **model_parameters):
     """Asymptotic directions of station entries at rigidities: the cones of
     acceptance that the program ``cones`` writes to "Cones.dat".
@@ -340,7 +370,7 @@ def cone(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, na
 
     Raises IntegrationError when a trajectory cannot be integrated.
     """
-    run = _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters)
+    run = _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters, omni)
     (lat, lon, zen, azi), names = _stations(latitude, longitude, zenith, azimuth, names)
     rigidities = _array("rigidity", rigidity)
     threads, lanes = _engine(threads, lanes)
@@ -351,7 +381,7 @@ def cone(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, na
 
 def cutoff(datetime, latitude, longitude, *, zenith=0.0, azimuth=0.0, names=None, rigidity_from=0.10,
            rigidity_to=20.00, rigidity_step=0.01, scan="adaptive", model="igrf", igrf=12, altitude_km=20.0,
-           threads=0, lanes=0, **model_parameters):
+           threads=0, lanes=0, omni=None, **model_parameters):
     """Cutoff rigidities of station entries from a scan over a rigidity grid,
     exactly as the program ``cutoffs`` computes them.
 
@@ -383,7 +413,7 @@ def cutoff(datetime, latitude, longitude, *, zenith=0.0, azimuth=0.0, names=None
     A trajectory that cannot be integrated marks its entry (place 4) and gives
     a RuntimeWarning; the other entries are scanned in full.
     """
-    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters)
+    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters, omni)
     (lat, lon, zen, azi), names = _stations(latitude, longitude, zenith, azimuth, names)
     threads, lanes = _engine(threads, lanes)
     raw = _cones.cutoff(run, lat, lon, zen, azi, names, _number("rigidity_from", rigidity_from),
@@ -396,7 +426,8 @@ def cutoff(datetime, latitude, longitude, *, zenith=0.0, azimuth=0.0, names=None
 
 
 def cutoff_map(datetime, *, lat_step=5.0, lon_step=5.0, rigidity_from=0.10, rigidity_to=20.00, rigidity_step=0.01,
-               scan="adaptive", model="igrf", igrf=12, altitude_km=20.0, threads=0, lanes=0, **model_parameters):
+               scan="adaptive", model="igrf", igrf=12, altitude_km=20.0, threads=0, lanes=0, omni=None,
+               **model_parameters):
     """A world map of vertical cutoff rigidities, as the program
     ``cutoff-map`` writes it.
 
@@ -422,7 +453,7 @@ def cutoff_map(datetime, *, lat_step=5.0, lon_step=5.0, rigidity_from=0.10, rigi
     threads, lanes as for cutoff();
 {run}
     """
-    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters)
+    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters, omni)
     threads, lanes = _engine(threads, lanes)
     raw = _cones.cutoff_map(run, _number("lat_step", lat_step), _number("lon_step", lon_step),
                             _number("rigidity_from", rigidity_from), _number("rigidity_to", rigidity_to),
@@ -516,6 +547,214 @@ def magfield(datetime, x, y, z, *, frame="gsm", model="igrf", igrf=12, **model_p
     return raw["b"].reshape(shape + (3,))
 
 
-for _function in (cone, cutoff, cutoff_map, trajectory):
-    _function.__doc__ = _function.__doc__.replace("{run}", _RUN_DOC)
+_OMNI_DOC = """
+    omni
+        an OMNI file name, or a list of them (hourly OMNI2, 1- or 5-minute
+        high resolution), from which the parameters the model reads are taken
+        for the date and time, as the programs' --omni takes them (rounded to
+        the resolution of the files' columns; no parameter may be given as a
+        keyword then). Too few valid records in the hour before, or a value
+        outside the model's range, is a ValueError naming the file, the time
+        and the quantity."""
+
+
+class CutoffSeries:
+    """Cutoff rigidities of station entries at a series of moments (or of the
+    points of a path), each moment with its own epoch and model parameters.
+
+    Attributes (T moments, S station entries; a path has S = 1):
+        time            (T,) numpy.datetime64[s], UT
+        RL, RU, Rc      (T, S) GV, as in Cutoffs (NaN where unresolved or failed)
+        RL_place, RU_place, Rc_place, bands, failed_rigidity
+                        (T, S), as in Cutoffs
+        latitude, longitude, altitude_km
+                        (T, S) the places and start altitudes scanned
+        inputs          (T, 8) the model parameters traced with at each moment
+                        (pressure_npa, dst_nt, by_nt, bz_nt, g1, g2, g3, kp)
+        inputs_from     (T,) where they came from ("" or "OMNI ...")
+        names           the station names given (or [])
+        cutoffs         the Cutoffs of each moment (str() of one is the table
+                        of ``cutoffs`` for that moment)
+    """
+
+    def __init__(self, times, results, names, latitude, longitude, altitude_km):
+        self.time = _np.array(times, dtype="datetime64[s]")
+        self.cutoffs = results
+        for key in ("RL", "RU", "Rc", "RL_place", "RU_place", "Rc_place", "bands", "failed_rigidity"):
+            setattr(self, key, _np.stack([getattr(result, key) for result in results]))
+        self.latitude = latitude
+        self.longitude = longitude
+        self.altitude_km = altitude_km
+        self.inputs = _np.stack([result.inputs for result in results])
+        self.inputs_from = [result.inputs_from for result in results]
+        self.names = names
+
+    def __repr__(self):
+        return "<CutoffSeries of %d moments, %d station entries>" % self.Rc.shape
+
+
+def _moments(name, times):
+    """The moments of a sequence of datetimes, datetime64 values or ISO text."""
+    if isinstance(times, (str, _dt.datetime, _dt.date, _np.datetime64)):
+        times = [times]
+    moments = []
+    for index, value in enumerate(times):
+        try:
+            moments.append(_moment(value))
+        except (TypeError, ValueError) as error:
+            raise type(error)("%s[%d]: %s" % (name, index, str(error).split(": ", 1)[-1])) from None
+    if not moments:
+        raise ValueError("%s: expected at least one moment, found none" % name)
+    return moments
+
+
+def _datetime_text(moment):
+    return "%04d-%02d-%02dT%02d:%02d:%02d" % moment
+
+
+def cutoff_series(times, latitude, longitude, *, zenith=0.0, azimuth=0.0, names=None, rigidity_from=0.10,
+                  rigidity_to=20.00, rigidity_step=0.01, scan="adaptive", model="igrf", igrf=12, altitude_km=20.0,
+                  threads=0, lanes=0, omni=None, **model_parameters):
+    """Cutoff rigidities of station entries at each of a series of moments,
+    as ``cutoffs --times`` computes them: each moment with its own epoch and,
+    with ``omni``, its own model parameters, scanned as cutoff() scans.
+
+    Parameters
+    ----------
+    times
+        the moments, UT: a sequence of datetime.datetime, numpy.datetime64
+        or ISO 8601 text (numpy.arange(start, end, step) of datetime64 gives
+        regular steps).
+    other parameters
+        as for cutoff().
+{run}
+
+    Returns
+    -------
+    CutoffSeries
+        RL, RU, Rc, places and bands of shape (moments, station entries), the
+        inputs of each moment, and the Cutoffs of each moment.
+    """
+    moments = _moments("times", times)
+    results = [cutoff(_datetime_text(m), latitude, longitude, zenith=zenith, azimuth=azimuth, names=names,
+                      rigidity_from=rigidity_from, rigidity_to=rigidity_to, rigidity_step=rigidity_step, scan=scan,
+                      model=model, igrf=igrf, altitude_km=altitude_km, threads=threads, lanes=lanes, omni=omni,
+                      **model_parameters) for m in moments]
+    (lat, lon, _, _), names = _stations(latitude, longitude, zenith, azimuth, names)
+    count = len(moments)
+    return CutoffSeries([_datetime_text(m) for m in moments], results, names, _np.tile(lat, (count, 1)),
+                        _np.tile(lon, (count, 1)), _np.full((count, len(lat)), float(altitude_km)))
+
+
+def cutoff_path(times, latitude, longitude, altitude_km, *, rigidity_from=0.10, rigidity_to=20.00,
+                rigidity_step=0.01, scan="adaptive", model="igrf", igrf=12, threads=0, lanes=0, omni=None,
+                **model_parameters):
+    """Vertical cutoff rigidities along a path (a flight), as
+    ``cutoffs --path`` computes them: at each point its own time, place and
+    start altitude, with ``omni`` its own model parameters.
+
+    Parameters
+    ----------
+    times
+        the time of each point, UT, as for cutoff_series().
+    latitude, longitude, altitude_km
+        the place of each point (degrees; km above the surface), arrays of
+        the length of ``times`` (numbers apply to every point).
+    other parameters
+        as for cutoff().
+{run}
+
+    Returns
+    -------
+    CutoffSeries
+        with one station entry ("point 1", "point 2", ... in messages):
+        arrays of shape (points, 1).
+    """
+    moments = _moments("times", times)
+    count = len(moments)
+    places = []
+    for name, value in (("latitude", latitude), ("longitude", longitude), ("altitude_km", altitude_km)):
+        array = _array(name, value)
+        if array.size == 1:
+            array = _np.full(count, array.item())
+        if array.size != count:
+            raise ValueError("%s: expected %d values, one per time, found %d" % (name, count, array.size))
+        places.append(array)
+    results = [cutoff(_datetime_text(m), places[0][k], places[1][k], names=["point %d" % (k + 1)],
+                      rigidity_from=rigidity_from, rigidity_to=rigidity_to, rigidity_step=rigidity_step, scan=scan,
+                      model=model, igrf=igrf, altitude_km=float(places[2][k]), threads=threads, lanes=lanes,
+                      omni=omni, **model_parameters) for k, m in enumerate(moments)]
+    return CutoffSeries([_datetime_text(m) for m in moments], results, [], places[0][:, None], places[1][:, None],
+                        places[2][:, None])
+
+
+_OMNI_EPOCH = _np.datetime64("1900-01-01T00:00:00", "s")
+
+
+def omni_read(files):
+    """The records of OMNI solar-wind files (hourly OMNI2, 1- or 5-minute
+    high resolution, told apart by their number of words a line), merged in
+    time order.
+
+    Returns
+    -------
+    dict of numpy arrays, one element per record:
+        time      datetime64[s], the start of the record's interval (UT)
+        length_s  its length, seconds (3600, 300 or 60)
+        speed (km/s), density (cm^-3), pressure (nPa), by, bz (GSM, nT),
+        dst, sym_h (nT), kp (3+ is 3.3): NaN where the file has its fill value
+        or the format has no such column
+    and "files", the names read. A file that cannot be read, or a line that
+    is not a record, is a ValueError naming the file and the line.
+    """
+    raw = _cones.omni_records(_files("files", files))
+    out = {"time": _OMNI_EPOCH + raw["start"].astype("timedelta64[s]"), "length_s": raw["length"]}
+    for key in ("speed", "density", "pressure", "by", "bz", "dst", "sym_h", "kp"):
+        out[key] = raw[key]
+    out["files"] = list(raw["files"])
+    return out
+
+
+def omni_inputs(files, times, model="t01s"):
+    """The model parameters at moments from OMNI files, as the programs'
+    --omni computes them (before they are rounded to the resolution of the
+    files' columns for tracing): pressure, By and Bz the means of the valid
+    records of the hour before, G1 to G3 averaged over it, Dst and Kp of the
+    hourly record holding the moment (Dst the SYM-H of the high-resolution
+    record holding it where no hourly record does).
+
+    Parameters
+    ----------
+    files
+        an OMNI file name or a list of them.
+    times
+        the moments, as for cutoff_series().
+    model
+        the field model whose parameters must be found: a quantity it reads
+        with fewer than half of its records valid is a ValueError naming the
+        file, the time and the quantity ("igrf": none must).
+
+    Returns
+    -------
+    dict: "time" (T,) datetime64[s]; each parameter by its keyword
+    (pressure_npa, dst_nt, by_nt, bz_nt, g1, g2, g3, kp), (T,) NaN where the
+    records do not give it; "valid" and "records", dicts of (T,) int32 by
+    keyword: the valid records and the records of the window (for Dst and Kp
+    the one record holding the moment); "dst_is_sym_h" (T,) bool.
+    """
+    moments = _moments("times", times)
+    raw = _cones.omni_inputs(_files("files", files), [list(m) for m in moments], _text("model", model))
+    out = {"time": _np.array([_datetime_text(m) for m in moments], dtype="datetime64[s]")}
+    out["valid"], out["records"] = {}, {}
+    for k, keyword in enumerate(_MODEL_INPUTS):
+        out[keyword] = raw["parameters"][:, k]
+        out["valid"][keyword] = raw["valid"][:, k]
+        out["records"][keyword] = raw["records"][:, k]
+    out["dst_is_sym_h"] = raw["dst_is_sym_h"]
+    return out
+
+
+for _function in (cone, cutoff, cutoff_map, cutoff_series, cutoff_path):
+    _function.__doc__ = _function.__doc__.replace("{run}", _RUN_DOC + _OMNI_DOC)
+trajectory.__doc__ = trajectory.__doc__.replace("{run}", _RUN_DOC)
 del _function

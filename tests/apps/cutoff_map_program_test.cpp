@@ -402,6 +402,28 @@ TEST(CutoffMap, TheFileNamesTheGenerationOfTheReferenceField) {
     EXPECT_EQ(file.text("", "field_model"), "field model 89 (IGRF-14 + T89, Kp 2)");
 }
 
+// With --omni the map's attributes hold the inputs taken from the files and
+// name them; without, the configuration is named.
+TEST(CutoffMap, TheFileRecordsTheOmniInputsItWasTracedWith) {
+    ScratchDirectory dir("map_omni");
+    const std::string omni = CONES_SOURCE_DIR "/tests/data/omni/omni2_hourly_2024-04-26_to_05-28.dat";
+    write_file(dir.path() / "Cones.ini", configuration(89, {}, "11 05 2024"));
+    const std::string options = "--lat-step 90 --lon-step 180 --from 2 --to 10 --step 2 --igrf 14";
+    const ProgramRun run = run_map(dir.path(), options + " --omni '" + omni + "' -o m.nc");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("cutoff-map: model inputs at 2024-05-11 12:00:00 UT from OMNI " + omni + ": Kp 8.7\n"),
+              std::string::npos)
+        << run.err;
+    const MapFile file(dir.path() / "m.nc");
+    EXPECT_EQ(file.text("", "field_model"), "field model 89 (IGRF-14 + T89, Kp 8.7; from OMNI " + omni + ")");
+    EXPECT_EQ(file.text("", "model_parameters_source"), "OMNI " + omni);
+    EXPECT_NE(file.text("", "title").find("Kp 8.7; from OMNI"), std::string::npos) << file.text("", "title");
+    ASSERT_EQ(run_map(dir.path(), options + " -o plain.nc").status, 0);
+    const MapFile plain(dir.path() / "plain.nc");
+    EXPECT_EQ(plain.text("", "field_model"), "field model 89 (IGRF-14 + T89, Kp 2)");
+    EXPECT_EQ(plain.text("", "model_parameters_source"), "configuration file");
+}
+
 TEST(CutoffMapFile, PlacesOfCutoffsAndFailedPointsAreFlagged) {
     // A 90 by 180 degree map of 3 x 3 points with one point of each kind.
     ScratchDirectory dir("map_flags");
