@@ -8,7 +8,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cones [--threads N] [--lanes W] [--igrf N]\n"
+    "Usage: cones [--threads N] [--lanes W] [--igrf N] [--geodetic] [--particle P]\n"
     "\n"
     "Traces cosmic-ray proton trajectories backwards from every station entry of\n"
     "Cones.ini (in the current directory) at every rigidity listed there, and\n"
@@ -28,6 +28,7 @@ constexpr const char* kUsage =
     "                2020), 13 (to 2025) or 14 (to 2030), to degree 13 from 2000.\n"
     "                A date after the chosen generation's span is noted on\n"
     "                standard error (and among the progress lines with --igrf).\n"
+    CONES_TRACING_OPTIONS_USAGE
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -41,12 +42,14 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const cones::ProgramInfo info{"cones", kUsage};
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
-        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption});
+        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption,
+                                                          cones::kGeodeticOption, cones::kParticleOption});
         if (!line.positional().empty()) throw cones::UsageError("unexpected argument '" + line.positional().front() + "'");
         cones::EngineOptions options;
         options.threads = cones::threads_of(line);
         options.lanes = cones::lanes_of(line);
         options.on_fewer_threads = cones::fewer_threads_notice("cones", std::cerr);
-        return cones::run_program(std::cout, std::cerr, options, cones::internal_field_of(line));
+        return cones::run_program(std::cout, std::cerr, options, cones::internal_field_of(line),
+                                   cones::tracing_choices_of(line));
     });
 }

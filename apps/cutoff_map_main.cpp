@@ -45,6 +45,7 @@ constexpr const char* kUsage =
     "                (a device or pipe, such as /dev/stdout, is written into)\n"
     "  --igrf N      the generation of the reference field: 12 (default; dates to\n"
     "                2020), 13 (to 2025) or 14 (to 2030), degree 13 from 2000\n"
+    CONES_TRACING_OPTIONS_USAGE
     "  --csv         write CSV instead of netCDF\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "apps/map_ranks.hpp"
+#include "io/config.hpp"
 #include "tracing/cutoff_scan.hpp"
 #include "tracing/map_grid.hpp"
 
@@ -24,10 +25,11 @@ struct CutoffMapRequest {
     std::string output_path;  // the map file
     // The generation of the reference field; nullptr: IGRF-12, not chosen.
     const InternalFieldCoefficients* internal_field = nullptr;
+    TracingChoices choices;  // --geodetic (the grid's latitudes geodetic), --particle
 };
 
 // The request of a cutoff-map command line: the options --lat-step,
-// --lon-step, --from, --to, --step, --scan, --threads, --lanes, --igrf, --csv and -o FILE, and the
+// --lon-step, --from, --to, --step, --scan, --threads, --lanes, --igrf, --geodetic, --particle, --csv and -o FILE, and the
 // optional path of the configuration. Throws UsageError.
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv);
 

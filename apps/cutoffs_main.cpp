@@ -43,6 +43,7 @@ constexpr const char* kUsage =
     "                2020), 13 (to 2025) or 14 (to 2030), degree 13 from 2000\n"
     "  --csv         write CSV with a header row instead of the table\n"
     "  --svg FILE    also write the penumbra chart (SVG) to FILE\n"
+    CONES_TRACING_OPTIONS_USAGE
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -62,11 +63,12 @@ int main(int argc, char** argv) {
         const cones::CommandLine line(count, arguments,
                                       {cones::kFromOption, cones::kToOption, cones::kStepOption,
                                        cones::kScanOption, cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption,
-                                       {"csv", false}, {"svg", true}});
+                                       cones::kGeodeticOption, cones::kParticleOption, {"csv", false}, {"svg", true}});
         if (line.has("svg") && line.value("svg")->empty()) throw cones::UsageError("option --svg needs a file name");
         const cones::CutoffsRequest request{cones::configuration_path(line), cones::scan_grid_option(line),
                                             cones::scan_mode_option(line), cones::threads_of(line), cones::lanes_of(line), line.has("csv"),
-                                            line.value("svg").value_or(""), cones::internal_field_of(line)};
+                                            line.value("svg").value_or(""), cones::internal_field_of(line),
+                                            cones::tracing_choices_of(line)};
         return cones::run_cutoffs(request, std::cout, std::cerr);
     });
 }

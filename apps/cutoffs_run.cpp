@@ -32,7 +32,8 @@ std::string chart_label(const StationRecord& station) {
 
 int run_cutoffs(const CutoffsRequest& request, std::ostream& out, std::ostream& errors) {
     const std::optional<RunConfiguration> config =
-        read_scan_configuration(request.configuration_path, NeededLists{true, false}, errors, request.internal_field);
+        read_scan_configuration(request.configuration_path, NeededLists{true, false}, errors, request.internal_field,
+                                request.choices);
     if (!config) return kExitBadConfiguration;
     return report_cutoffs(*config, request, out, errors);
 }
@@ -109,7 +110,8 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
 
     if (chart) {
         const std::string title = "Penumbra, " + run_time_text(config) + ", " + field_model_text(config) +
-                                  ", start altitude " + shortest_number(config.altitude_km) + " km";
+                                  ", start altitude " + shortest_number(config.altitude_km) + " km" +
+                                  tracing_choices_text(config);
         try {
             chart->commit(penumbra_chart_svg(rows, grid, title));
         } catch (const OutputError& error) {

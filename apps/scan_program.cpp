@@ -74,10 +74,12 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
                                                         std::ostream& errors,
-                                                        const InternalFieldCoefficients* internal_field) {
+                                                        const InternalFieldCoefficients* internal_field,
+                                                        const TracingChoices& choices) {
     try {
         RunConfiguration config = read_configuration(path, needed);
         choose_internal_field(config, internal_field);
+        choose_tracing(config, choices);
         for (const std::string& warning : configuration_warnings(config, path)) errors << warning << '\n';
         return config;
     } catch (const ConfigError& error) {

@@ -76,12 +76,14 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 // Given:    path  the file; needed  the lists the program traces;
 //           errors  where a configuration error is reported;
 //           internal_field  the generation of the reference field chosen on
-//           the command line, or nullptr (IGRF-12).
+//           the command line, or nullptr (IGRF-12); choices  those of
+//           "--geodetic" and "--particle".
 // Returned: the configuration, or nothing after reporting an error (in the
 //           words of configuration_message). The configuration's warnings
 //           (configuration_warnings, naming `path`) go to `errors` too.
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
                                                         std::ostream& errors,
-                                                        const InternalFieldCoefficients* internal_field = nullptr);
+                                                        const InternalFieldCoefficients* internal_field = nullptr,
+                                                        const TracingChoices& choices = {});
 
 }  // namespace cones

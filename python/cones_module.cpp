@@ -376,7 +376,7 @@ py::dict trajectory(const py::dict& given, double latitude, double longitude, do
     TrajectoryPath path;
     {
         py::gil_scoped_release released;
-        path = trace_path(run->settings, station_entries_of(stations).front(), proton_motion(rigidity));
+        path = trace_path(run->settings, station_entries_of(stations).front(), traced_motion(run->settings, rigidity));
     }
     const std::size_t count = path.points.size();
     std::vector<double> time(count), gsm(3 * count), geo(3 * count), field(count);
