@@ -122,6 +122,8 @@ RunArguments run_of(const py::dict& given) {
     run.altitude_km = given["altitude_km"].cast<double>();
     run.longitude_min = given["longitude_min"].cast<double>();
     run.longitude_max = given["longitude_max"].cast<double>();
+    run.geodetic = given["geodetic"].cast<bool>();
+    run.particle = given["particle"].cast<std::string>();
     return run;
 }
 
