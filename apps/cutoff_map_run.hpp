@@ -25,7 +25,7 @@ struct CutoffMapRequest {
     std::string output_path;  // the map file
     // The generation of the reference field; nullptr: IGRF-12, not chosen.
     const InternalFieldCoefficients* internal_field = nullptr;
-    TracingChoices choices;  // --geodetic (the grid's latitudes geodetic), --particle
+    TracingChoices choices{};  // --geodetic (the grid's latitudes geodetic), --particle
 };
 
 // The request of a cutoff-map command line: the options --lat-step,

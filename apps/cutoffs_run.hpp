@@ -25,7 +25,7 @@ struct CutoffsRequest {
     std::string svg_path;   // the penumbra chart's file; empty for none
     // The generation of the reference field; nullptr: IGRF-12, not chosen.
     const InternalFieldCoefficients* internal_field = nullptr;
-    TracingChoices choices;  // --geodetic, --particle
+    TracingChoices choices{};  // --geodetic, --particle
 };
 
 // Runs cutoffs: the table or CSV goes to `out` entry by entry as each scan

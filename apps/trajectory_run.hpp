@@ -22,7 +22,7 @@ struct TrajectoryRequest {
     std::string output_path;         // the CSV file; empty for standard output
     // The generation of the reference field; nullptr: IGRF-12, not chosen.
     const InternalFieldCoefficients* internal_field = nullptr;
-    TracingChoices choices;  // --geodetic, --particle
+    TracingChoices choices{};  // --geodetic, --particle
 };
 
 // The request of a trajectory command line: the options --station N,

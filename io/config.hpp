@@ -75,7 +75,7 @@ struct RunConfiguration {
     // ("--igrf"), not in the file: IGRF-12 unless chosen.
     const InternalFieldCoefficients* internal_field = &kIgrf12;
     bool internal_field_chosen = false;
-    TracingChoices choices;
+    TracingChoices choices{};
 };
 
 // A malformed or unusable configuration. what() is the complete message for

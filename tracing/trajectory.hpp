@@ -25,10 +25,11 @@ inline constexpr double kTimeLimit = 10.0;          // s of proton trajectory ti
 inline constexpr double kTailLimit = -70.0;         // GSM x, Earth radii
 inline constexpr double kMagnetopauseRadius = 7.0;  // the escape test applies beyond this
 
-// The motion of a proton of one rigidity.
+// The motion of a proton of one rigidity (traced_motion: of the proton of a
+// particle's charge sign).
 struct ProtonMotion {
     double speed = 0.0;           // Earth radii per second
-    double charge_to_mass = 0.0;  // relativistic q / (gamma m), C/kg
+    double charge_to_mass = 0.0;  // relativistic q / (gamma m), C/kg; below 0 for a negative charge
 };
 
 // Given: the rigidity R, GV (> 0).
