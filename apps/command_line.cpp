@@ -136,6 +136,19 @@ const InternalFieldCoefficients* internal_field_of(const CommandLine& line) {
                      "'");
 }
 
+TracingChoices tracing_choices_of(const CommandLine& line) {
+    TracingChoices choices;
+    choices.geodetic = line.has(kGeodeticOption.name);
+    if (const std::optional<std::string> text = line.value(kParticleOption.name)) {
+        const std::optional<Particle> particle = particle_of_name(*text);
+        if (!particle) {
+            throw UsageError("option --particle expects " + std::string(kParticleChoices) + ", found '" + *text + "'");
+        }
+        choices.particle = *particle;
+    }
+    return choices;
+}
+
 FewerThreadsNotice fewer_threads_notice(const std::string& speaker, std::ostream& errors) {
     auto told = std::make_shared<bool>(false);
     return [speaker, &errors, told](unsigned started, unsigned asked, const std::string& reason) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "geomag/internal_field_coefficients.hpp"
+#include "io/config.hpp"
 #include "tracing/engine.hpp"
 
 namespace cones {
@@ -76,6 +77,26 @@ inline constexpr CommandOption kIgrfOption{"igrf", true};
 // The generation of "--igrf N" (12, 13 or 14), or nullptr when not given.
 // Throws UsageError for any other value.
 const InternalFieldCoefficients* internal_field_of(const CommandLine& line);
+
+// The options that say how stations are read and which particle is traced.
+inline constexpr CommandOption kGeodeticOption{"geodetic", false};
+inline constexpr CommandOption kParticleOption{"particle", true};
+
+// The help lines of these two options, for each program's usage text.
+#define CONES_TRACING_OPTIONS_USAGE                                                 \
+    "  --geodetic    station (or map grid) latitudes are geodetic (WGS-84) and the\n" \
+    "                start altitude lies above the ellipsoid along its normal;\n"    \
+    "                zenith and azimuth are taken from that normal and geodetic\n"   \
+    "                north\n"                                                         \
+    "  --particle P  the particle: proton (default), antiproton, electron,\n"        \
+    "                positron, alpha, helium-3, or Z,A (charge and mass number:\n"  \
+    "                2,4); rigidities stay in GV, and every particle is traced as\n" \
+    "                the proton of its charge sign at the same rigidity.\n"
+
+// The choices of "--geodetic" and "--particle NAME" (particle_of_name):
+// geocentric latitudes and the proton when not given. Throws UsageError for a
+// name that is no particle.
+TracingChoices tracing_choices_of(const CommandLine& line);
 
 // A lane width from "--lanes": one of the widths this processor runs (1, the
 // scalar path; 2; 4 with AVX2; 8 with AVX-512).

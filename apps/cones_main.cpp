@@ -9,7 +9,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: cones [--threads N] [--lanes W] [--igrf N] [--omni FILES]\n"
+    "Usage: cones [--threads N] [--lanes W] [--igrf N] [--omni FILES] [--geodetic] [--particle P]\n"
     "\n"
     "Traces cosmic-ray proton trajectories backwards from every station entry of\n"
     "Cones.ini (in the current directory) at every rigidity listed there, and\n"
@@ -34,6 +34,7 @@ constexpr const char* kUsage =
     "                high resolution; names separated by commas) for the\n"
     "                configured date and time; the values used go to standard\n"
     "                error. Cones.dat keeps its format.\n"
+    CONES_TRACING_OPTIONS_USAGE
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -47,13 +48,16 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const cones::ProgramInfo info{"cones", kUsage};
     return cones::run_program_main(info, argc, argv, std::cout, std::cerr, [](int count, const char* const* arguments) {
-        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption, cones::kOmniOption});
+        const cones::CommandLine line(count, arguments, {cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption,
+                                                          cones::kOmniOption, cones::kGeodeticOption,
+                                                          cones::kParticleOption});
         if (!line.positional().empty()) throw cones::UsageError("unexpected argument '" + line.positional().front() + "'");
         cones::EngineOptions options;
         options.threads = cones::threads_of(line);
         options.lanes = cones::lanes_of(line);
         options.on_fewer_threads = cones::fewer_threads_notice("cones", std::cerr);
         return cones::run_program(std::cout, std::cerr, options, cones::internal_field_of(line),
+                                  cones::tracing_choices_of(line),
                                   cones::omni_preparation(cones::omni_files_option(line), "cones", std::cerr));
     });
 }

@@ -88,12 +88,13 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
 }
 
 int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options,
-                const InternalFieldCoefficients* internal_field,
+                const InternalFieldCoefficients* internal_field, const TracingChoices& choices,
                 const std::function<void(RunConfiguration&)>& prepare) {
     RunConfiguration config;
     try {
         config = read_configuration("Cones.ini");
         choose_internal_field(config, internal_field);
+        choose_tracing(config, choices);
     } catch (const ConfigError& error) {
         errors << error.what() << '\n';
         return kExitBadConfiguration;

@@ -38,14 +38,14 @@ int trace_and_write(const RunConfiguration& config, const EpochState& epoch,
 
 // The program: reads "Cones.ini" in the current directory and runs it, in
 // the generation of the reference field `internal_field` (nullptr: IGRF-12,
-// not chosen). Returns the exit status; nothing is written to "Cones.dat"
+// not chosen) with the command line's `choices` (geodetic, particle). Returns the exit status; nothing is written to "Cones.dat"
 // unless the configuration is valid and "Cones.dat" is not "Cones.ini" itself
 // (a link to it, say). The configuration's warnings go to `errors`.
 // `prepare` (may be empty) is called on the valid configuration before it is
 // traced (it puts OMNI inputs in, say); a std::runtime_error from it is
 // reported as a configuration error (exit status 1, nothing traced).
 int run_program(std::ostream& progress, std::ostream& errors, const EngineOptions& options = {},
-                const InternalFieldCoefficients* internal_field = nullptr,
+                const InternalFieldCoefficients* internal_field = nullptr, const TracingChoices& choices = {},
                 const std::function<void(RunConfiguration&)>& prepare = {});
 
 }  // namespace cones

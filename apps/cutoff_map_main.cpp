@@ -49,6 +49,7 @@ constexpr const char* kUsage =
     "                files (hourly OMNI2, 1- or 5-minute high resolution; names\n"
     "                separated by commas) for the configured date and time; the\n"
     "                values used go to standard error and into the map file\n"
+    CONES_TRACING_OPTIONS_USAGE
     "  --csv         write CSV instead of netCDF\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"

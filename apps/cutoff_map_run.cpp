@@ -115,13 +115,14 @@ void report_shares(const std::vector<RankShare>& shares, std::ostream& errors) {
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv) {
     const CommandLine line(argc, argv,
                            {kLatitudeStepOption, kLongitudeStepOption, kFromOption, kToOption, kStepOption,
-                            kScanOption, kThreadsOption, kLanesOption, kIgrfOption, kOmniOption, {"csv", false}, {"output", true, 'o'}});
+                            kScanOption, kThreadsOption, kLanesOption, kIgrfOption, kOmniOption, kGeodeticOption,
+                            kParticleOption, {"csv", false}, {"output", true, 'o'}});
     const bool csv = line.has("csv");
     const std::string output = line.value("output").value_or(csv ? "cutoff-map.csv" : "cutoff-map.nc");
     if (output.empty()) throw UsageError("option -o needs a file name");
     return CutoffMapRequest{configuration_path(line), map_grid_option(line), scan_grid_option(line),
                             scan_mode_option(line), threads_of(line), lanes_of(line), csv, output, internal_field_of(line),
-                            omni_files_option(line)};
+                            omni_files_option(line), tracing_choices_of(line)};
 }
 
 int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::ostream& errors,
@@ -135,7 +136,7 @@ int run_cutoff_map(const CutoffMapRequest& request, const MapRanks& ranks, std::
     std::ostringstream configuration_errors;
     const std::optional<RunConfiguration> config =
         read_scan_configuration(request.configuration_path, NeededLists{false, false}, configuration_errors,
-                                request.internal_field,
+                                request.internal_field, request.choices,
                                 omni_preparation(request.omni_files, "cutoff-map", configuration_errors));
     if (root) {
         errors << configuration_errors.str();

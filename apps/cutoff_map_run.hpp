@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "apps/map_ranks.hpp"
+#include "io/config.hpp"
 #include "tracing/cutoff_scan.hpp"
 #include "tracing/map_grid.hpp"
 
@@ -29,10 +30,11 @@ struct CutoffMapRequest {
     // The OMNI files of "--omni" the driving parameters come from; nothing:
     // the configuration's own.
     std::optional<std::vector<std::string>> omni_files{};
+    TracingChoices choices{};  // --geodetic (the grid's latitudes geodetic), --particle
 };
 
 // The request of a cutoff-map command line: the options --lat-step,
-// --lon-step, --from, --to, --step, --scan, --threads, --lanes, --igrf, --omni, --csv and -o FILE, and the
+// --lon-step, --from, --to, --step, --scan, --threads, --lanes, --igrf, --omni, --geodetic, --particle, --csv and -o FILE, and the
 // optional path of the configuration. Throws UsageError.
 CutoffMapRequest cutoff_map_request(int argc, const char* const* argv);
 

@@ -68,6 +68,7 @@ constexpr const char* kUsage =
     "  --svg FILE    also write the penumbra chart (SVG) to FILE; with --times\n"
     "                or --path the chart of RL, Rc and RU against time with Dst\n"
     "                beneath\n"
+    CONES_TRACING_OPTIONS_USAGE
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -135,7 +136,8 @@ int main(int argc, char** argv) {
         const cones::CommandLine line(static_cast<int>(arguments.size()), arguments.data(),
                                       {cones::kFromOption, cones::kToOption, cones::kStepOption,
                                        cones::kScanOption, cones::kThreadsOption, cones::kLanesOption, cones::kIgrfOption,
-                                       cones::kOmniOption, {"times", true}, {"path", true}, {"csv", false}, {"svg", true}});
+                                       cones::kOmniOption, {"times", true}, {"path", true}, cones::kGeodeticOption,
+                                       cones::kParticleOption, {"csv", false}, {"svg", true}});
         if (line.has("svg") && line.value("svg")->empty()) throw cones::UsageError("option --svg needs a file name");
         if (line.has("path") && line.value("path")->empty()) throw cones::UsageError("option --path needs a file name");
         if (line.has("times") && line.has("path")) throw cones::UsageError("options --times and --path exclude each other");
@@ -145,6 +147,7 @@ int main(int argc, char** argv) {
         request.omni_files = cones::omni_files_option(line);
         request.times = times_option(line);
         request.path_file = line.value("path").value_or("");
+        request.choices = cones::tracing_choices_of(line);
         return cones::run_cutoffs(request, std::cout, std::cerr);
     });
 }

@@ -85,7 +85,7 @@ int run_cutoffs(const CutoffsRequest& request, std::ostream& out, std::ostream& 
     // A path brings its own places: the configuration's station list may be empty.
     const NeededLists needed{request.path_file.empty(), false};
     const std::optional<RunConfiguration> config = read_scan_configuration(
-        request.configuration_path, needed, errors, request.internal_field,
+        request.configuration_path, needed, errors, request.internal_field, request.choices,
         series ? std::function<void(RunConfiguration&)>() : omni_preparation(request.omni_files, "cutoffs", errors));
     if (!config) return kExitBadConfiguration;
     return series ? report_cutoff_series(*config, request, out, errors) : report_cutoffs(*config, request, out, errors);
@@ -141,7 +141,8 @@ int report_cutoffs(const RunConfiguration& config, const CutoffsRequest& request
 
     if (chart) {
         const std::string title = "Penumbra, " + run_time_text(config) + ", " + field_model_text(config) +
-                                  ", start altitude " + shortest_number(config.altitude_km) + " km";
+                                  ", start altitude " + shortest_number(config.altitude_km) + " km" +
+                                  tracing_choices_text(config);
         try {
             chart->commit(penumbra_chart_svg(rows, grid, title));
         } catch (const OutputError& error) {

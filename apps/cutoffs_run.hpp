@@ -36,6 +36,7 @@ struct CutoffsRequest {
     std::vector<UtSeconds> times{};
     // "--path FILE": the path file of a series along a path; empty for none.
     std::string path_file{};
+    TracingChoices choices{};  // --geodetic, --particle
 };
 
 // Runs cutoffs: with `times` or `path_file`, report_cutoff_series; otherwise

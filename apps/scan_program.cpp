@@ -76,11 +76,13 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 std::optional<RunConfiguration> read_scan_configuration(const std::string& path, NeededLists needed,
                                                         std::ostream& errors,
                                                         const InternalFieldCoefficients* internal_field,
+                                                        const TracingChoices& choices,
                                                         const std::function<void(RunConfiguration&)>& prepare) {
     RunConfiguration config;
     try {
         config = read_configuration(path, needed);
         choose_internal_field(config, internal_field);
+        choose_tracing(config, choices);
     } catch (const ConfigError& error) {
         errors << configuration_message(error, path) << '\n';
         return std::nullopt;

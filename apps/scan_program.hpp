@@ -77,7 +77,8 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 // Given:    path  the file; needed  the lists the program traces;
 //           errors  where a configuration error is reported;
 //           internal_field  the generation of the reference field chosen on
-//           the command line, or nullptr (IGRF-12).
+//           the command line, or nullptr (IGRF-12); choices  those of
+//           "--geodetic" and "--particle";
 //           prepare  called on the valid configuration before its
 //           warnings are made (it puts OMNI inputs in, say); may be empty.
 // Returned: the configuration, or nothing after reporting an error (in the
@@ -87,7 +88,7 @@ std::string configuration_message(const ConfigError& error, const std::string& p
 //           parameters that came from OMNI files) go to `errors` too.
 std::optional<RunConfiguration> read_scan_configuration(
     const std::string& path, NeededLists needed, std::ostream& errors,
-    const InternalFieldCoefficients* internal_field = nullptr,
+    const InternalFieldCoefficients* internal_field = nullptr, const TracingChoices& choices = {},
     const std::function<void(RunConfiguration&)>& prepare = {});
 
 }  // namespace cones

@@ -7,7 +7,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: trajectory [--station N] [--rigidity R] [--igrf N] [-o FILE] [CONFIG]\n"
+    "Usage: trajectory [--station N] [--rigidity R] [--igrf N] [--geodetic]\n"
+    "                  [--particle P] [-o FILE] [CONFIG]\n"
     "\n"
     "Traces one cosmic-ray proton trajectory backwards from a station entry of\n"
     "CONFIG (default Cones.ini), in its date, time, field model, start altitude\n"
@@ -25,6 +26,10 @@ constexpr const char* kUsage =
     "  --igrf N      the generation of the reference field: 12 (default), 13, 14\n"
     "  -o FILE       write the CSV to FILE (whole or not at all) instead of\n"
     "                standard output\n"
+    CONES_TRACING_OPTIONS_USAGE
+    "                The time t_s is that proton's (the path length over its\n"
+    "                speed), so the 10 s time limit is one path length for every\n"
+    "                particle.\n"
     "  --help        show this text and exit\n"
     "  --version     show the version and exit\n"
     "\n"

@@ -29,7 +29,8 @@ const char* frame_name(OutputFrame frame) {
 }  // namespace
 
 TrajectoryRequest trajectory_request(int argc, const char* const* argv) {
-    const CommandLine line(argc, argv, {kStationOption, kRigidityOption, kIgrfOption, {"output", true, 'o'}});
+    const CommandLine line(argc, argv, {kStationOption, kRigidityOption, kIgrfOption, kGeodeticOption, kParticleOption,
+                                                 {"output", true, 'o'}});
     TrajectoryRequest request;
     request.configuration_path = configuration_path(line);
     if (const std::optional<std::string> text = line.value(kStationOption.name)) {
@@ -47,6 +48,7 @@ TrajectoryRequest trajectory_request(int argc, const char* const* argv) {
     if (line.has("output") && line.value("output")->empty()) throw UsageError("option -o needs a file name");
     request.output_path = line.value("output").value_or("");
     request.internal_field = internal_field_of(line);
+    request.choices = tracing_choices_of(line);
     return request;
 }
 
@@ -79,7 +81,8 @@ std::string trajectory_csv(const TrajectoryPath& path, const std::string& frame)
 
 int run_trajectory(const TrajectoryRequest& request, std::ostream& out, std::ostream& errors) {
     const std::optional<RunConfiguration> config = read_scan_configuration(
-        request.configuration_path, NeededLists{true, !request.rigidity}, errors, request.internal_field);
+        request.configuration_path, NeededLists{true, !request.rigidity}, errors, request.internal_field,
+        request.choices);
     if (!config) return kExitBadConfiguration;
     if (request.station > config->stations.size()) {
         errors << "trajectory: option --station " << request.station << ": " << request.configuration_path
@@ -99,12 +102,13 @@ int run_trajectory(const TrajectoryRequest& request, std::ostream& out, std::ost
     const TraceSettings settings = trace_settings_of(*config, epoch);
     const StationRecord& station = config->stations[request.station - 1];
     const double rigidity = request.rigidity ? *request.rigidity : config->rigidities.front();
-    const TrajectoryPath path = trace_path(settings, station_entry(station), proton_motion(rigidity));
+    const TrajectoryPath path = trace_path(settings, station_entry(station), traced_motion(settings, rigidity));
 
     const std::string heading = "# trajectory of station " + std::to_string(request.station) + " (" +
                                 trimmed_name(station) + ") at " + shortest_number(rigidity) + " GV, " +
                                 run_time_text(*config) + ", " + field_model_text(*config) + ", start altitude " +
-                                shortest_number(config->altitude_km) + " km\n";
+                                shortest_number(config->altitude_km) + " km" +
+                                tracing_choices_text(*config) + "\n";
     const std::string text = heading + trajectory_csv(path, frame_name(settings.output_frame));
     try {
         if (file) {

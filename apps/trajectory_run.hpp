@@ -10,6 +10,7 @@
 #include <string>
 
 #include "geomag/internal_field_coefficients.hpp"
+#include "io/config.hpp"
 #include "tracing/trajectory_path.hpp"
 
 namespace cones {
@@ -21,10 +22,11 @@ struct TrajectoryRequest {
     std::string output_path;         // the CSV file; empty for standard output
     // The generation of the reference field; nullptr: IGRF-12, not chosen.
     const InternalFieldCoefficients* internal_field = nullptr;
+    TracingChoices choices{};  // --geodetic, --particle
 };
 
 // The request of a trajectory command line: the options --station N,
-// --rigidity R, --igrf N and -o FILE, and the optional path of the
+// --rigidity R, --igrf N, --geodetic, --particle NAME and -o FILE, and the optional path of the
 // configuration. Throws UsageError (a station number that is not a whole
 // number from 1, a rigidity that is not a number above 0).
 TrajectoryRequest trajectory_request(int argc, const char* const* argv);

@@ -112,6 +112,30 @@ void cartesian_to_spherical(double x, double y, double z, double& r, double& the
 void spherical_vector_to_cartesian(double theta, double phi, double v_r, double v_theta,
                                    double v_phi, double& v_x, double& v_y, double& v_z);
 
+// The WGS-84 ellipsoid: equatorial radius, km, and flattening.
+inline constexpr double kWgs84EquatorialRadiusKm = 6378.137;
+inline constexpr double kWgs84Flattening = 1.0 / 298.257223563;
+
+// Geodetic coordinates on the WGS-84 ellipsoid to Earth-fixed (GEO)
+// Cartesian coordinates.
+// Given: the geodetic latitude (the angle of the ellipsoid's normal with the
+// equatorial plane) and the longitude, radians; the height above the
+// ellipsoid along its normal, km.
+// Returned: x, y, z in GEO, km: with the prime-vertical radius
+// N = a / sqrt(1 - e^2 sin^2 lat), x = (N + h) cos lat cos lon,
+// y = (N + h) cos lat sin lon, z = (N (1 - e^2) + h) sin lat, e^2 = f (2 - f).
+// Notes: closed form, exact for every latitude and height (no iteration).
+void geodetic_to_geo(double latitude, double longitude, double height_km, double& x, double& y, double& z);
+
+// The local frame of a geodetic place: the ellipsoid's outward normal (up),
+// geodetic north and east, unit vectors in GEO.
+// Given: the geodetic latitude and the longitude, radians.
+// Returned: up = (cos lat cos lon, cos lat sin lon, sin lat),
+// north = (-sin lat cos lon, -sin lat sin lon, cos lat),
+// east = (-sin lon, cos lon, 0).
+// Notes: at a pole north and east follow the meridian of the given longitude.
+void geodetic_local_frame(double latitude, double longitude, double up[3], double north[3], double east[3]);
+
 // GEO to GSM rotation by the epoch's matrix (its transpose: GSM = a^T GEO).
 // Given: a position or vector in GEO, in any unit; Real is double (one point)
 // or a Pack (one point per lane).

@@ -12,6 +12,7 @@
 
 #include "geomag/internal_field_coefficients.hpp"
 #include "models/model_parameters.hpp"
+#include "tracing/particle.hpp"
 
 namespace cones {
 
@@ -48,6 +49,16 @@ struct ItemLines {
     int station_list_end = 18;  // the "#" line
 };
 
+// How the stations are read and which particle is traced: chosen on the
+// command line ("--geodetic", "--particle"), not in the file.
+struct TracingChoices {
+    // Station latitudes geodetic and the start altitude (line 13) above the
+    // WGS-84 ellipsoid along its normal, instead of geocentric latitudes and
+    // an altitude above the 6371.2 km sphere.
+    bool geodetic = false;
+    Particle particle = kProton;
+};
+
 // Everything "Cones.ini" holds, in the units of the file.
 struct RunConfiguration {
     int day = 0, month = 0, year = 0;
@@ -68,6 +79,7 @@ struct RunConfiguration {
     // from lines 4-11 ("OMNI omni2_2024.dat", "OMNI omni_5min.asc, Dst is
     // SYM-H"); empty for the file's own values.
     std::string parameters_source;
+    TracingChoices choices{};
 };
 
 // A malformed or unusable configuration. what() is the complete message for

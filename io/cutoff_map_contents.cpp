@@ -36,7 +36,7 @@ int map_bands_of(const EntryCutoffs& cutoffs) { return cutoffs.failed ? kMapMiss
 
 std::string cutoff_map_title(const RunConfiguration& config) {
     return "Vertical cutoff rigidity, " + run_time_text(config) + ", " + field_model_text(config) + ", " +
-           shortest_number(config.altitude_km) + " km";
+           shortest_number(config.altitude_km) + " km" + tracing_choices_text(config);
 }
 
 CutoffMapContents cutoff_map_contents(const RunConfiguration& config, const MapGrid& map, const ScanGrid& grid,
@@ -126,6 +126,19 @@ CutoffMapContents cutoff_map_contents(const RunConfiguration& config, const MapG
         numbers("latitude_step_degrees", MapType::kDouble, {map.latitude_step()}),
         numbers("longitude_step_degrees", MapType::kDouble, {map.longitude_step()}),
     };
+    // Only a run that chose them says so, so that a map of protons on the
+    // sphere keeps its attributes.
+    if (config.choices.geodetic) {
+        contents.attributes.push_back(
+            text("latitudes", "geodetic (WGS-84); altitude_km above the ellipsoid along its normal"));
+    }
+    if (config.choices.particle != kProton) {
+        contents.attributes.push_back(text("particle", particle_name(config.choices.particle)));
+        contents.attributes.push_back(numbers("particle_charge_number", MapType::kInt,
+                                              {static_cast<double>(config.choices.particle.charge)}));
+        contents.attributes.push_back(numbers("particle_mass_number", MapType::kInt,
+                                              {static_cast<double>(config.choices.particle.mass_number)}));
+    }
     return contents;
 }
 

@@ -71,7 +71,8 @@ std::string cutoff_text(const Cutoff& cutoff, int decimals) {
 std::string cutoff_table_heading(const RunConfiguration& config, const ScanGrid& grid) {
     const int decimals = rigidity_decimals(grid);
     std::string text = "Cutoff rigidities (GV), " + run_time_text(config) + ", " + field_model_text(config) +
-                       ", start altitude " + shortest_number(config.altitude_km) + " km; scan " +
+                       ", start altitude " + shortest_number(config.altitude_km) + " km" +
+                       tracing_choices_text(config) + "; scan " +
                        fixed_number(grid.from(), decimals) + " to " +
                        fixed_number(grid.rigidity(grid.count() - 1), decimals) + " GV in steps of " +
                        fixed_number(grid.step(), decimals) + " GV\n\n";

@@ -35,6 +35,8 @@ void choose_internal_field(RunConfiguration& config, const InternalFieldCoeffici
     config.internal_field_chosen = true;
 }
 
+void choose_tracing(RunConfiguration& config, const TracingChoices& choices) { config.choices = choices; }
+
 EpochState epoch_of(const RunConfiguration& config, std::ostream& notice) {
     return set_epoch(*config.internal_field, config.year, day_of_year(config.day, config.month, config.year),
                      config.hour, config.minute, config.second, notice);
@@ -47,6 +49,9 @@ TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState
     settings.output_frame = output_frame_of_code(config.output_frame_code);
     settings.longitude_min = config.longitude_min;
     settings.longitude_max = config.longitude_max;
+    settings.geodetic = config.choices.geodetic;
+    settings.start_altitude_km = config.altitude_km;
+    settings.charge_sign = charge_sign(config.choices.particle);
     return settings;
 }
 

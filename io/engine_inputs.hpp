@@ -28,6 +28,9 @@ std::vector<StationEntry> station_entries(const RunConfiguration& config);
 // (nullptr: none chosen, IGRF-12 stays).
 void choose_internal_field(RunConfiguration& config, const InternalFieldCoefficients* internal_field);
 
+// Sets the choices of the command line: geodetic latitudes and the particle.
+void choose_tracing(RunConfiguration& config, const TracingChoices& choices);
+
 // The epoch of the configured date and time (day and month turned into the
 // day of the year) in the configured generation of the reference field. The
 // notice of a year outside the model's range goes to `notice`.
@@ -35,7 +38,8 @@ EpochState epoch_of(const RunConfiguration& config, std::ostream& notice);
 
 // The run-wide tracing settings of a configuration: the field model with its
 // parameters prepared for `epoch` (which must outlive the settings), the start
-// radius, the output frame and the longitude window.
+// radius and altitude, the output frame, the longitude window, and from the
+// command line's choices whether latitudes are geodetic and the charge sign.
 TraceSettings trace_settings_of(const RunConfiguration& config, const EpochState& epoch);
 
 }  // namespace cones

@@ -55,6 +55,13 @@ std::string field_model_text(const RunConfiguration& config, bool with_values) {
     return described;
 }
 
+std::string tracing_choices_text(const RunConfiguration& config) {
+    std::string text;
+    if (config.choices.geodetic) text += "; geodetic latitudes and altitude (WGS-84)";
+    if (config.choices.particle != kProton) text += "; particle " + particle_name(config.choices.particle);
+    return text;
+}
+
 std::string internal_field_span_notice(const RunConfiguration& config) {
     const InternalFieldCoefficients& field = *config.internal_field;
     const double beyond =

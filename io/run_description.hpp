@@ -29,6 +29,13 @@ std::string run_time_text(const RunConfiguration& config);
 //           for runs whose parameters change from moment to moment.
 std::string field_model_text(const RunConfiguration& config, bool with_values = true);
 
+// What the command line chose beyond the file, for titles.
+// Given:    config  the run's configuration (its choices).
+// Returned: "" for geocentric latitudes and protons; otherwise
+//           "; geodetic latitudes and altitude (WGS-84)" and/or
+//           "; particle alpha" (particle_name).
+std::string tracing_choices_text(const RunConfiguration& config);
+
 // The notice of a date after the span of the configured generation of the
 // reference field.
 // Given:    config  the run's configuration (its date and generation).

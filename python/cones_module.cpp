@@ -127,6 +127,8 @@ RunArguments run_of(const py::dict& given) {
     run.altitude_km = given["altitude_km"].cast<double>();
     run.longitude_min = given["longitude_min"].cast<double>();
     run.longitude_max = given["longitude_max"].cast<double>();
+    run.geodetic = given["geodetic"].cast<bool>();
+    run.particle = given["particle"].cast<std::string>();
     return run;
 }
 
@@ -495,7 +497,7 @@ py::dict trajectory(const py::dict& given, double latitude, double longitude, do
     TrajectoryPath path;
     {
         py::gil_scoped_release released;
-        path = trace_path(run->settings, station_entries_of(stations).front(), proton_motion(rigidity));
+        path = trace_path(run->settings, station_entries_of(stations).front(), traced_motion(run->settings, rigidity));
     }
     const std::size_t count = path.points.size();
     std::vector<double> time(count), gsm(3 * count), geo(3 * count), field(count);

@@ -144,6 +144,13 @@ RunConfiguration configuration_of(const RunArguments& run, const StationArgument
                                : frame == OutputFrame::kGse ? output_frame::kGse
                                                             : 2;  // any other code is GSM
     config.altitude_km = run.altitude_km;
+    config.choices.geodetic = run.geodetic;
+    const std::optional<Particle> particle = particle_of_name(run.particle);
+    if (!particle) {
+        throw ArgumentError("particle", "expected " + std::string(kParticleChoices) + ", found " +
+                                            quoted_text(run.particle));
+    }
+    config.choices.particle = *particle;
     config.longitude_min = run.longitude_min;
     config.longitude_max = run.longitude_max;
 

@@ -49,6 +49,8 @@ struct RunArguments {
     double altitude_km = 20.0;             // start altitude
     double longitude_min = -180.0;         // window of the asymptotic longitudes, degrees
     double longitude_max = 180.0;
+    bool geodetic = false;                 // station latitudes and altitude geodetic (WGS-84)
+    std::string particle = "proton";       // a name of particle_of_name
 };
 
 // The station entries of a call: equal-length arrays.
@@ -72,9 +74,10 @@ FieldModel model_of_key(const std::string& key);
 // Returned: the configuration: date, time, the model's file code and its
 //           parameters (those not given 0), the start altitude, the frame
 //           code, the longitude window, the stations (with their names, or
-//           "station N") and the rigidities, and the generation of the
-//           reference field, chosen.
-// Notes:    an unknown model, frame or generation is an ArgumentError; a
+//           "station N") and the rigidities, the generation of the
+//           reference field, chosen, and whether latitudes are geodetic and
+//           the particle.
+// Notes:    an unknown model, frame, generation or particle is an ArgumentError; a
 //           parameter the model reads and was not given an ArgumentTypeError;
 //           every other problem is found by validate_configuration and told
 //           as an ArgumentError naming the argument of the item at fault.

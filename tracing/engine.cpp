@@ -40,7 +40,7 @@ unsigned engine_lanes(unsigned requested, FieldModel model) {
 namespace {
 
 TraceResult trace_job(Tracer trace, const TraceSettings& settings, const TraceJob& job) {
-    return trace(settings, job.station, proton_motion(job.rigidity));
+    return trace(settings, job.station, traced_motion(settings, job.rigidity));
 }
 
 // The ring between the jobs taken and the results handed on in job order:

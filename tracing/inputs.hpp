@@ -13,7 +13,7 @@ enum class OutputFrame { kGeo, kGse, kGsm };
 
 // One station entry: a place on the Earth and one arrival direction.
 struct StationEntry {
-    double latitude = 0.0;   // degrees north, -90..90
+    double latitude = 0.0;   // degrees north, -90..90 (geocentric; geodetic when the run says so)
     double longitude = 0.0;  // degrees east
     double zenith = 0.0;     // degrees from the local vertical
     double azimuth = 0.0;    // degrees from geographic north through east

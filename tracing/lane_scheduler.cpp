@@ -51,7 +51,7 @@ void trace_in_model_lanes(const TraceSettings& settings, const JobList& jobs, in
                 if (taken == LaneQueue::Take::kNone) jobs_left = false;
                 if (taken != LaneQueue::Take::kTaken) break;
                 const TraceJob next = jobs.at(job[lane]);
-                trajectory.start(settings, next.station, proton_motion(next.rigidity));
+                trajectory.start(settings, next.station, traced_motion(settings, next.rigidity));
                 busy[lane] = true;
                 ++in_flight;
             }

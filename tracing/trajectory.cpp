@@ -19,6 +19,22 @@ double start_radius(double altitude_km) {
     return (altitude_km * 1000.0 + kEarthRadius) / kEarthRadius;
 }
 
+namespace {
+
+// The reversed arrival velocity of a station entry in its local frame: the
+// components along up, north and east (the units of `speed`).
+void local_start_velocity(const StationEntry& station, double speed, double& up, double& north, double& east) {
+    double azimuth = station.azimuth;
+    if (azimuth < 0.0) azimuth = azimuth + 360.0;
+    const double zenith_angle = station.zenith * kDegreesToRadians;
+    const double azimuth_angle = azimuth * kDegreesToRadians;
+    up = speed * std::cos(zenith_angle);
+    north = speed * std::sin(zenith_angle) * std::cos(azimuth_angle);
+    east = speed * std::sin(zenith_angle) * std::sin(azimuth_angle);
+}
+
+}  // namespace
+
 TraceState start_state(const EpochState& epoch, const StationEntry& station,
                        double start_radius, double speed) {
     double r = start_radius;
@@ -30,17 +46,52 @@ TraceState start_state(const EpochState& epoch, const StationEntry& station,
     spherical_to_cartesian(r, theta, phi, x, y, z);
     geo_to_gsm(epoch, x, y, z, x, y, z);
 
-    double azimuth = station.azimuth;
-    if (azimuth < 0.0) azimuth = azimuth + 360.0;
-    const double zenith_angle = station.zenith * kDegreesToRadians;
-    const double azimuth_angle = azimuth * kDegreesToRadians;
-    const double v_r = speed * std::cos(zenith_angle);
-    const double v_theta = -speed * std::sin(zenith_angle) * std::cos(azimuth_angle);
-    const double v_phi = speed * std::sin(zenith_angle) * std::sin(azimuth_angle);
+    double v_r, v_north, v_phi;
+    local_start_velocity(station, speed, v_r, v_north, v_phi);
+    // Southward; negating is exact, so this is -speed sin(zenith) cos(azimuth).
+    const double v_theta = -v_north;
     double vx, vy, vz;
     spherical_vector_to_cartesian(theta, phi, v_r, v_theta, v_phi, vx, vy, vz);
     geo_to_gsm(epoch, vx, vy, vz, vx, vy, vz);
     return {x, y, z, vx, vy, vz};
+}
+
+TraceState geodetic_start_state(const EpochState& epoch, const StationEntry& station, double altitude_km,
+                                double speed) {
+    double longitude = station.longitude;
+    if (longitude < 0.0) longitude = longitude + 360.0;
+    const double latitude_angle = station.latitude * kDegreesToRadians;
+    const double longitude_angle = longitude * kDegreesToRadians;
+    double x, y, z;
+    geodetic_to_geo(latitude_angle, longitude_angle, altitude_km, x, y, z);
+    const double km_per_earth_radius = kEarthRadius / 1000.0;
+    x = x / km_per_earth_radius;
+    y = y / km_per_earth_radius;
+    z = z / km_per_earth_radius;
+    geo_to_gsm(epoch, x, y, z, x, y, z);
+
+    double v_up, v_north, v_east;
+    local_start_velocity(station, speed, v_up, v_north, v_east);
+    double up[3], north[3], east[3];
+    geodetic_local_frame(latitude_angle, longitude_angle, up, north, east);
+    double vx = v_up * up[0] + v_north * north[0] + v_east * east[0];
+    double vy = v_up * up[1] + v_north * north[1] + v_east * east[1];
+    double vz = v_up * up[2] + v_north * north[2] + v_east * east[2];
+    geo_to_gsm(epoch, vx, vy, vz, vx, vy, vz);
+    return {x, y, z, vx, vy, vz};
+}
+
+TraceState trace_start_state(const TraceSettings& settings, const StationEntry& station, double speed) {
+    if (settings.geodetic) {
+        return geodetic_start_state(*settings.field.epoch, station, settings.start_altitude_km, speed);
+    }
+    return start_state(*settings.field.epoch, station, settings.start_radius, speed);
+}
+
+ProtonMotion traced_motion(const TraceSettings& settings, double rigidity) {
+    ProtonMotion motion = proton_motion(rigidity);
+    if (settings.charge_sign < 0) motion.charge_to_mass = -motion.charge_to_mass;
+    return motion;
 }
 
 void asymptotic_direction(const TraceSettings& settings, double vx, double vy, double vz,

@@ -28,17 +28,21 @@ inline constexpr double kDegreesToRadians = 0.01745329252;
 // Stop rules of a trajectory, the bounds of the tracing's time and space
 // that the results' tables were computed with.
 // A trajectory still in the field after 10 s of trajectory time is forbidden.
-inline constexpr double kTimeLimit = 10.0;  // s of trajectory time
+// The time limit is that of the proton of the trajectory's rigidity: every
+// particle is traced as the proton of its charge sign, so the limit is a path
+// length, the path such a proton covers in 10 s, whatever the particle.
+inline constexpr double kTimeLimit = 10.0;  // s of proton trajectory time
 // A trajectory that reaches GSM x = -70 Earth radii, far down the tail, has
 // escaped.
 inline constexpr double kTailLimit = -70.0;  // GSM x, Earth radii
 // The field model's magnetopause test is made only beyond this radius.
 inline constexpr double kMagnetopauseRadius = 7.0;  // Earth radii
 
-// The motion of a proton of one rigidity.
+// The motion of a proton of one rigidity (traced_motion: of the proton of a
+// particle's charge sign).
 struct ProtonMotion {
     double speed = 0.0;           // Earth radii per second
-    double charge_to_mass = 0.0;  // relativistic q / (gamma m), C/kg
+    double charge_to_mass = 0.0;  // relativistic q / (gamma m), C/kg; below 0 for a negative charge
 };
 
 // Given: the rigidity R, GV (> 0).
@@ -53,6 +57,13 @@ double start_radius(double altitude_km);
 struct TraceSettings {
     FieldContext field;
     double start_radius = 1.0;     // Earth radii
+    // Station latitudes geodetic (WGS-84), the start point at
+    // start_altitude_km above the ellipsoid along its normal and the arrival
+    // direction in the ellipsoid's local frame; otherwise geocentric on the
+    // sphere, at start_radius.
+    bool geodetic = false;
+    double start_altitude_km = 0.0;
+    int charge_sign = 1;           // of the traced particle: +1 or -1
     OutputFrame output_frame = OutputFrame::kGeo;
     double longitude_min = -180.0;  // degrees
     double longitude_max = 180.0;
@@ -70,6 +81,27 @@ using TraceState = std::array<double, 6>;
 // Notes: zenith 0 starts radially outward, whatever the azimuth.
 TraceState start_state(const EpochState& epoch, const StationEntry& station,
                        double start_radius, double speed);
+
+// Start state of a station entry whose latitude is geodetic.
+// Given: the epoch; the station entry (geodetic latitude and longitude on the
+// WGS-84 ellipsoid, zenith from the ellipsoid's outward normal and azimuth
+// from geodetic north through east, degrees); the height of the start point
+// above the ellipsoid along its normal, km; the speed, Earth radii per s.
+// Returned: the start point and the reversed arrival velocity, both in GSM.
+// Notes: zenith 0 starts along the normal, which misses the radial direction
+// by the difference of the geodetic and geocentric latitudes.
+TraceState geodetic_start_state(const EpochState& epoch, const StationEntry& station, double altitude_km,
+                                double speed);
+
+// The start state of a station entry in a run: geodetic_start_state when the
+// settings say geodetic, start_state otherwise.
+TraceState trace_start_state(const TraceSettings& settings, const StationEntry& station, double speed);
+
+// The motion the tracing gives a particle of the run's charge sign.
+// Given: the settings (their charge sign); the rigidity R, GV (> 0).
+// Returned: proton_motion(R), with the charge-to-mass ratio negated for a
+// negative charge, which reverses the Lorentz force.
+ProtonMotion traced_motion(const TraceSettings& settings, double rigidity);
 
 enum class TraceOutcome {
     kAllowed,            // left the magnetosphere within the time limit

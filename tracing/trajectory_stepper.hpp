@@ -17,7 +17,8 @@ namespace cones {
 // classification.
 //
 // Given: start() takes the run's settings (which must outlive the
-// trajectory), the station entry and the proton motion of the rigidity.
+// trajectory), the station entry and the motion of the rigidity
+// (traced_motion).
 // Returned: advance() runs the trajectory until its integrator needs a
 // derivative and returns true: the caller evaluates the equation of motion
 // (with charge_to_mass()) at point_y() (GSM state, Earth radii and Earth radii
@@ -33,7 +34,7 @@ public:
         prepared_ = &settings.field.prepared_for<M>();
         charge_to_mass_ = motion.charge_to_mass;
         result_ = TraceResult{};
-        integrator_.start(start_state(*settings.field.epoch, station, settings.start_radius, motion.speed), 0.0,
+        integrator_.start(trace_start_state(settings, station, motion.speed), 0.0,
                           kTimeOut, {1e-8, 1e-6}, RkfMode::kOneStep);
     }
 

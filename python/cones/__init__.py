@@ -84,7 +84,18 @@ _RUN_DOC = """    model, **model_parameters, igrf
         parameters as keywords (pressure_npa, dst_nt, by_nt, bz_nt, g1, g2, g3,
         kp; see help(cones)), and the IGRF generation (12, 13, 14).
     altitude_km
-        start altitude of the trajectories above the Earth's surface, km."""
+        start altitude of the trajectories above the Earth's surface, km.
+    geodetic
+        False (default): latitudes geocentric and the altitude above the
+        6371.2 km sphere; True: latitudes geodetic (WGS-84), the start point
+        altitude_km above the ellipsoid along its normal, and zenith and
+        azimuth from that normal and geodetic north.
+    particle
+        "proton" (default), "antiproton", "electron", "positron", "alpha",
+        "helium-3", or "Z,A" (charge and mass number, "2,4"). Rigidities stay
+        in GV; every particle is traced as the proton of its charge sign at
+        the same rigidity, so the 10 s time limit is the path length that
+        proton covers in 10 s."""
 
 
 # --- Arguments ---------------------------------------------------------------
@@ -128,6 +139,12 @@ def _whole(name, value, low, high):
     return int(value)
 
 
+def _flag(name, value):
+    if not isinstance(value, (bool, _np.bool_)):
+        raise TypeError("%s: expected True or False, found %r" % (name, value))
+    return bool(value)
+
+
 def _text(name, value):
     if not isinstance(value, str):
         raise TypeError("%s: expected text, found %r" % (name, value))
@@ -148,7 +165,8 @@ def _files(name, value):
     return files
 
 
-def _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters, omni=None):
+def _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters, omni=None, geodetic=False,
+         particle="proton"):
     if omni is not None and any(value is not None for value in model_parameters.values()):
         raise TypeError("omni: the model parameters come from the OMNI files; found %s given too"
                         % ", ".join(sorted(model_parameters)))
@@ -171,6 +189,7 @@ def _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_para
         "altitude_km": _number("altitude_km", altitude_km),
         "longitude_min": _number("longitude_window", low), "longitude_max": _number("longitude_window", high),
         "omni": None if omni is None else _files("omni", omni),
+        "geodetic": _flag("geodetic", geodetic), "particle": _text("particle", particle),
     }
 
 
@@ -334,6 +353,7 @@ class Trajectory:
 
 def cone(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, names=None, model="igrf", igrf=12,
          frame="geo", altitude_km=20.0, longitude_window=(-180.0, 180.0), threads=0, lanes=0, omni=None,
+         geodetic=False, particle="proton",
          **model_parameters):
     """Asymptotic directions of station entries at rigidities: the cones of
     acceptance that the program ``cones`` writes to "Cones.dat".
@@ -343,7 +363,8 @@ def cone(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, na
     datetime
         date and time, UT: a datetime.datetime or ISO 8601 text.
     latitude, longitude, zenith, azimuth
-        the station entries: geographic latitude (-90..90) and east longitude
+        the station entries: geographic latitude (-90..90; geodetic with
+        geodetic=True) and east longitude
         of the station, zenith angle and azimuth (from north through east) of
         the arrival direction, degrees; numbers or one-dimensional arrays of
         one length (numbers apply to every entry).
@@ -370,7 +391,7 @@ def cone(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, na
 
     Raises IntegrationError when a trajectory cannot be integrated.
     """
-    run = _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters, omni)
+    run = _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters, omni, geodetic, particle)
     (lat, lon, zen, azi), names = _stations(latitude, longitude, zenith, azimuth, names)
     rigidities = _array("rigidity", rigidity)
     threads, lanes = _engine(threads, lanes)
@@ -381,7 +402,7 @@ def cone(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, na
 
 def cutoff(datetime, latitude, longitude, *, zenith=0.0, azimuth=0.0, names=None, rigidity_from=0.10,
            rigidity_to=20.00, rigidity_step=0.01, scan="adaptive", model="igrf", igrf=12, altitude_km=20.0,
-           threads=0, lanes=0, omni=None, **model_parameters):
+           threads=0, lanes=0, omni=None, geodetic=False, particle="proton", **model_parameters):
     """Cutoff rigidities of station entries from a scan over a rigidity grid,
     exactly as the program ``cutoffs`` computes them.
 
@@ -413,7 +434,7 @@ def cutoff(datetime, latitude, longitude, *, zenith=0.0, azimuth=0.0, names=None
     A trajectory that cannot be integrated marks its entry (place 4) and gives
     a RuntimeWarning; the other entries are scanned in full.
     """
-    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters, omni)
+    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters, omni, geodetic, particle)
     (lat, lon, zen, azi), names = _stations(latitude, longitude, zenith, azimuth, names)
     threads, lanes = _engine(threads, lanes)
     raw = _cones.cutoff(run, lat, lon, zen, azi, names, _number("rigidity_from", rigidity_from),
@@ -427,7 +448,7 @@ def cutoff(datetime, latitude, longitude, *, zenith=0.0, azimuth=0.0, names=None
 
 def cutoff_map(datetime, *, lat_step=5.0, lon_step=5.0, rigidity_from=0.10, rigidity_to=20.00, rigidity_step=0.01,
                scan="adaptive", model="igrf", igrf=12, altitude_km=20.0, threads=0, lanes=0, omni=None,
-               **model_parameters):
+               geodetic=False, particle="proton", **model_parameters):
     """A world map of vertical cutoff rigidities, as the program
     ``cutoff-map`` writes it.
 
@@ -453,7 +474,7 @@ def cutoff_map(datetime, *, lat_step=5.0, lon_step=5.0, rigidity_from=0.10, rigi
     threads, lanes as for cutoff();
 {run}
     """
-    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters, omni)
+    run = _run(datetime, model, igrf, "geo", altitude_km, (-180.0, 180.0), model_parameters, omni, geodetic, particle)
     threads, lanes = _engine(threads, lanes)
     raw = _cones.cutoff_map(run, _number("lat_step", lat_step), _number("lon_step", lon_step),
                             _number("rigidity_from", rigidity_from), _number("rigidity_to", rigidity_to),
@@ -476,14 +497,15 @@ def cutoff_map(datetime, *, lat_step=5.0, lon_step=5.0, rigidity_from=0.10, rigi
 
 
 def trajectory(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0.0, model="igrf", igrf=12,
-               frame="geo", altitude_km=20.0, longitude_window=(-180.0, 180.0), **model_parameters):
+               frame="geo", altitude_km=20.0, longitude_window=(-180.0, 180.0), geodetic=False, particle="proton",
+               **model_parameters):
     """One cosmic-ray trajectory traced backwards from a station entry, with
     every accepted step of its integration, as the program ``trajectory``
     writes it.
 
     Parameters
     ----------
-    datetime, model, parameters, igrf, altitude_km, frame, longitude_window
+    datetime, model, parameters, igrf, altitude_km, frame, longitude_window, geodetic, particle
         as for cone(); ``frame`` is that of the asymptotic direction.
     latitude, longitude, zenith, azimuth
         one station entry, degrees.
@@ -493,12 +515,14 @@ def trajectory(datetime, latitude, longitude, rigidity, *, zenith=0.0, azimuth=0
     Returns
     -------
     Trajectory
-        t_s, geo, gsm (Earth radii), b_nt (nT) per point, the outcome and why
+        t_s, geo, gsm (Earth radii), b_nt (nT) per point (t_s the time of the
+        proton of the same rigidity: the path length over its speed), the outcome and why
         the trajectory ended, and the asymptotic direction (that cone() gives
         for the same entry and rigidity, bit for bit).
 {run}
     """
-    run = _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters)
+    run = _run(datetime, model, igrf, frame, altitude_km, longitude_window, model_parameters, geodetic=geodetic,
+               particle=particle)
     raw = _cones.trajectory(run, _number("latitude", latitude), _number("longitude", longitude),
                             _number("zenith", zenith), _number("azimuth", azimuth), _number("rigidity", rigidity))
     _warn(raw)

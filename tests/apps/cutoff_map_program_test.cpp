@@ -376,6 +376,7 @@ TEST(CutoffMap, UnusableCommandLinesAndConfigurations) {
         {"--svg map.svg", "unknown option '--svg'", 1},
         {"--igrf 15", "option --igrf takes 12, 13 or 14", 1},
         {"--scan fast", "option --scan expects full or adaptive, found 'fast'", 1},
+        {"--particle=-1,0", "option --particle expects proton, antiproton, electron", 1},
         {"bad.ini", "bad.ini, line 2:", 1},
         {"missing.ini", "Can not open file missing.ini: No such file or directory", 1},
         {"-o nowhere/map.nc", "Can not write file nowhere/map.nc: No such file or directory", 2},

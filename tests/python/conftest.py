@@ -40,19 +40,22 @@ class Run:
     """One run's settings, as a call's keywords and as a Cones.ini."""
 
     def __init__(self, when="2015-03-15T12:00:00", model="igrf", frame="geo", altitude_km=20.0,
-                 window=(-180.0, 180.0), igrf=12, **parameters):
+                 window=(-180.0, 180.0), igrf=12, geodetic=False, particle="proton", **parameters):
         self.when, self.model, self.frame, self.altitude_km = when, model, frame, altitude_km
         self.window, self.igrf, self.parameters = window, igrf, parameters
+        self.geodetic, self.particle = geodetic, particle
 
     def options(self):
-        """The programs' options for the run (the generation of the reference field)."""
-        return ["--igrf", str(self.igrf)]
+        """The programs' options for the run (the generation of the reference
+        field, geodetic latitudes, the particle)."""
+        return ["--igrf", str(self.igrf), "--particle", self.particle] + (["--geodetic"] if self.geodetic else [])
 
     def model_keywords(self):
         return dict(model=self.model, igrf=self.igrf, **self.parameters)
 
     def keywords(self, frame=True):
-        keywords = dict(model=self.model, igrf=self.igrf, altitude_km=self.altitude_km, **self.parameters)
+        keywords = dict(model=self.model, igrf=self.igrf, altitude_km=self.altitude_km, geodetic=self.geodetic,
+                        particle=self.particle, **self.parameters)
         if frame:
             keywords.update(frame=self.frame, longitude_window=self.window)
         return keywords

@@ -94,6 +94,12 @@ CASES = [
     (cone, dict(threads=-1), ValueError, r"^threads: expected a whole number from 0 to 4096, found -1"),
     (cutoff, dict(threads=2.0), TypeError, r"^threads: expected a whole number, found 2.0"),
     (cone, dict(lanes=3), ValueError, r"^lanes: expected 0 \(the model's best\) or a lane width .*found 3"),
+    (cone, dict(particle="neutron"), ValueError,
+     r"^particle: expected proton, antiproton, electron, positron, alpha, helium-3, or a charge number and mass "
+     r"number Z,A \(2,4\), found \"neutron\""),
+    (cutoff, dict(particle="0,1"), ValueError, r"^particle: expected proton, .*found \"0,1\""),
+    (cutoff_map, dict(particle=2), TypeError, r"^particle: expected text, found 2"),
+    (trajectory, dict(geodetic="yes"), TypeError, r"^geodetic: expected True or False, found 'yes'"),
     # grids and points
     (cutoff, dict(rigidity_step=0.0), ValueError, r"^rigidity_from, rigidity_to, rigidity_step: .*step.*found 4, 5, 0"),
     (cutoff, dict(rigidity_from=6.0), ValueError, r"^rigidity_from, rigidity_to, rigidity_step: .*start below its end"),

@@ -23,6 +23,7 @@ RUNS = {
     "t96, gsm, igrf 14": Run(model="t96", frame="gsm", igrf=14, when="2024-05-11T02:00:00", pressure_npa=5.0,
                              dst_nt=-150.0, by_nt=8.0, bz_nt=-20.0, altitude_km=0.0),
     "dipole": Run(model="dipole", when="1990-01-01T00:00:00"),
+    "igrf, geodetic, electron": Run(geodetic=True, particle="electron"),
 }
 if SANITIZED:  # T96 takes some seconds per trajectory under the sanitizers
     del RUNS["t96, gsm, igrf 14"]

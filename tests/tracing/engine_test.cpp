@@ -67,13 +67,25 @@ TEST(Engine, ResultsInJobOrderAndIdenticalForEveryThreadCountAndLaneWidth) {
     const std::vector<double> r = rigidities();
     const JobList jobs = rigidity_major_jobs(s, r);
 
-    for (const FieldModel model : {field_model<DipoleModel>, field_model<T89Model>}) {
-        const TraceSettings settings = model_settings(epoch, model);
+    // The dipole and T89 for protons on the sphere, and T89 for a negative
+    // particle at geodetic stations.
+    struct Case {
+        FieldModel model;
+        int charge_sign;
+        bool geodetic;
+    };
+    for (const Case c : {Case{field_model<DipoleModel>, 1, false}, Case{field_model<T89Model>, 1, false},
+                         Case{field_model<T89Model>, -1, true}}) {
+        const FieldModel model = c.model;
+        TraceSettings settings = model_settings(epoch, model);
+        settings.charge_sign = c.charge_sign;
+        settings.geodetic = c.geodetic;
+        settings.start_altitude_km = 20.0;
         // The reference: each job traced directly, one after the other.
         std::vector<TraceResult> expected;
         for (std::size_t i = 0; i < jobs.count; ++i) {
             const TraceJob job = jobs.at(i);
-            expected.push_back(trace_trajectory(settings, job.station, proton_motion(job.rigidity)));
+            expected.push_back(trace_trajectory(settings, job.station, traced_motion(settings, job.rigidity)));
         }
         int allowed = 0;
         for (const TraceResult& result : expected) allowed += result.outcome == TraceOutcome::kAllowed;
@@ -82,7 +94,8 @@ TEST(Engine, ResultsInJobOrderAndIdenticalForEveryThreadCountAndLaneWidth) {
 
         for (const unsigned lanes : lane_widths()) {
             for (const unsigned threads : {1u, 2u, 3u, 7u}) {
-                SCOPED_TRACE(testing::Message() << "model " << static_cast<int>(model) << ", " << threads
+                SCOPED_TRACE(testing::Message() << "model " << static_cast<int>(model) << ", charge sign "
+                                                << c.charge_sign << (c.geodetic ? ", geodetic" : "") << ", " << threads
                                                 << " threads, " << lanes << " lanes");
                 std::vector<std::size_t> order;
                 std::vector<TraceResult> results;

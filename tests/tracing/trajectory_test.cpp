@@ -149,6 +149,58 @@ TEST(StartState, ZenithAndAzimuthInTheLocalSky) {
     }
 }
 
+// A station at geodetic latitude 60 degrees, 20 km above the ellipsoid:
+// its start point and its arrival directions against an independent
+// construction from the ellipse's parametric form. The surface point at
+// geodetic latitude phi is (a cos beta, b sin beta) in the meridian plane,
+// tan beta = (b / a) tan phi; its normal is the gradient (x / a^2, z / b^2);
+// the start point lies 20 km along it.
+TEST(StartState, GeodeticStationAt60DegreesStartsAlongTheEllipsoidsNormal) {
+    const EpochState epoch = epoch_2015();
+    const double a = 6378.137, b = a * (1.0 - 1.0 / 298.257223563), h = 20.0;
+    const double phi = 60.0 * kPi / 180.0, lambda = -40.0 * kPi / 180.0;
+    const double beta = std::atan(b / a * std::tan(phi));
+    const double surface[3] = {a * std::cos(beta) * std::cos(lambda), a * std::cos(beta) * std::sin(lambda),
+                               b * std::sin(beta)};
+    double normal[3] = {surface[0] / (a * a), surface[1] / (a * a), surface[2] / (b * b)};
+    const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+    for (double& n : normal) n /= length;
+    const double east[3] = {-std::sin(lambda), std::cos(lambda), 0.0};
+    // north = up x east
+    const double north[3] = {normal[1] * east[2] - normal[2] * east[1], normal[2] * east[0] - normal[0] * east[2],
+                             normal[0] * east[1] - normal[1] * east[0]};
+
+    TraceSettings settings = settings_for(epoch, field_model<ReferenceFieldModel>);
+    settings.geodetic = true;
+    settings.start_altitude_km = h;
+    const double v = 0.5;
+    struct Case {
+        int zenith, azimuth;
+        double up, north, east;  // the expected direction in the local frame
+    };
+    const double c30 = std::cos(30.0 * kPi / 180.0), s30 = std::sin(30.0 * kPi / 180.0);
+    const Case cases[] = {{0, 0, 1, 0, 0}, {0, 200, 1, 0, 0}, {30, 0, c30, s30, 0}, {30, 90, c30, 0, s30},
+                          {30, -90, c30, 0, -s30}, {90, 180, 0, -1, 0}};
+    for (const Case& c : cases) {
+        const TraceState s = trace_start_state(settings, station(60.0, -40.0, c.zenith, c.azimuth), v);
+        double x, y, z, vx, vy, vz;
+        gsm_to_geo(epoch, s[0], s[1], s[2], x, y, z);
+        gsm_to_geo(epoch, s[3], s[4], s[5], vx, vy, vz);
+        const double position[3] = {x, y, z}, velocity[3] = {vx, vy, vz};
+        for (int k = 0; k < 3; ++k) {
+            // 1e-10 Earth radii: under a millimetre.
+            EXPECT_NEAR(position[k], (surface[k] + h * normal[k]) / 6371.2, 1e-10) << c.zenith << " " << c.azimuth;
+            EXPECT_NEAR(velocity[k], v * (c.up * normal[k] + c.north * north[k] + c.east * east[k]), 1e-10)
+                << c.zenith << " " << c.azimuth;
+        }
+    }
+    // Without the choice the same entry starts on the sphere, radially.
+    settings.geodetic = false;
+    const TraceState sphere = trace_start_state(settings, station(60.0, -40.0, 0, 0), v);
+    const TraceState expected = start_state(epoch, station(60.0, -40.0, 0, 0), settings.start_radius, v);
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(sphere[k], expected[k]) << k;
+}
+
 TEST(AsymptoticDirection, FrameAndLongitudeWindow) {
     EpochState aligned;
     TraceSettings settings;
@@ -360,6 +412,50 @@ TEST(Tracing, EastWestEffectOfPositiveParticles) {
               TraceOutcome::kForbidden);
     EXPECT_EQ(trace_trajectory(settings, station(0.0, longitude, 60, 270), motion).outcome,
               TraceOutcome::kAllowed);
+}
+
+// A negative particle's east-west effect is the mirror of the proton's: at
+// the dipole equator, for zenith 60 degrees, Stormer's cutoff is
+// 4 Rv / (1 + sqrt(1 - s sin 60 sin A))^2 with A the azimuth from magnetic
+// north and s the charge sign, so a negative particle from magnetic east has
+// the proton's cutoff from the west (0.70 Rv) and from the west the proton's
+// from the east (2.14 Rv). Each is forbidden at 0.8 times its Stormer cutoff
+// and allowed at 1.5 times; vertically both signs share Rv.
+TEST(Tracing, ANegativeParticlesEastWestEffectMirrorsTheProtons) {
+    const EpochState epoch = epoch_2015();
+    const double b0 = epoch.dipole_strength;
+    const double m[3] = {epoch.g_coef[2] / b0, epoch.h_coef[2] / b0, epoch.g_coef[1] / b0};
+    const double longitude = std::atan2(-m[0], m[1]);
+    // The declination there: the horizontal direction toward the northern
+    // dipole pole (along -m), in degrees from geographic north through east.
+    const double toward_east = -(-m[0] * std::sin(longitude) + m[1] * std::cos(longitude));
+    const double toward_north = -m[2];
+    const double declination = std::atan2(toward_east, toward_north) * 180.0 / kPi;
+    TraceSettings settings = settings_for(epoch, field_model<DipoleModel>);
+    const double r0 = settings.start_radius;
+    const double vertical = kSpeedOfLight * b0 * 1e-9 * kEarthRadius / 4.0 / (r0 * r0) / 1e9;
+    const auto stormer = [&](int zenith, double magnetic_azimuth, int sign) {
+        const double t = 1.0 - sign * std::sin(zenith * kPi / 180.0) * std::sin(magnetic_azimuth * kPi / 180.0);
+        return 4.0 * vertical / ((1.0 + std::sqrt(t)) * (1.0 + std::sqrt(t)));
+    };
+    struct Case {
+        int zenith;
+        double magnetic_azimuth;
+    };
+    for (const int sign : {1, -1}) {
+        settings.charge_sign = sign;
+        for (const Case c : {Case{60, 90.0}, Case{60, 270.0}, Case{0, 0.0}}) {
+            StationEntry entry = station(0.0, longitude / kDegreesToRadians, c.zenith, 0);
+            entry.azimuth = declination + c.magnetic_azimuth;
+            const double cutoff = stormer(c.zenith, c.magnetic_azimuth, sign);
+            SCOPED_TRACE(testing::Message() << "sign " << sign << ", zenith " << c.zenith << ", magnetic azimuth "
+                                            << c.magnetic_azimuth << ", Stormer cutoff " << cutoff << " GV");
+            EXPECT_EQ(trace_trajectory(settings, entry, traced_motion(settings, 0.8 * cutoff)).outcome,
+                      TraceOutcome::kForbidden);
+            EXPECT_EQ(trace_trajectory(settings, entry, traced_motion(settings, 1.5 * cutoff)).outcome,
+                      TraceOutcome::kAllowed);
+        }
+    }
 }
 
 TEST(Tracing, AFieldThatIsNotANumberFailsTheIntegration) {
