@@ -253,7 +253,7 @@ Arguments random_arguments(MathFunction function, std::size_t count, std::uint64
     std::mt19937_64 random(seed);
     Arguments arguments;
     for (std::size_t i = 0; i < count; ++i) {
-        double a, b;
+        double a = 0.0, b = 0.0;
         if (i % 4 == 3) {
             a = std::bit_cast<double>(random());
             b = std::bit_cast<double>(random());
