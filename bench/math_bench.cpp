@@ -1,7 +1,8 @@
 // The cost per value of each function of the math layer (numerics/math.hpp):
-// the C library's one-value routine, SLEEF's one-value routine, and SLEEF's
-// routine of each lane width this processor has, each over the same 4096
-// arguments of the function's working range. The counter time_per_value is
+// the C library's one-value routine, SLEEF's own one-value routine (purec),
+// the math layer's one-value routine (sleef_1: SLEEF's 2-lane routine with
+// one value), and SLEEF's routine of each lane width this processor has, each
+// over the same 4096 arguments of the function's working range. The counter time_per_value is
 // the processor time per value; the C library's rows also give the fraction
 // of 2^20 arguments of the same range where its result differs from SLEEF's
 // in any bit (differs_from_sleef).
@@ -48,11 +49,15 @@ BenchArguments arguments(MathFunction function, std::size_t count = kValues) {
                 break;
             case MathFunction::kSin:
             case MathFunction::kCos:
-            case MathFunction::kSincos: args.a[i] = 2.0 * std::numbers::pi * (2.0 * unit(random) - 1.0); break;
+            case MathFunction::kSincos:
+            case MathFunction::kTan: args.a[i] = 2.0 * std::numbers::pi * (2.0 * unit(random) - 1.0); break;
             case MathFunction::kAtan2:
                 args.a[i] = -10.0 + 20.0 * unit(random);
                 args.b[i] = -10.0 + 20.0 * unit(random);
                 break;
+            case MathFunction::kAsin: args.a[i] = -1.0 + 2.0 * unit(random); break;
+            case MathFunction::kAtan: args.a[i] = -20.0 + 40.0 * unit(random); break;
+            case MathFunction::kTanh: args.a[i] = -5.0 + 10.0 * unit(random); break;
         }
     }
     return args;
@@ -81,6 +86,10 @@ void c_library_over_arrays(MathFunction function, const BenchArguments& args, st
         case MathFunction::kSin: return unary([](double x) { return std::sin(x); });
         case MathFunction::kCos: return unary([](double x) { return std::cos(x); });
         case MathFunction::kAtan2: return binary([](double y, double x) { return std::atan2(y, x); });
+        case MathFunction::kAsin: return unary([](double x) { return std::asin(x); });
+        case MathFunction::kAtan: return unary([](double x) { return std::atan(x); });
+        case MathFunction::kTan: return unary([](double x) { return std::tan(x); });
+        case MathFunction::kTanh: return unary([](double x) { return std::tanh(x); });
         case MathFunction::kSincos:
             for (std::size_t i = 0; i < n; ++i) ::sincos(args.a[i], &r[i], &r2[i]);
             return;
@@ -108,7 +117,46 @@ void c_library(benchmark::State& state, MathFunction function) {
     state.counters["differs_from_sleef"] = static_cast<double>(differing) / n;
 }
 
-// SLEEF's routine of one width (1: the one-value routine).
+// SLEEF's own one-value routine (its plain C build), one value at a time:
+// what the math layer's one-value routines replace with the 2-lane routine.
+void sleef_purec(benchmark::State& state, MathFunction function) {
+    const BenchArguments args = arguments(function);
+    const std::size_t n = args.a.size();
+    std::vector<double> r(kValues), r2(kValues, 0.0);
+    const auto unary = [&](auto f) {
+        for (std::size_t i = 0; i < n; ++i) r[i] = f(args.a[i]);
+    };
+    const auto binary = [&](auto f) {
+        for (std::size_t i = 0; i < n; ++i) r[i] = f(args.a[i], args.b[i]);
+    };
+    for (auto _ : state) {
+        switch (function) {
+            case MathFunction::kExp: unary(Sleef_cinz_expd1_u10purec); break;
+            case MathFunction::kLog: unary(Sleef_cinz_logd1_u10purec); break;
+            case MathFunction::kPow: binary(Sleef_cinz_powd1_u10purec); break;
+            case MathFunction::kSin: unary(Sleef_cinz_sind1_u10purec); break;
+            case MathFunction::kCos: unary(Sleef_cinz_cosd1_u10purec); break;
+            case MathFunction::kAtan2: binary(Sleef_cinz_atan2d1_u10purec); break;
+            case MathFunction::kAsin: unary(Sleef_cinz_asind1_u10purec); break;
+            case MathFunction::kAtan: unary(Sleef_cinz_atand1_u10purec); break;
+            case MathFunction::kTan: unary(Sleef_cinz_tand1_u10purec); break;
+            case MathFunction::kTanh: unary(Sleef_cinz_tanhd1_u10purec); break;
+            case MathFunction::kSincos:
+                for (std::size_t i = 0; i < n; ++i) {
+                    const Sleef_double_2 both = Sleef_cinz_sincosd1_u10purec(args.a[i]);
+                    r[i] = both.x;
+                    r2[i] = both.y;
+                }
+                break;
+        }
+        benchmark::DoNotOptimize(r.data());
+        benchmark::DoNotOptimize(r2.data());
+        benchmark::ClobberMemory();
+    }
+    set_counters(state);
+}
+
+// SLEEF's routine of one width (1: the math layer's one-value routine).
 void sleef(benchmark::State& state, MathFunction function, unsigned width) {
     if (!lane_width_available(width)) {
         state.SkipWithError("no such lanes on this processor");
@@ -130,8 +178,10 @@ const bool registered = [] {
     for (const MathFunction f : testing_support::kMathFunctions) {
         const std::string name = testing_support::name_of(f);
         benchmark::RegisterBenchmark((name + "/c_library").c_str(), c_library, f);
+        benchmark::RegisterBenchmark((name + "/sleef_purec").c_str(), sleef_purec, f);
         for (const unsigned width : {1u, 2u, 4u, 8u})
-            benchmark::RegisterBenchmark((name + "/sleef_" + std::to_string(width)).c_str(), sleef, f, width);
+            if (width == 1 || testing_support::has_packs(f))
+                benchmark::RegisterBenchmark((name + "/sleef_" + std::to_string(width)).c_str(), sleef, f, width);
     }
     return true;
 }();

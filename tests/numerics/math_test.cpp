@@ -1,9 +1,11 @@
 // The math layer: every lane of every pack width gives exactly the bits of
-// the one-value routine, at the edge values (signed zeros, subnormals,
-// infinities, NaN, the points where a routine changes its method) and over
-// random arguments, in packs of uniform and of mixed arguments; the one-value
-// routines are within 1 ulp of the long-double functions and give the C
-// library's values at zeros, infinities and NaN.
+// the one-value routine, and the one-value routine (SLEEF's 2-lane routine
+// with one value) exactly those of SLEEF's one-value algorithm, at the edge
+// values (signed zeros, subnormals, infinities, NaN, the points where a
+// routine changes its method) and over random arguments, in packs of uniform
+// and of mixed arguments; the one-value routines are within 1 ulp of the
+// long-double functions and give the C library's values at zeros,
+// infinities and NaN.
 //
 // The packs of each width are evaluated by tests/support/math_lanes.cpp,
 // compiled with the width's instruction-set flags as the engine's lane
@@ -72,7 +74,39 @@ void one_value(MathFunction function, double a, double b, double& r, double& r2)
         case MathFunction::kCos: r = math::cos(a); return;
         case MathFunction::kSincos: math::sincos(a, r, r2); return;
         case MathFunction::kAtan2: r = math::atan2(a, b); return;
+        case MathFunction::kAsin: r = math::asin(a); return;
+        case MathFunction::kAtan: r = math::atan(a); return;
+        case MathFunction::kTan: r = math::tan(a); return;
+        case MathFunction::kTanh: r = math::tanh(a); return;
     }
+}
+
+// SLEEF's own routine for one value (its plain C build), whose bits the
+// math layer's one-value routines must give, with every NaN the one quiet
+// NaN.
+void sleef_one_value(MathFunction function, double a, double b, double& r, double& r2) {
+    r = 0.0;
+    r2 = 0.0;
+    switch (function) {
+        case MathFunction::kExp: r = Sleef_cinz_expd1_u10purec(a); break;
+        case MathFunction::kLog: r = Sleef_cinz_logd1_u10purec(a); break;
+        case MathFunction::kPow: r = Sleef_cinz_powd1_u10purec(a, b); break;
+        case MathFunction::kSin: r = Sleef_cinz_sind1_u10purec(a); break;
+        case MathFunction::kCos: r = Sleef_cinz_cosd1_u10purec(a); break;
+        case MathFunction::kSincos: {
+            const Sleef_double_2 both = Sleef_cinz_sincosd1_u10purec(a);
+            r = both.x;
+            r2 = both.y;
+            break;
+        }
+        case MathFunction::kAtan2: r = Sleef_cinz_atan2d1_u10purec(a, b); break;
+        case MathFunction::kAsin: r = Sleef_cinz_asind1_u10purec(a); break;
+        case MathFunction::kAtan: r = Sleef_cinz_atand1_u10purec(a); break;
+        case MathFunction::kTan: r = Sleef_cinz_tand1_u10purec(a); break;
+        case MathFunction::kTanh: r = Sleef_cinz_tanhd1_u10purec(a); break;
+    }
+    r = math::single_nan(r);
+    r2 = math::single_nan(r2);
 }
 
 // The C library's value of the same function (for sincos the sine, or the
@@ -87,6 +121,10 @@ Number library_value(MathFunction function, Number a, Number b, bool cosine) {
         case MathFunction::kCos: return std::cos(a);
         case MathFunction::kSincos: return cosine ? std::cos(a) : std::sin(a);
         case MathFunction::kAtan2: return std::atan2(a, b);
+        case MathFunction::kAsin: return std::asin(a);
+        case MathFunction::kAtan: return std::atan(a);
+        case MathFunction::kTan: return std::tan(a);
+        case MathFunction::kTanh: return std::tanh(a);
     }
     return Number(0);
 }
@@ -147,7 +185,8 @@ Arguments edge_arguments(MathFunction function) {
             break;
         case MathFunction::kSin:
         case MathFunction::kCos:
-        case MathFunction::kSincos: {
+        case MathFunction::kSincos:
+        case MathFunction::kTan: {
             // The reduction's limits 15 and 1e14, the multiples of π/4 below,
             // at and above them (the nearest doubles of kπ/4 are where the
             // result is smallest and the reduction's rounding ties lie), powers
@@ -193,6 +232,29 @@ Arguments edge_arguments(MathFunction function) {
             }
             second = first;
             break;
+        case MathFunction::kAsin:
+            // The change of method at |x| = 0.5, the ends of the domain and
+            // beyond them.
+            for (const double x : {0.5, 1.0, 1e-8, 0.25, 0.75}) {
+                add_with_neighbours(first, x);
+                add_with_neighbours(first, -x);
+            }
+            break;
+        case MathFunction::kAtan:
+            // The reduction through 1/x beyond |x| = 1, and where atan x is
+            // within rounding of ±π/2.
+            for (const double x : {1.0, 0.5, 2.0, 1e8, 1e16, 1e-8}) {
+                add_with_neighbours(first, x);
+                add_with_neighbours(first, -x);
+            }
+            break;
+        case MathFunction::kTanh:
+            // Where tanh x rounds to ±1, the small arguments where it is x.
+            for (const double x : {18.714973875, 19.0, 0.5, 1e-8, 3e-9}) {
+                add_with_neighbours(first, x);
+                add_with_neighbours(first, -x);
+            }
+            break;
     }
     Arguments edges;
     if (second.empty()) {
@@ -216,7 +278,8 @@ void draw_in_range(MathFunction function, std::mt19937_64& random, double& a, do
         case MathFunction::kLog: a = log_uniform(-1074.0, 1024.0); return;
         case MathFunction::kSin:
         case MathFunction::kCos:
-        case MathFunction::kSincos: {
+        case MathFunction::kSincos:
+        case MathFunction::kTan: {
             const double pick = unit(random);
             if (pick < 0.5) {
                 a = sign() * 20.0 * unit(random);
@@ -243,6 +306,13 @@ void draw_in_range(MathFunction function, std::mt19937_64& random, double& a, do
             // routine swaps the two.
             b = unit(random) < 0.25 ? sign() * a * (1.0 + 4e-16 * (unit(random) - 0.5))
                                     : sign() * log_uniform(-40.0, 40.0);
+            return;
+        case MathFunction::kAsin:  // a tenth beyond the domain
+            a = unit(random) < 0.9 ? -1.0 + 2.0 * unit(random) : sign() * (1.0 + log_uniform(-50.0, 3.0));
+            return;
+        case MathFunction::kAtan: a = sign() * log_uniform(-40.0, 40.0); return;
+        case MathFunction::kTanh:
+            a = unit(random) < 0.5 ? -25.0 + 50.0 * unit(random) : sign() * log_uniform(-40.0, 5.0);
             return;
     }
 }
@@ -310,9 +380,39 @@ std::string case_name(const ::testing::TestParamInfo<std::tuple<MathFunction, un
            "_lanes";
 }
 
+std::vector<MathFunction> functions_with_packs() {
+    std::vector<MathFunction> functions;
+    for (const MathFunction f : kMathFunctions)
+        if (testing_support::has_packs(f)) functions.push_back(f);
+    return functions;
+}
+
 INSTANTIATE_TEST_SUITE_P(FunctionsAndWidths, MathLanes,
-                         ::testing::Combine(::testing::ValuesIn(kMathFunctions), ::testing::Values(2u, 4u, 8u)),
+                         ::testing::Combine(::testing::ValuesIn(functions_with_packs()), ::testing::Values(2u, 4u, 8u)),
                          case_name);
+
+// The routines for one value hand the value to SLEEF's 2-lane routine (the
+// arcsine to the one-value one): their bits must be those of SLEEF's
+// one-value algorithm, over the edges and random arguments.
+TEST(MathOneValue, EveryRoutineIsSleefsOneValueAlgorithm) {
+    for (const MathFunction f : kMathFunctions) {
+        Arguments sample = edge_arguments(f);
+        sample.append(random_arguments(f, 150000, 31));
+        std::size_t differing = 0;
+        std::string examples;
+        for (std::size_t i = 0; i < sample.a.size(); ++i) {
+            double r, r2, expected, expected2;
+            one_value(f, sample.a[i], sample.b[i], r, r2);
+            sleef_one_value(f, sample.a[i], sample.b[i], expected, expected2);
+            if (bits(r) == bits(expected) && bits(r2) == bits(expected2)) continue;
+            if (++differing <= 5) {
+                examples += "\n  " + call(f, sample.a[i], sample.b[i]) + ": " + describe(r) + ", SLEEF's " +
+                            describe(expected);
+            }
+        }
+        EXPECT_EQ(differing, 0u) << name_of(f) << ", of " << sample.a.size() << " arguments; the first:" << examples;
+    }
+}
 
 // |value - exact| in units of the last place of a double at the exact value
 // (the spacing of the doubles there; of the subnormals below the smallest
@@ -375,6 +475,12 @@ TEST(MathSpecialValues, TheCLibrarysValuesAtZerosInfinitiesAndNaN) {
         for (const double x : {kSmallest, -kSmallest, 1e-300, -1e-300}) cases.push_back({f, x, 0.0});
     for (const double x : {-1000.0, 1e300, -1e300}) cases.push_back({MathFunction::kExp, x, 0.0});
     for (const double x : {1.0, -1.0, -kSmallest, -1e300}) cases.push_back({MathFunction::kLog, x, 0.0});
+    for (const MathFunction f : {MathFunction::kAsin, MathFunction::kAtan, MathFunction::kTanh})
+        for (const double x : {kSmallest, -kSmallest, 1e-300, -1e-300}) cases.push_back({f, x, 0.0});
+    for (const double x : {1e-300, -1e-300}) cases.push_back({MathFunction::kTan, x, 0.0});
+    for (const double x : {std::nextafter(1.0, 2.0), -std::nextafter(1.0, 2.0), 2.0, -1e300})
+        cases.push_back({MathFunction::kAsin, x, 0.0});
+    for (const double x : {30.0, -30.0, 1e300, -1e300}) cases.push_back({MathFunction::kTanh, x, 0.0});
 
     const double p53 = std::ldexp(1.0, 53);
     for (const double x : {0.0, -0.0, kInf, -kInf, kNaN, 1.0, -1.0, 2.0, -2.0, 0.5, -0.5}) {

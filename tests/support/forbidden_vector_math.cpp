@@ -13,11 +13,12 @@ extern "C" __m512d _ZGVeN8v_exp(__m512d);
 namespace cones {
 
 void forbidden_vector_math(Pack<8, Avx512>& x, LaneVectors<4>::Values& four, double& one) {
-    // Allowed: the math layer's 8-lane and one-value routines.
+    // Allowed: the math layer's 8-lane routine.
     x.v = Sleef_cinz_expd8_u10avx512fnofma(x.v);
+    // Forbidden: the one-value routine (one lane at a time), fused
+    // multiply-add, the coarser accuracy, another width, the C library's
+    // vector routine.
     one = Sleef_cinz_expd1_u10purec(one);
-    // Forbidden: fused multiply-add, the coarser accuracy, another width, the
-    // C library's vector routine.
     x.v = Sleef_finz_expd8_u10avx512f(x.v);
     x.v = Sleef_cinz_sind8_u35avx512fnofma(x.v);
     four = Sleef_cinz_expd4_u10avx(four);

@@ -3,6 +3,8 @@
 
 #include "tests/support/math_lanes.hpp"
 
+#include <stdexcept>
+
 #include "numerics/lane_variant.hpp"
 #include "numerics/math.hpp"
 
@@ -51,6 +53,8 @@ void math_over_arrays(MathFunction function, std::size_t n, const double* a, con
         case MathFunction::kLog: return unary([](Real x) { return math::log(x); });
         case MathFunction::kSin: return unary([](Real x) { return math::sin(x); });
         case MathFunction::kCos: return unary([](Real x) { return math::cos(x); });
+        case MathFunction::kAsin: return unary([](Real x) { return math::asin(x); });
+        case MathFunction::kAtan: return unary([](Real x) { return math::atan(x); });
         case MathFunction::kPow: return binary([](Real x, Real y) { return math::pow(x, y); });
         case MathFunction::kAtan2: return binary([](Real y, Real x) { return math::atan2(y, x); });
         case MathFunction::kSincos:
@@ -60,6 +64,14 @@ void math_over_arrays(MathFunction function, std::size_t n, const double* a, con
                 store<Real>(sine, result + i);
                 store<Real>(cosine, second + i);
             });
+        case MathFunction::kTan:
+        case MathFunction::kTanh:
+            if constexpr (kLanesOf<Real> == 1) {
+                if (function == MathFunction::kTan) return unary([](double x) { return math::tan(x); });
+                return unary([](double x) { return math::tanh(x); });
+            } else {
+                throw std::invalid_argument("tan and tanh have no packs");
+            }
     }
 }
 

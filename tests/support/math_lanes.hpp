@@ -14,12 +14,13 @@
 
 namespace cones::testing_support {
 
-enum class MathFunction { kExp, kLog, kPow, kSin, kCos, kSincos, kAtan2 };
-inline constexpr MathFunction kMathFunctions[] = {MathFunction::kExp, MathFunction::kLog,    MathFunction::kPow,
-                                                  MathFunction::kSin, MathFunction::kCos,    MathFunction::kSincos,
-                                                  MathFunction::kAtan2};
+enum class MathFunction { kExp, kLog, kPow, kSin, kCos, kSincos, kAtan2, kAsin, kAtan, kTan, kTanh };
+inline constexpr MathFunction kMathFunctions[] = {
+    MathFunction::kExp,  MathFunction::kLog,  MathFunction::kPow, MathFunction::kSin,
+    MathFunction::kCos,  MathFunction::kSincos, MathFunction::kAtan2, MathFunction::kAsin,
+    MathFunction::kAtan, MathFunction::kTan,  MathFunction::kTanh};
 
-// The function's name in the math layer ("exp", ..., "atan2").
+// The function's name in the math layer ("exp", ..., "tanh").
 inline const char* name_of(MathFunction function) {
     switch (function) {
         case MathFunction::kExp: return "exp";
@@ -29,6 +30,10 @@ inline const char* name_of(MathFunction function) {
         case MathFunction::kCos: return "cos";
         case MathFunction::kSincos: return "sincos";
         case MathFunction::kAtan2: return "atan2";
+        case MathFunction::kAsin: return "asin";
+        case MathFunction::kAtan: return "atan";
+        case MathFunction::kTan: return "tan";
+        case MathFunction::kTanh: return "tanh";
     }
     return "?";
 }
@@ -38,18 +43,25 @@ inline bool takes_two_arguments(MathFunction function) {
     return function == MathFunction::kPow || function == MathFunction::kAtan2;
 }
 
+// Whether the math layer has the function for packs (tan and tanh are for
+// one value only).
+inline bool has_packs(MathFunction function) {
+    return function != MathFunction::kTan && function != MathFunction::kTanh;
+}
+
 // GoogleTest prints a test parameter of this type by its name.
 inline void PrintTo(MathFunction function, std::ostream* out) { *out << name_of(function); }
 
 // Evaluates one function of the math layer over n arguments, one number type
 // (double or a pack) at a time.
-// Given: the function; n, a multiple of the number type's lanes; the first
-// arguments a[n] and, for pow and atan2, the second ones b[n] (pow(a, b),
-// atan2(a, b); b is not read for the others).
+// Given: the function (for a pack, one of has_packs); n, a multiple of the
+// number type's lanes; the first arguments a[n] and, for pow and atan2, the
+// second ones b[n] (pow(a, b), atan2(a, b); b is not read for the others).
 // Returned: result[n]; for sincos the sines in result and the cosines in
 // second[n] (second is not written for the others).
 // Notes: defined for double, Pack<2, Sse2>, Pack<4, Avx2> and Pack<8, Avx512>;
-// the last two run only on a processor with their instruction set.
+// the last two run only on a processor with their instruction set. A
+// function without packs at a pack's width is a std::invalid_argument.
 template <class Real>
 void math_over_arrays(MathFunction function, std::size_t n, const double* a, const double* b, double* result,
                       double* second);
