@@ -9,6 +9,7 @@
 
 #include "geomag/geomag.hpp"
 #include "geomag/legacy_constants.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -122,10 +123,11 @@ EpochState set_epoch(const InternalFieldCoefficients& field, int year, int day_o
     double gst = 0.0, solar_longitude = 0.0, right_ascension = 0.0, declination = 0.0;
     sun_position(y, day_of_year, hour, minute, second, gst, solar_longitude, right_ascension,
                  declination);
-    const Vector3 sun{std::cos(right_ascension) * std::cos(declination),
-                      std::sin(right_ascension) * std::cos(declination), std::sin(declination)};
-    const double cg = std::cos(gst);
-    const double sg = std::sin(gst);
+    double sin_ra, cos_ra, sin_dec, cos_dec, sg, cg;
+    math::sincos(right_ascension, sin_ra, cos_ra);
+    math::sincos(declination, sin_dec, cos_dec);
+    math::sincos(gst, sg, cg);
+    const Vector3 sun{cos_ra * cos_dec, sin_ra * cos_dec, sin_dec};
 
     // 6. Dipole axis in GEI.
     const Vector3 dipole{sin_theta0 * cos_lambda0 * cg - sin_theta0 * sin_lambda0 * sg,
@@ -143,7 +145,9 @@ EpochState set_epoch(const InternalFieldCoefficients& field, int year, int day_o
     const int dj = 365 * (y - 1900) + (y - 1901) / 4 + day_of_year;
     const double t = (dj - 0.5 + (3600 * hour + 60 * minute + second) / 86400.0) / 36525.0;
     const double obliquity = (double(23.45229f) - double(0.0130125f) * t) / kSingleDegreesPerRadian;
-    const Vector3 gse_z{0.0, -std::sin(obliquity), std::cos(obliquity)};
+    double sin_obliquity, cos_obliquity;
+    math::sincos(obliquity, sin_obliquity, cos_obliquity);
+    const Vector3 gse_z{0.0, -sin_obliquity, cos_obliquity};
     const Vector3 gse_y = cross(gse_z, sun);
     state.cos_gse_gsm = dot(axis_y, gse_y);
     state.sin_gse_gsm = dot(axis_y, gse_z);
@@ -151,7 +155,7 @@ EpochState set_epoch(const InternalFieldCoefficients& field, int year, int day_o
     // 9. Tilt of the dipole axis toward the Sun.
     state.sin_tilt = dot(dipole, sun);
     state.cos_tilt = std::sqrt(1.0 - state.sin_tilt * state.sin_tilt);
-    state.tilt = std::asin(state.sin_tilt);
+    state.tilt = math::asin(state.sin_tilt);
 
     // 10. GSM axes as the columns of the GEO-GSM matrix.
     const Vector3 columns[3] = {gei_to_geo(axis_x, cg, sg), gei_to_geo(axis_y, cg, sg),

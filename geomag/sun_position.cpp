@@ -4,6 +4,7 @@
 
 #include "geomag/geomag.hpp"
 #include "geomag/legacy_constants.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 
@@ -25,21 +26,24 @@ bool sun_position(int year, int day_of_year, int hour, int minute, int second, d
           kDegreesPerRadian;
     const double g = std::fmod(double(0.9856003f) * dj + double(358.47583f), 360.0) / kDegreesPerRadian;
 
-    solar_longitude = (vl + (double(1.91946f) - double(0.004789f) * t) * std::sin(g) +
-                       double(0.020094f) * std::sin(2.0 * g)) /
+    solar_longitude = (vl + (double(1.91946f) - double(0.004789f) * t) * math::sin(g) +
+                       double(0.020094f) * math::sin(2.0 * g)) /
                       kDegreesPerRadian;
     if (solar_longitude > kFullTurn) solar_longitude = solar_longitude - kFullTurn;
     if (solar_longitude < 0.0) solar_longitude = solar_longitude + kFullTurn;
 
     const double obliquity = (double(23.45229f) - double(0.0130125f) * t) / kDegreesPerRadian;
-    const double sob = std::sin(obliquity);
+    double sob, cob;
+    math::sincos(obliquity, sob, cob);
     const double slp = solar_longitude - double(9.924e-5f);
+    double sin_slp, cos_slp;
+    math::sincos(slp, sin_slp, cos_slp);
 
-    const double sind = sob * std::sin(slp);
+    const double sind = sob * sin_slp;
     const double cosd = std::sqrt(1.0 - sind * sind);
     const double sc = sind / cosd;
-    declination = std::atan(sc);
-    right_ascension = kSinglePi - std::atan2(std::cos(obliquity) / sob * sc, -std::cos(slp) / cosd);
+    declination = math::atan(sc);
+    right_ascension = kSinglePi - math::atan2(cob / sob * sc, -cos_slp / cosd);
     return true;
 }
 

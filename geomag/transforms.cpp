@@ -4,14 +4,18 @@
 
 #include "geomag/geomag.hpp"
 #include "geomag/legacy_constants.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 
 void spherical_to_cartesian(double r, double theta, double phi, double& x, double& y, double& z) {
-    const double rho = r * std::sin(theta);
-    x = rho * std::cos(phi);
-    y = rho * std::sin(phi);
-    z = r * std::cos(theta);
+    double sin_theta, cos_theta, sin_phi, cos_phi;
+    math::sincos(theta, sin_theta, cos_theta);
+    math::sincos(phi, sin_phi, cos_phi);
+    const double rho = r * sin_theta;
+    x = rho * cos_phi;
+    y = rho * sin_phi;
+    z = r * cos_theta;
 }
 
 void cartesian_to_spherical(double x, double y, double z, double& r, double& theta, double& phi) {
@@ -23,17 +27,16 @@ void cartesian_to_spherical(double x, double y, double z, double& r, double& the
         theta = (z < 0.0) ? kSinglePi : 0.0;
         return;
     }
-    phi = std::atan2(y, x);
-    theta = std::atan2(std::sqrt(rho2), z);
+    phi = math::atan2(y, x);
+    theta = math::atan2(std::sqrt(rho2), z);
     if (phi < 0.0) phi = phi + kSingleTwoPi;
 }
 
 void spherical_vector_to_cartesian(double theta, double phi, double v_r, double v_theta,
                                    double v_phi, double& v_x, double& v_y, double& v_z) {
-    const double sin_theta = std::sin(theta);
-    const double cos_theta = std::cos(theta);
-    const double sin_phi = std::sin(phi);
-    const double cos_phi = std::cos(phi);
+    double sin_theta, cos_theta, sin_phi, cos_phi;
+    math::sincos(theta, sin_theta, cos_theta);
+    math::sincos(phi, sin_phi, cos_phi);
     const double e = v_r * sin_theta + v_theta * cos_theta;
     v_x = e * cos_phi - v_phi * sin_phi;
     v_y = e * sin_phi + v_phi * cos_phi;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <numbers>
 
+#include "numerics/math.hpp"
+
 namespace cones {
 namespace {
 
@@ -67,7 +69,7 @@ double window_term(ModelInput quantity, const SolarWindRecord& r) {
         case Q::kG1: {
             const double bt = std::sqrt(r.by * r.by + r.bz * r.bz) / 40.0;
             const double h = bt * bt / (1.0 + bt);
-            const double s = std::sin(imf_clock_angle(r.by, r.bz) / 2.0);
+            const double s = math::sin(imf_clock_angle(r.by, r.bz) / 2.0);
             return r.speed * h * (s * s * s);
         }
         case Q::kG2: return 0.005 * r.speed * southward_field(r.bz);
@@ -117,7 +119,7 @@ UtDayTime ut_day_time(UtSeconds t) {
 
 double imf_clock_angle(double by, double bz) {
     constexpr double kTwoPi = 2.0 * std::numbers::pi;
-    double theta = std::atan2(by, bz);
+    double theta = math::atan2(by, bz);
     if (theta < 0.0) theta += kTwoPi;
     if (theta >= kTwoPi) theta = 0.0;
     return theta;

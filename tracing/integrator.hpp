@@ -12,6 +12,8 @@
 #include <limits>
 #include <optional>
 
+#include "numerics/math.hpp"
+
 namespace cones {
 
 // What one call of the integrator does.
@@ -120,7 +122,7 @@ double rkf_initial_step(const std::array<double, N>& y, const std::array<double,
             const double ypk = std::fabs(yp[k]);
             const double h2 = h * h;
             const double h5 = h2 * h2 * h;
-            if (ypk * h5 > tol) h = std::pow(tol / ypk, kFifth);
+            if (ypk * h5 > tol) h = math::pow(tol / ypk, kFifth);
         }
     }
     if (!any_tolerance) h = 0.0;
@@ -132,7 +134,7 @@ double rkf_initial_step(const std::array<double, N>& y, const std::array<double,
 // Factor on the step after a rejected trial with scaled error est > 1:
 // 0.9 / est^0.2, at most a tenfold shrink (0.1 from est = 9^5 = 59049 on).
 inline double rkf_shrink_factor(double est) {
-    return est < 59049.0 ? 0.9 / std::pow(est, rkf_detail::kFifth) : 0.1;
+    return est < 59049.0 ? 0.9 / math::pow(est, rkf_detail::kFifth) : 0.1;
 }
 
 // Factor on the step after an accepted trial with scaled error est <= 1:
@@ -140,7 +142,7 @@ inline double rkf_shrink_factor(double est) {
 // 0.0001889568), and no growth at all when a trial of the same step was
 // rejected.
 inline double rkf_growth_factor(double est, bool after_rejection) {
-    double s = est > 0.0001889568 ? 0.9 / std::pow(est, rkf_detail::kFifth) : 5.0;
+    double s = est > 0.0001889568 ? 0.9 / math::pow(est, rkf_detail::kFifth) : 5.0;
     if (after_rejection && s > 1.0) s = 1.0;
     return s;
 }

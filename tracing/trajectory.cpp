@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "numerics/math.hpp"
 #include "tracing/trajectory_stepper.hpp"
 
 namespace cones {
@@ -28,9 +29,12 @@ void local_start_velocity(const StationEntry& station, double speed, double& up,
     if (azimuth < 0.0) azimuth = azimuth + 360.0;
     const double zenith_angle = station.zenith * kDegreesToRadians;
     const double azimuth_angle = azimuth * kDegreesToRadians;
-    up = speed * std::cos(zenith_angle);
-    north = speed * std::sin(zenith_angle) * std::cos(azimuth_angle);
-    east = speed * std::sin(zenith_angle) * std::sin(azimuth_angle);
+    double sin_zenith, cos_zenith, sin_azimuth, cos_azimuth;
+    math::sincos(zenith_angle, sin_zenith, cos_zenith);
+    math::sincos(azimuth_angle, sin_azimuth, cos_azimuth);
+    up = speed * cos_zenith;
+    north = speed * sin_zenith * cos_azimuth;
+    east = speed * sin_zenith * sin_azimuth;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -37,8 +38,11 @@ struct PolarTerms {
 };
 
 PolarTerms polar_terms(double theta) {
-    return {std::cos(theta), std::cos(2.0 * theta), std::sin(theta), std::sin(2.0 * theta),
-            std::sin(3.0 * theta)};
+    PolarTerms t;
+    math::sincos(theta, t.s1, t.c1);
+    math::sincos(2.0 * theta, t.s2, t.c2);
+    t.s3 = math::sin(3.0 * theta);
+    return t;
 }
 
 // Deformed radius Rs(r, theta) of the cone table c (entry k at index k - 1).
@@ -119,15 +123,14 @@ ConePoint cone_point(double x, double y, double z) {
     const double rho2 = x * x + y * y;
     const double rho = std::sqrt(rho2);
     p.r = std::sqrt(rho2 + z * z);
-    p.theta = std::atan2(rho, z);
-    const double phi = std::atan2(y, x);
+    p.theta = math::atan2(rho, z);
+    const double phi = math::atan2(y, x);
     p.theta_plus = p.theta + kStep;
     p.theta_minus = p.theta - kStep;
     p.at = polar_terms(p.theta);
     p.plus = polar_terms(p.theta_plus);
     p.minus = polar_terms(p.theta_minus);
-    p.sphi = std::sin(phi);
-    p.cphi = std::cos(phi);
+    math::sincos(phi, p.sphi, p.cphi);
     p.st = rho / p.r;
     p.ct = z / p.r;
     p.sf = y / rho;
@@ -143,8 +146,8 @@ T01Field deformed_cone(const T01BirkelandMode& mode, const ConePoint& p) {
     const double r = p.r;
     const double rs = deformed_radius(c, r, p.at);
     const double theta_s = deformed_polar_angle(c, r, p.theta, p.at);
-    const double st_s = std::sin(theta_s);
-    const double ct_s = std::cos(theta_s);
+    double st_s, ct_s;
+    math::sincos(theta_s, st_s, ct_s);
     double b_theta, b_phi;
     conical_field(mode, rs, theta_s, st_s, ct_s, p.sphi, p.cphi, b_theta, b_phi);
 
@@ -180,23 +183,23 @@ void region_cones(const T01BirkelandRegion& region, const T01BirkelandMode (&mod
     const double rho2 = xs * xs + zs * zs;
     const double rho = std::sqrt(rho2);
     const double rs = std::sqrt(xs * xs + ys * ys + zs * zs);
-    const double phi = (xs == 0.0 && zs == 0.0) ? 0.0 : std::atan2(-zs, xs);
-    const double cphi = std::cos(phi);
-    const double sphi = std::sin(phi);
+    const double phi = (xs == 0.0 && zs == 0.0) ? 0.0 : math::atan2(-zs, xs);
+    double sphi, cphi;
+    math::sincos(phi, sphi, cphi);
 
     const double w = region.oval_asymmetry + kAsymmetry * (rho2 - 1.0) / (rho2 + kSaturation2);
     const double u = (rs - 1.0) / kHingeScale;
     const double g = 1.0 + u * u * u;
-    const double phi_s = phi - w * sphi - region.tilt_term / std::pow(g, kOneThird);
-    const double g43 = std::pow(g, kFourThirds);
+    const double phi_s = phi - w * sphi - region.tilt_term / math::pow(g, kOneThird);
+    const double g43 = math::pow(g, kFourThirds);
     const double dphis_dphi = 1.0 - w * cphi;
     const double rho2_49 = rho2 + kSaturation2;
     const double dphis_drho = -kSaturation2 * rho * sphi / (rho2_49 * rho2_49) +
                               region.tilt_term * (u * u) * rho / (kHingeScale * rs * g43);
     const double dphis_dy = region.tilt_term * (u * u) * ys / (kHingeScale * rs * g43);
 
-    const double cs = std::cos(phi_s);
-    const double ss = std::sin(phi_s);
+    double ss, cs;
+    math::sincos(phi_s, ss, cs);
     const double big_x = rho * cs;
     const double big_z = -rho * ss;
     const ConePoint north = cone_point(big_x, ys, big_z);
@@ -239,8 +242,8 @@ T01Birkeland t01_birkeland_prepare(double tilt, const T01ComponentParameters& pa
             const double theta0 = double(mode.cone[30]);
             mode.edge_high = theta0 + constants.layer_half_width;
             mode.edge_low = theta0 - constants.layer_half_width;
-            mode.tan_high = std::tan(mode.edge_high / 2.0);
-            mode.tan_low = std::tan(mode.edge_low / 2.0);
+            mode.tan_high = math::tan(mode.edge_high / 2.0);
+            mode.tan_low = math::tan(mode.edge_low / 2.0);
             mode.tan_low2 = mode.tan_low * mode.tan_low;
             mode.tan_high2 = mode.tan_high * mode.tan_high;
             mode.edge_factor = 1.0 / (mode.tan_high - mode.tan_low);

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 
@@ -11,8 +12,8 @@ T01DipoleShielding t01_dipole_shielding_prepare(double tilt) {
     static_cast<T01HarmonicFrames&>(set) = t01_harmonic_frames(
         tilt, table.perpendicular_tilt_factor, table.parallel_tilt_factor, table.perpendicular_y_scale,
         table.perpendicular_z_scale, table.parallel_y_scale, table.parallel_z_scale);
-    const double cos_tilt = std::cos(tilt);
-    set.sin_tilt = std::sin(tilt);
+    double cos_tilt;
+    math::sincos(tilt, set.sin_tilt, cos_tilt);
     for (int l = 0; l < 9; ++l) {
         set.perpendicular_amplitude[l] =
             double(table.perpendicular[l][0]) + double(table.perpendicular[l][1]) * cos_tilt;
@@ -46,17 +47,15 @@ T01Field t01_dipole_shielding_field(const T01DipoleShielding& set, double x, dou
 
     double cy[3], sy[3], cz[3], sz[3];
     for (int n = 0; n < 3; ++n) {
-        cy[n] = std::cos(y / set.y_scale[0][n]);
-        sy[n] = std::sin(y / set.y_scale[0][n]);
-        cz[n] = std::cos(z1 / set.z_scale[0][n]);
-        sz[n] = std::sin(z1 / set.z_scale[0][n]);
+        math::sincos(y / set.y_scale[0][n], sy[n], cy[n]);
+        math::sincos(z1 / set.z_scale[0][n], sz[n], cz[n]);
     }
     for (int i = 0; i < 3; ++i) {
         const double p = set.y_scale[0][i];
         for (int k = 0; k < 3; ++k) {
             const double r = set.z_scale[0][k];
             const double w = set.w[0][i][k];
-            const double e = std::exp(w * x1);
+            const double e = math::exp(w * x1);
             double fx, hy, fz;
             if (k < 2) {
                 fx = -w * e * cy[i] * sz[k];
@@ -78,17 +77,15 @@ T01Field t01_dipole_shielding_field(const T01DipoleShielding& set, double x, dou
 
     const double sin_tilt = set.sin_tilt;
     for (int n = 0; n < 3; ++n) {
-        cy[n] = std::cos(y / set.y_scale[1][n]);
-        sy[n] = std::sin(y / set.y_scale[1][n]);
-        cz[n] = std::cos(z2 / set.z_scale[1][n]);
-        sz[n] = std::sin(z2 / set.z_scale[1][n]);
+        math::sincos(y / set.y_scale[1][n], sy[n], cy[n]);
+        math::sincos(z2 / set.z_scale[1][n], sz[n], cz[n]);
     }
     for (int i = 0; i < 3; ++i) {
         const double q = set.y_scale[1][i];
         for (int k = 0; k < 3; ++k) {
             const double s = set.z_scale[1][k];
             const double w = set.w[1][i][k];
-            const double e = std::exp(w * x2);
+            const double e = math::exp(w * x2);
             const double fx = -w * e * cy[i] * cz[k] * sin_tilt;
             const double hy = (e / q) * sy[i] * cz[k] * sin_tilt;
             const double fz = (e / s) * cy[i] * sz[k] * sin_tilt;

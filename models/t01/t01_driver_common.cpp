@@ -6,6 +6,7 @@
 
 #include "models/t01/t01_driver_common.hpp"
 #include "models/t01/t01_tilt_deformation.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -31,10 +32,10 @@ T01DrivingTerms t01_prepare_shared(const float* a, double blend_half_width,
     const double sqrt_pressure = std::sqrt(pressure);
     const double dst_star = kDstFactor * parameters[1] - kPressureDst * sqrt_pressure;
 
-    const double kappa = std::pow(0.5 * pressure, A(39));
+    const double kappa = math::pow(0.5 * pressure, A(39));
     model.kappa = kappa;
     model.kappa3 = kappa * kappa * kappa;
-    model.sin_tilt = std::sin(tilt);
+    model.sin_tilt = math::sin(tilt);
     model.x0 = kNoseOffset / kappa;
     model.semi_axis = kSemiAxis / kappa;
     model.inside_limit = kBoundary - blend_half_width;
@@ -44,10 +45,10 @@ T01DrivingTerms t01_prepare_shared(const float* a, double blend_half_width,
     // IMF clock angle in (0, 2 pi]: a purely northward IMF gives 6.283185307.
     double theta = 0.0;
     if (!(by == 0.0 && bz == 0.0)) {
-        theta = std::atan2(by, bz);
+        theta = math::atan2(by, bz);
         if (theta <= 0.0) theta = theta + kFullTurn;
     }
-    const double sin_half = std::sin(theta / 2.0);
+    const double sin_half = math::sin(theta / 2.0);
     const double h = sin_half * sin_half;
     const double f = A(24) + A(25) * h;
     model.penetrated = {0.0, f * by, f * bz};
@@ -64,11 +65,11 @@ T01DrivingTerms t01_prepare_shared(const float* a, double blend_half_width,
     p.sheet_flank_thickening = A(29);
     double dm = std::fabs(dst_star);
     if (dm < kRingDstFloor) dm = kRingDstFloor;
-    p.src_scale = A(30) * std::pow(kRingDstFloor / dm, A(31)) * kappa;
-    p.prc_scale = A(32) * std::pow(kRingDstFloor / dm, A(33)) * kappa;
+    p.src_scale = A(30) * math::pow(kRingDstFloor / dm, A(31)) * kappa;
+    p.prc_scale = A(32) * math::pow(kRingDstFloor / dm, A(33)) * kappa;
 
     model.symmetric_ring = A(10) + A(11) * dst_star + A(12) * sqrt_pressure;
-    return {dst_star, sqrt_pressure, std::pow(0.5 * pressure, A(42)), std::pow(0.5 * pressure, A(43))};
+    return {dst_star, sqrt_pressure, math::pow(0.5 * pressure, A(42)), math::pow(0.5 * pressure, A(43))};
 }
 
 void t01_prepare_components(double tilt, T01Prepared& model) {

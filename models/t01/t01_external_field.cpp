@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "models/t01/t01_driver_common.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -24,7 +25,7 @@ T01Prepared t01_prepare(const ModelParameters& parameters, const EpochState& epo
     p.tail_shift1 = A(26) + A(27) * g2;
     p.kappa1 = A(35) + A(36) * g2;
     p.kappa2 = A(37) + A(38) * g2;
-    p.prc_rotation = kRotationFactor * std::tanh(std::fabs(dst_star) / A(34));
+    p.prc_rotation = kRotationFactor * math::tanh(std::fabs(dst_star) / A(34));
 
     model.tail1 = A(2) + A(3) * terms.tail1_pressure + A(4) * g1 + A(5) * dst_star;
     model.tail2 = A(6) + A(7) * terms.tail2_pressure + A(8) * g1 + A(9) * dst_star;

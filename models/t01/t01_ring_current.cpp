@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -21,7 +22,7 @@ constexpr double kOneThird = 1.0 / 3.0;
 constexpr double kSixtyFourOver27 = 64.0 / 27.0;
 
 // exp(e), or exactly 0 for e below -500.
-inline double guarded_exp(double e) { return e < kExponentFloor ? 0.0 : std::exp(e); }
+inline double guarded_exp(double e) { return e < kExponentFloor ? 0.0 : math::exp(e); }
 
 // One current loop of a vector potential: amplitude, radius a (entering as a
 // and 4 a) and half-thickness h (entering as h^2).
@@ -60,8 +61,8 @@ double loop_potential(const Loop (&loops)[2], double alpha, double gamma) {
     const double g2 = gamma * gamma;
     const double q = alpha * alpha / 2.0;
     const double f = kSixtyFourOver27 * g2 + q * q;
-    const double big_q = std::pow(std::sqrt(f) + q, kOneThird);
-    const double g2_third = std::pow(g2, kOneThird);
+    const double big_q = math::pow(std::sqrt(f) + q, kOneThird);
+    const double g2_third = math::pow(g2, kOneThird);
     double c = big_q - 4.0 * g2_third / (3.0 * big_q);
     if (c < 0.0) c = 0.0;
     const double big_g = std::sqrt(c * c + 4.0 * g2_third);
@@ -78,7 +79,7 @@ double loop_potential(const Loop (&loops)[2], double alpha, double gamma) {
         const double k2 = loop.radius4 * rho / (ra * ra + z * z + loop.half_thickness2);
         const double k = std::sqrt(k2);
         const double m = 1.0 - k2;
-        const double l = std::log(1.0 / m);
+        const double l = math::log(1.0 / m);
         const double big_k =
             1.38629436112 +
             m * (0.09666344259 + m * (f32(0.035900924f) + m * (f32(0.037425637f) + m * f32(0.014511962f)))) +
@@ -147,21 +148,21 @@ double partial_potential(double r, double st, double ct) {
     const double eb = guarded_exp(-(ba * ba) - bg * bg);
 
     const double a1 = alpha + f32(0.007647312f);
-    const double u1 = f32(103.1601f) * (a1 * a1) / std::pow(lorentz(a1, f32(0.10464875f)), f32(2.9588635f)) /
-                      std::pow(lorentz(gamma, f32(0.011723142f)), f32(0.4382873f));
+    const double u1 = f32(103.1601f) * (a1 * a1) / math::pow(lorentz(a1, f32(0.10464875f)), f32(2.9588635f)) /
+                      math::pow(lorentz(gamma, f32(0.011723142f)), f32(0.4382873f));
     const double a2 = alpha + f32(0.028456436f);
-    const double u2 = f32(-4.800459f) * a2 / std::pow(lorentz(a2, f32(0.21881142f)), f32(2.5459447f)) /
-                      std::pow(lorentz(gamma, f32(0.008132728f)), f32(0.35868245f));
+    const double u2 = f32(-4.800459f) * a2 / math::pow(lorentz(a2, f32(0.21881142f)), f32(2.5459447f)) /
+                      math::pow(lorentz(gamma, f32(0.008132728f)), f32(0.35868245f));
     const double alpha_s =
         alpha * (1.0 +
                  f32(0.3058309f) * ea /
-                     std::pow(lorentz(alpha - f32(0.18171398f), f32(0.12575328f)), f32(3.4225094f)) +
+                     math::pow(lorentz(alpha - f32(0.18171398f), f32(0.12575328f)), f32(3.4225094f)) +
                  u2 + u1);
     const double a3 = alpha - f32(0.16774008f);
-    const double u3 = f32(6.8613296f) * a3 / std::pow(lorentz(a3, f32(0.044336487f)), f32(0.76655996f));
+    const double u3 = f32(6.8613296f) * a3 / math::pow(lorentz(a3, f32(0.044336487f)), f32(0.76655996f));
     const double gamma_s =
         gamma * (1.0113490810617805 + f32(14.513399f) * (alpha - f32(0.26470953f)) * eb +
-                 u3 / std::pow(lorentz(gamma, f32(0.055537414f)), f32(0.72778547f)));
+                 u3 / math::pow(lorentz(gamma, f32(0.055537414f)), f32(0.72778547f)));
 
     double a = loop_potential(kPartialLoops, alpha_s, gamma_s);
     if (p.near_axis) a = a * st / kAxisSine;
@@ -186,11 +187,12 @@ T01Field potential_field(double x, double y, double z) {
         const double f = z * (2.0 * a - da) / (r * (r * r));
         return {f * x, f * y, (2.0 * a * (ct * ct) + da * (st * st)) / r};
     }
-    const double theta = std::atan2(st, ct);
+    const double theta = math::atan2(st, ct);
     const double tp = theta + kStep;
     const double tm = theta - kStep;
-    const double sp = std::sin(tp), cp = std::cos(tp);
-    const double sm = std::sin(tm), cm = std::cos(tm);
+    double sp, cp, sm, cm;
+    math::sincos(tp, sp, cp);
+    math::sincos(tm, sm, cm);
     const double br = (sp * Potential(r, sp, cp) - sm * Potential(r, sm, cm)) / (r * st) * kHalfStepInverse;
     const double bt = (rm * Potential(rm, st, ct) - rp * Potential(rp, st, ct)) / r * kHalfStepInverse;
     const double f = (br + bt * ct / st) / r;
@@ -221,14 +223,14 @@ double quadrupole_radial(double r, double st, double ct) {
     const double gamma = ct / (r * r);
 
     const Step t1 = smoothed_step(alpha, f32(0.14175195f), f32(0.0063880133f));
-    const double d1 = sc * std::pow(t1.f, f32(2.3188243f)) / (std::pow(r / f32(5.3039346f), f32(4.2133975f)) + 1.0);
+    const double d1 = sc * math::pow(t1.f, f32(2.3188243f)) / (math::pow(r / f32(5.3039346f), f32(4.2133975f)) + 1.0);
     const double d2 = d1 * c2;
     const Step t2 = smoothed_step(alpha, f32(0.14011428f), f32(0.023060942f));
-    const double d3 = sc * std::pow(t2.fs, f32(0.7955534f)) / (std::pow(r / f32(3.462235f), f32(2.568743f)) + 1.0);
+    const double d3 = sc * math::pow(t2.fs, f32(0.7955534f)) / (math::pow(r / f32(3.462235f), f32(2.568743f)) + 1.0);
     const double d4 = d3 * c2;
     const Step t3 = smoothed_step(alpha, f32(0.14852335f), f32(0.023196762f));
-    const double d5 = sc * std::pow(alpha, f32(3.4774258f)) * std::pow(t3.fs, f32(1.9221551f)) /
-                      (std::pow(r / f32(7.8302236f), f32(8.4929342f)) + 1.0);
+    const double d5 = sc * math::pow(alpha, f32(3.4774258f)) * math::pow(t3.fs, f32(1.9221551f)) /
+                      (math::pow(r / f32(7.8302236f), f32(8.4929342f)) + 1.0);
     const double d6 = d5 * c2;
 
     double g = lorentz(alpha - f32(0.12952219f), f32(0.017530087f));
@@ -269,8 +271,8 @@ struct PolarRadial {
 
 PolarRadial polar_radial(double r) {
     const double r2 = r * r;
-    return {r, std::pow(r / f32(7.4713326f), f32(3.1805336f)) + 1.0, std::pow(r, f32(1.9851482f)),
-            std::pow(r / f32(6.2937407f), f32(5.6718245f)) + 1.0, r2 * r2};
+    return {r, math::pow(r / f32(7.4713326f), f32(3.1805336f)) + 1.0, math::pow(r, f32(1.9851482f)),
+            math::pow(r / f32(6.2937407f), f32(5.6718245f)) + 1.0, r2 * r2};
 }
 
 // Polar function Qt of the partial ring current's quadrupole.
@@ -281,13 +283,13 @@ double quadrupole_polar(const PolarRadial& radial, double st, double ct) {
     const double gamma = ct / (r * r);
 
     const Step t1 = smoothed_step(alpha, f32(0.20717214f), f32(0.050305553f));
-    const double e1 = std::pow(t1.f, f32(1.2432883f)) / radial.e1_denominator;
+    const double e1 = math::pow(t1.f, f32(1.2432883f)) / radial.e1_denominator;
     const double e2 = e1 * c2;
     const Step t2 = smoothed_step(alpha, f32(0.15685043f), f32(0.020929107f));
-    const double e3 = std::pow(t2.fa, f32(1.3767436f)) / radial.e3_denominator;
+    const double e3 = math::pow(t2.fa, f32(1.3767436f)) / radial.e3_denominator;
     const double e4 = e3 * c2;
     const Step t3 = smoothed_step(alpha, f32(0.17013952f), f32(0.101987004f));
-    const double e5 = std::pow(t3.fs, f32(0.315714f)) * std::pow(alpha, f32(1.0563095f)) / radial.e5_denominator;
+    const double e5 = math::pow(t3.fs, f32(0.315714f)) * math::pow(alpha, f32(1.0563095f)) / radial.e5_denominator;
     const double e6 = e5 * c2;
 
     const Step t4 = smoothed_step(gamma, 0.0, f32(0.010406961f));
@@ -331,24 +333,28 @@ T01Field quadrupole_field(double x, double y, double z) {
         const double br = quadrupole_radial(r, st, ct);
         const double bt = quadrupole_polar(radial, st, ct);
         const double dbr = (quadrupole_radial(r + kStep, st, ct) - quadrupole_radial(r - kStep, st, ct)) / 2e-4;
-        const double theta = std::atan2(st, ct);
+        const double theta = math::atan2(st, ct);
         const double tp = theta + kStep;
         const double tm = theta - kStep;
-        const double dbt = (quadrupole_polar(radial, std::sin(tp), std::cos(tp)) -
-                            quadrupole_polar(radial, std::sin(tm), std::cos(tm))) / 2e-4;
+        double sp, cp, sm, cm;
+        math::sincos(tp, sp, cp);
+        math::sincos(tm, sm, cm);
+        const double dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
         const double fc = br + r * dbr + dbt;
         return {st * (br + fc * (sphi * sphi)) + ct * bt, -st * sphi * cphi * fc, (br * ct - bt * st) * cphi};
     }
     const double s0 = kAxisSine;
     const double c0 = z < 0.0 ? -kAxisCosine : kAxisCosine;
-    const double theta = std::atan2(s0, c0);
+    const double theta = math::atan2(s0, c0);
     const double br = quadrupole_radial(r, s0, c0);
     const double bt = quadrupole_polar(radial, s0, c0);
     const double dbr = (quadrupole_radial(r + kStep, s0, c0) - quadrupole_radial(r - kStep, s0, c0)) / 2e-4;
     const double tp = theta + kStep;
     const double tm = theta - kStep;
-    const double dbt = (quadrupole_polar(radial, std::sin(tp), std::cos(tp)) -
-                        quadrupole_polar(radial, std::sin(tm), std::cos(tm))) / 2e-4;
+    double sp, cp, sm, cm;
+    math::sincos(tp, sp, cp);
+    math::sincos(tm, sm, cm);
+    const double dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
     const double fc = r * dbr + dbt;
     const double rs = r * s0;
     const double rs2 = rs * rs;
@@ -360,12 +366,10 @@ T01Field quadrupole_field(double x, double y, double z) {
 
 T01RingCurrent t01_ring_current_prepare(double tilt, const T01ComponentParameters& parameters) {
     T01RingCurrent set;
-    set.cos_tilt = std::cos(tilt);
-    set.sin_tilt = std::sin(tilt);
+    math::sincos(tilt, set.sin_tilt, set.cos_tilt);
     set.src_scale = parameters.src_scale;
     set.prc_scale = parameters.prc_scale;
-    set.prc_cos = std::cos(parameters.prc_rotation);
-    set.prc_sin = std::sin(parameters.prc_rotation);
+    math::sincos(parameters.prc_rotation, set.prc_sin, set.prc_cos);
     const double xsc_s = parameters.src_scale - 1.0;
     const double xsc_p = parameters.prc_scale - 1.0;
     const double scale_s = xsc_s + 1.0;

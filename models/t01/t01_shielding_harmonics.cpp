@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 
@@ -12,8 +13,7 @@ T01HarmonicFrames t01_harmonic_frames(double tilt, float group1_tilt_factor, flo
     T01HarmonicFrames frames;
     const double tilt_factor[2] = {double(group1_tilt_factor), double(group2_tilt_factor)};
     for (int g = 0; g < 2; ++g) {
-        frames.frame_cos[g] = std::cos(tilt_factor[g] * tilt);
-        frames.frame_sin[g] = std::sin(tilt_factor[g] * tilt);
+        math::sincos(tilt_factor[g] * tilt, frames.frame_sin[g], frames.frame_cos[g]);
     }
     for (int n = 0; n < 3; ++n) {
         frames.y_scale[0][n] = double(group1_y_scale[n]);
@@ -40,8 +40,8 @@ T01ShieldingSum t01_shielding_sum_prepare(const T01ShieldingTable& table, double
         t01_harmonic_frames(tilt, table.group1_tilt_factor, table.group2_tilt_factor, table.group1_y_scale,
                             table.group1_z_scale, table.group2_y_scale, table.group2_z_scale);
     sum.table = &table;
-    const double cos_tilt = std::cos(tilt);
-    const double sin_tilt = std::sin(tilt);
+    double sin_tilt, cos_tilt;
+    math::sincos(tilt, sin_tilt, cos_tilt);
     sum.term_scale = term_scale;
     const double d[2] = {cos_tilt, 2.0 * cos_tilt};
     for (int g = 0; g < 2; ++g) {
@@ -106,14 +106,12 @@ T01Field t01_shielding_sum(const T01ShieldingSum& sum, double x, double y, doubl
     for (int group = 0; group < 2; ++group) {
         double cy[3], sy[3], cz[3], sz[3];
         for (int n = 0; n < 3; ++n) {
-            cy[n] = std::cos(y / sum.y_scale[group][n]);
-            sy[n] = std::sin(y / sum.y_scale[group][n]);
-            cz[n] = std::cos(zg[group] / sum.z_scale[group][n]);
-            sz[n] = std::sin(zg[group] / sum.z_scale[group][n]);
+            math::sincos(y / sum.y_scale[group][n], sy[n], cy[n]);
+            math::sincos(zg[group] / sum.z_scale[group][n], sz[n], cz[n]);
         }
         for (int i = 0; i < 3; ++i) {
             for (int k = 0; k < 3; ++k) {
-                const double e = std::exp(xg[group] * sum.w[group][i][k]);
+                const double e = math::exp(xg[group] * sum.w[group][i][k]);
                 double fx, fy, fz;
                 if (group == 0) {
                     fx = sum.x_coef[0][i][k] * e * cy[i] * sz[k];

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t01/t01_driver_common.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -35,8 +36,8 @@ T01Prepared t01_storm_prepare(const ModelParameters& parameters, const EpochStat
     double dq = std::fabs(dst_star);
     if (dq < kStormDstFloor) dq = kStormDstFloor;
     dq = dq / kStormDstFloor;
-    p.kappa1 = A(35) * std::pow(dq, A(36));
-    p.kappa2 = A(37) * std::pow(dq, A(38));
+    p.kappa1 = A(35) * math::pow(dq, A(36));
+    p.kappa2 = A(37) * math::pow(dq, A(38));
     p.prc_rotation = A(34);
 
     model.tail1 = A(2) + A(3) * terms.tail1_pressure + saturating(A(4), g2, A(44)) + A(5) * dst_star;

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -41,7 +42,7 @@ T01Field thin_disk_sheet(double x, double y, double z, double d0, double sunward
     const double drho_dx = x / rho;
     const double drho_dy = y / rho;
 
-    const double e = std::exp(x / 7.0);
+    const double e = math::exp(x / 7.0);
     const double y20 = y / 20.0;
     const double d = d0 + flank * (y20 * y20) + sunward * e;
     const double dd_dy = flank * y * 0.005;
@@ -108,7 +109,7 @@ T01TailModes warped_modes(const T01Tail& set, double x, double y, double z) {
     const double rho = std::sqrt(rho2);
     double phi = 0.0, cphi = 1.0, sphi = 0.0;
     if (!(y == 0.0 && z == 0.0)) {
-        phi = std::atan2(z, y);
+        phi = math::atan2(z, y);
         cphi = y / rho;
         sphi = z / rho;
     }
@@ -119,8 +120,8 @@ T01TailModes warped_modes(const T01Tail& set, double x, double y, double z) {
     const double dphi_drho = big_g * (w * w) * (kWarpScale4Times3 - rho4) * cphi * s;
     const double dphi_dx = 0.0;
 
-    const double cbig = std::cos(big_phi);
-    const double sbig = std::sin(big_phi);
+    double sbig, cbig;
+    math::sincos(big_phi, sbig, cbig);
     const double ya = rho * cbig;
     const double za = rho * sbig;
 
@@ -144,7 +145,7 @@ T01TailModes warped_modes(const T01Tail& set, double x, double y, double z) {
 
 T01Tail t01_tail_prepare(double tilt, const T01ComponentParameters& parameters) {
     T01Tail set;
-    set.sin_tilt = std::sin(tilt);
+    set.sin_tilt = math::sin(tilt);
     set.hinge_distance = parameters.hinge_distance;
     set.warp_amplitude = parameters.warp_amplitude;
     set.flank_thickening = parameters.sheet_flank_thickening;
@@ -191,19 +192,18 @@ T01Tail t01_tail_prepare(double tilt, const T01ComponentParameters& parameters) 
 T01Field t01_tail_shielding_field(const T01TailMode& mode, double x, double y, double z) {
     double cz[5], sz[5];
     for (int k = 0; k < 5; ++k) {
-        sz[k] = std::sin(z * mode.z_reciprocal[k]);
-        cz[k] = std::cos(z * mode.z_reciprocal[k]);
+        math::sincos(z * mode.z_reciprocal[k], sz[k], cz[k]);
     }
     T01Field h;
     int l = 0;
     for (int i = 0; i < 5; ++i) {
         const double rp = mode.y_reciprocal[i];
-        const double cy = std::cos(y * rp);
-        const double sy = std::sin(y * rp);
+        double sy, cy;
+        math::sincos(y * rp, sy, cy);
         for (int k = 0; k < 5; ++k) {
             const double rr = mode.z_reciprocal[k];
             const double w = mode.w[i][k];
-            const double e = std::exp(x * w);
+            const double e = math::exp(x * w);
             const double a = mode.amplitude[l++];
             h.x = h.x + a * (-w * e * cy * sz[k]);
             h.y = h.y + a * (rp * e * sy * sz[k]);
@@ -226,7 +226,7 @@ T01TailModes t01_tail_field(const T01Tail& set, double x, double y, double z) {
     const double drh_dz = kHingeLatitudeSlope * zr / r;
 
     const double q = r / rh;
-    const double f = 1.0 / std::pow(1.0 + q * q * q, kOneThird);
+    const double f = 1.0 / math::pow(1.0 + q * q * q, kOneThird);
     const double f2 = f * f;
     const double df_dr = -(q * q) * (f2 * f2) / rh;
     const double df_drh = -q * df_dr;

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "numerics/math.hpp"
+
 namespace cones {
 
 // Passes of the deformation's fixed-point iteration after which the last
@@ -37,7 +39,7 @@ inline T01TiltDeformation t01_tilt_deformation(double x, double z, double r, dou
         const double zr = zp / r;
         const double rh = hinge + latitude_term * (zr * zr);
         const double w = r / rh;
-        const double s = sin_tilt / std::pow(1.0 + w * w * w, exponent);
+        const double s = sin_tilt / math::pow(1.0 + w * w * w, exponent);
         const double c = std::sqrt(1.0 - s * s);
         d.xs = x * c - z * s;
         d.zs = z * c + x * s;

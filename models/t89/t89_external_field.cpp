@@ -4,6 +4,7 @@
 
 #include "models/t89/t89.hpp"
 #include "numerics/lane_variant.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -147,9 +148,8 @@ void t89_external_field(const T89Coefficients& set, const EpochState& epoch, Giv
     const Real closure_z = a3 * (q1 + q2) + a4 * s * (q1 - q2);
 
     // Boundary terms, growing sunward with e-folding length A20.
-    const Real e = lanewise(x / a20, [](double xa) {
-        return xa >= kBoundaryExponentLimit ? kBoundaryFactorCap : std::exp(xa);
-    });
+    const Real xa = x / a20;
+    const Real e = select(xa >= kBoundaryExponentLimit, Real(kBoundaryFactorCap), math::exp(xa));
     const Real z2 = z * z;
     const Real boundary_x = (a6 * c * z + (a7 + a8 * y2 + a9 * z2) * s) * e;
     const Real boundary_y = (a10 * c * y * z + (a11 + a12 * y2 + a13 * z2) * s * y) * e;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -13,8 +14,7 @@ template <std::size_t N>
 void scaled_angles(double v, const float (&scale)[N], double (&cos_v)[N], double (&sin_v)[N]) {
     for (std::size_t n = 0; n < N; ++n) {
         const double d = scale[n];
-        cos_v[n] = std::cos(v / d);
-        sin_v[n] = std::sin(v / d);
+        math::sincos(v / d, sin_v[n], cos_v[n]);
     }
 }
 
@@ -27,7 +27,7 @@ void add_sum(T96Vector& h, const T96AmplitudePair* amplitudes, const double (&ra
     for (std::size_t i = 0; i < N; ++i) {
         for (std::size_t k = 0; k < N; ++k) {
             const double w = rate[i][k];
-            const T96Vector d = term(i, k, w, std::exp(x * w));
+            const T96Vector d = term(i, k, w, math::exp(x * w));
             const T96AmplitudePair& pair = amplitudes[i * N + k];
             t96_accumulate(h, pair.first, d);
             t96_accumulate(h, pair.second, T96Vector{d.x * factor, d.y * factor, d.z * factor});

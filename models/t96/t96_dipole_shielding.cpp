@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -38,7 +39,7 @@ Harmonic harmonic(const T96CylindricalHarmonic& entry, double x, double rho) {
     h.zeta = rho / d;
     h.xi = x / d;
     t96_bessel_j0_j1(h.zeta, h.j0, h.j1);
-    h.e = std::exp(h.xi);
+    h.e = math::exp(h.xi);
     return h;
 }
 
@@ -120,7 +121,7 @@ void t96_bessel_j0_j1(double u, double& j0, double& j1) {
         u - 0.78539816 -
         v * (0.04166397 +
              v * (0.00003954 - v * (0.00262573 - v * (0.00054125 + v * (0.00029333 - v * 0.00013558)))));
-    j0 = f0 * std::cos(theta0) / root;
+    j0 = f0 * math::cos(theta0) / root;
     const double f1 =
         0.79788456 +
         v * (0.00000156 +
@@ -129,7 +130,7 @@ void t96_bessel_j0_j1(double u, double& j0, double& j1) {
         u - 2.35619449 +
         v * (0.12499612 +
              v * (0.0000565 - v * (0.00637879 - v * (0.00074348 + v * (0.00079824 - v * 0.00029166)))));
-    j1 = f1 * std::cos(theta1) / root;
+    j1 = f1 * math::cos(theta1) / root;
 }
 
 // Given: model, its cos psi and sin psi; x, y, z scaled GSM, Earth radii.

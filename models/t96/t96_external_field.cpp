@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -41,13 +42,12 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
     const double transverse = std::sqrt(by * by + bz * bz);
     double clock = 0.0;
     if (!(by == 0.0 && bz == 0.0)) {
-        clock = std::atan2(by, bz);
+        clock = math::atan2(by, bz);
         if (clock <= 0.0) clock = clock + kFullTurn;
     }
-    model.cos_clock = std::cos(clock);
-    model.sin_clock = std::sin(clock);
+    math::sincos(clock, model.sin_clock, model.cos_clock);
     const double reconnection =
-        kReconnectionFactor * root_pressure * transverse * std::sin(clock / 2.0);
+        kReconnectionFactor * root_pressure * transverse * math::sin(clock / 2.0);
     const double reconnection_factor = reconnection / kReferenceReconnection - 1.0;
     const double pressure_factor = std::sqrt(0.5 * pressure) - 1.0;
 
@@ -62,21 +62,20 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
     model.penetrated_by = double(a.imf_efficiency) * by;
     model.penetrated_bz = double(a.imf_efficiency) * bz;
 
-    model.kappa = std::pow(0.5 * pressure, kPressureExponent);
+    model.kappa = math::pow(0.5 * pressure, kPressureExponent);
     model.kappa_cubed = model.kappa * model.kappa * model.kappa;
     model.nose_offset = kNoseOffset / model.kappa;
     model.semi_axis = kSemiAxis / model.kappa;
     model.semi_axis_squared = model.semi_axis * model.semi_axis;
 
-    model.sin_tilt = std::sin(epoch.tilt);
-    model.cos_tilt = std::cos(epoch.tilt);
+    math::sincos(epoch.tilt, model.sin_tilt, model.cos_tilt);
     t96_prepare_sheet(model, epoch.sin_tilt);
     t96_prepare_region1(model);
     t96_prepare_region2(model);
     t96_prepare_interconnection(model);
 
     // The escape test's magnetopause, with its own scaling.
-    const double f = std::pow(pressure / 2.0, double(0.1376f));
+    const double f = math::pow(pressure / 2.0, double(0.1376f));
     model.magnetopause.a = double(75.6f) / f;
     model.magnetopause.b = double(28.55f) / f;
     model.magnetopause.x0 = double(-64.51f) / f;
@@ -118,7 +117,7 @@ void t96_external_field<double>(const T96Prepared& model, const EpochState& epoc
 
     const double sigma = t96_magnetopause_coordinate(model, x, y, z);
     const auto penetrated_factor = [&] {
-        return std::exp(x / kPenetrationLengthX -
+        return math::exp(x / kPenetrationLengthX -
                         (ys / kPenetrationWidth) * (ys / kPenetrationWidth));
     };
 

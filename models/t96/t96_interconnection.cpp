@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 
@@ -31,19 +32,18 @@ T96Vector t96_interconnection_field(const T96Prepared& model, double x, double y
     double sin_z[3], cos_z[3];
     for (int k = 0; k < 3; ++k) {
         const double r = table.r[k];
-        sin_z[k] = std::sin(z / r);
-        cos_z[k] = std::cos(z / r);
+        math::sincos(z / r, sin_z[k], cos_z[k]);
     }
     T96Vector b;
     for (int i = 0; i < 3; ++i) {
         const double p = table.p[i];
-        const double cy = std::cos(y / p);
-        const double sy = std::sin(y / p);
+        double sy, cy;
+        math::sincos(y / p, sy, cy);
         const double rp = model.interconnection_inverse_p[i];
         for (int k = 0; k < 3; ++k) {
             const double rr = model.interconnection_inverse_r[k];
             const double w = model.interconnection_rate[i][k];
-            const double e = std::exp(w * x);
+            const double e = math::exp(w * x);
             const T96Vector h{-w * e * cy * sin_z[k], rp * e * sy * sin_z[k],
                               -rr * e * cy * cos_z[k]};
             t96_accumulate(b, table.amplitude[i][k], h);

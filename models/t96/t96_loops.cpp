@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -29,7 +30,7 @@ T96Vector t96_circular_loop_field(double x, double y, double z, double rl) {
     const double r32 = 0.5 * (r12 + r22);
     const double m = 1.0 - r12 / r22;
     const double m1 = 1.0 - m;
-    const double ln = std::log(1.0 / m1);
+    const double ln = math::log(1.0 / m1);
     const double k =
         1.38629436112 +
         m1 * (0.09666344259 +

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -163,7 +164,7 @@ T96Vector plasma_sheet_sum(const T96Region1Terms& terms, double x, double y, dou
 // distance r and azimuth phi (given as its cosine and sine), back in GSM.
 T96Vector boundary_point(double t, double r, double r3, double root_r, double cos_phi,
                          double sin_phi, bool south, const T96Angle& hinge) {
-    const double st = root_r / std::pow(r3 + 1.0 / t96_power(std::sin(t), 6) - 1.0, kSixthRootSingle);
+    const double st = root_r / math::pow(r3 + 1.0 / t96_power(math::sin(t), 6) - 1.0, kSixthRootSingle);
     const double ct = south ? -std::sqrt(1.0 - st * st) : std::sqrt(1.0 - st * st);
     const double xa = r * st * cos_phi;
     const double ya = r * st * sin_phi;
@@ -195,7 +196,7 @@ void t96_prepare_region1(T96Prepared& model) {
     }
     terms.crossed_loops_hinge = hinged_tilt(s, t96_hinge_at(std::fabs(kCrossedLoopsCentre + kCrossedLoopsRadius)));
     terms.loop_hinge = hinged_tilt(s, t96_hinge_at(std::fabs(kSingleLoopRadius - kSingleLoopCentre)));
-    terms.crossed_loops_inclination = {std::cos(kLoopInclination), std::sin(kLoopInclination)};
+    math::sincos(kLoopInclination, terms.crossed_loops_inclination.sin, terms.crossed_loops_inclination.cos);
     model.region1_shielding = t96_shielding_weights(kT96Region1Shielding, s, model.cos_tilt,
                                                     T96RateForm::kSquaredReciprocals);
 }
@@ -219,13 +220,13 @@ T96Vector t96_region1_source(const T96Prepared& model, const T96Hinge& distances
     const T96Angle hinge = hinged_tilt(terms.sin_tilt, distances);
     const double xa = x * hinge.cos - z * hinge.sin;
     const double za = x * hinge.sin + z * hinge.cos;
-    const double phi = (xa == 0.0 && y == 0.0) ? 0.0 : std::atan2(y, xa);
-    const double theta = std::atan2(std::sqrt(xa * xa + y * y), za);
-    const double st = std::sin(theta);
-    const double f = st / std::pow(t96_power(st, 6) * (1.0 - r3) + r3, kSixthRoot);
-    double theta0 = std::asin(f);
+    const double phi = (xa == 0.0 && y == 0.0) ? 0.0 : math::atan2(y, xa);
+    const double theta = math::atan2(std::sqrt(xa * xa + y * y), za);
+    const double st = math::sin(theta);
+    const double f = st / math::pow(t96_power(st, 6) * (1.0 - r3) + r3, kSixthRoot);
+    double theta0 = math::asin(f);
     if (theta > kHalfPi) theta0 = kT96Pi - theta0;
-    const double half_phi_sine = std::sin(phi / 2.0);
+    const double half_phi_sine = math::sin(phi / 2.0);
     const double dtheta = kOvalMidnightIncrease * (half_phi_sine * half_phi_sine);
     const double north = kOvalNoon + dtheta;
     const double south = kOvalNoonSouth - dtheta;
@@ -237,7 +238,8 @@ T96Vector t96_region1_source(const T96Prepared& model, const T96Hinge& distances
     const bool in_south = !(north - delta <= theta0 && theta0 <= north + delta);
     const double centre = in_south ? south : north;
     const double root_r = std::sqrt(r);
-    const double cos_phi = std::cos(phi), sin_phi = std::sin(phi);
+    double sin_phi, cos_phi;
+    math::sincos(phi, sin_phi, cos_phi);
     const T96Vector p1 =
         boundary_point(centre - delta, r, r3, root_r, cos_phi, sin_phi, in_south, hinge);
     const T96Vector p2 =

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -198,11 +199,11 @@ T96Vector sheet_representation(const T96Region2Terms& terms, double xi, const T9
         const double ax = kT96Region2SheetProfileX.latitude_exponent[k];
         const double ay = kT96Region2SheetProfileY.latitude_exponent[k];
         const double az = kT96Region2SheetProfileZ.latitude_exponent[k];
-        const double sx = ax < 0.0 ? terms.sheet_x_factor[k] * ct * std::exp(ax * ct2)
-                                   : ct * std::exp(ax * (ct2 - 1.0));
-        const double sy = ay < 0.0 ? terms.sheet_y_factor[k] * ct * std::exp(ay * ct2)
-                                   : ct * std::exp(ay * (ct2 - 1.0));
-        const double ez = az <= 0.0 ? std::exp(az * ct2) : std::exp(az * (ct2 - 1.0));
+        const double sx = ax < 0.0 ? terms.sheet_x_factor[k] * ct * math::exp(ax * ct2)
+                                   : ct * math::exp(ax * (ct2 - 1.0));
+        const double sy = ay < 0.0 ? terms.sheet_y_factor[k] * ct * math::exp(ay * ct2)
+                                   : ct * math::exp(ay * (ct2 - 1.0));
+        const double ez = az <= 0.0 ? math::exp(az * ct2) : math::exp(az * (ct2 - 1.0));
         double sum_x = 0.0, sum_y = 0.0, sum_z = 0.0;
         for (int j = 0; j < 4; ++j) {
             const int row = 4 * k + j;
@@ -231,12 +232,12 @@ void t96_prepare_region2(T96Prepared& model) {
     terms.cos_tilt = model.cos_tilt;
     for (int n = 0; n < 3; ++n) {
         const double a = kOuterCrossed[n].inclination;
-        terms.crossed_loops_inclination[n] = {std::cos(a), std::sin(a)};
+        math::sincos(a, terms.crossed_loops_inclination[n].sin, terms.crossed_loops_inclination[n].cos);
     }
-    terms.inner_four_loops = {{std::cos(kInnerLoopTheta), std::sin(kInnerLoopTheta)},
-                              {std::cos(kInnerLoopPhi), std::sin(kInnerLoopPhi)}};
-    terms.outer_four_loops = {{std::cos(kOuterLoopTheta), std::sin(kOuterLoopTheta)},
-                              {std::cos(kOuterLoopPhi), std::sin(kOuterLoopPhi)}};
+    math::sincos(kInnerLoopTheta, terms.inner_four_loops.theta.sin, terms.inner_four_loops.theta.cos);
+    math::sincos(kInnerLoopPhi, terms.inner_four_loops.phi.sin, terms.inner_four_loops.phi.cos);
+    math::sincos(kOuterLoopTheta, terms.outer_four_loops.theta.sin, terms.outer_four_loops.theta.cos);
+    math::sincos(kOuterLoopPhi, terms.outer_four_loops.phi.sin, terms.outer_four_loops.phi.cos);
     for (int k = 0; k < 5; ++k) {
         const double ax = kT96Region2SheetProfileX.latitude_exponent[k];
         const double ay = kT96Region2SheetProfileY.latitude_exponent[k];
@@ -286,7 +287,7 @@ double t96_region2_stretched_coordinate(double x, double y, double z) {
     const double root = std::sqrt(q + h * h);
     const double alpha = q / t96_power(root, 3);
     const double theta = kSheetNoon + kSheetHalfIncrease * (1.0 - f / std::sqrt(q));
-    const double st = std::sin(theta);
+    const double st = math::sin(theta);
     return alpha - st * st;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "models/t96/t96_internal.hpp"
+#include "numerics/math.hpp"
 
 namespace cones {
 namespace {
@@ -131,9 +132,9 @@ LongTailSheet long_tail_sheet(double zk, double xc1, double xc2, double xnx, dou
     const double xa2 = 1.0 / (xc2 * xc2 + b2);
     const double xna = xnx * xnx + b2;
     const double f = b2 - xc2 * xc2;
-    const double ln1 = std::log(kXn21 / xna);
+    const double ln1 = math::log(kXn21 / xna);
     const double ln2 = ln1 + kAdln;
-    const double s0 = (std::atan(xnx / b) + kHalfPi) / b;
+    const double s0 = (math::atan(xnx / b) + kHalfPi) / b;
     const double s1 = (ln1 / 2.0 + xc1 * s0) / xa1;
     const double s2 = (xc2 * xa2 * ln2 - kXnr - f * xa2 * s0) * xa2;
     const double g1 = (b2 * s0 - 0.5 * xc1 * ln1) / xa1;
