@@ -495,37 +495,45 @@ TEST(T96Region2, MatchesReferenceValuesInEveryBand) {
 // representation still has the full weight (the step is 0 there), -0.015 is
 // pure sheet, at 0.015 the inner weight starts from 0, 0.045 is pure inner.
 TEST(T96Region2, BandEdgesBelongToTheBandAbove) {
-    using Band = T96Region2Band;
     const double full = double(-0.02f);
+    // The representations each band takes: outer, sheet, inner.
+    struct Band {
+        bool outer, sheet, inner;
+    };
+    const Band outer{true, false, false}, outer_and_sheet{true, true, false}, sheet{false, true, false},
+        inner_and_sheet{false, true, true}, inner{false, false, true};
     struct Case {
         double xi;
         Band band;
         double outer, sheet, inner;
     };
     const Case cases[] = {
-        {-1.0, Band::kOuter, full, 0.0, 0.0},
-        {std::nextafter(-0.045, -1.0), Band::kOuter, full, 0.0, 0.0},
-        {-0.045, Band::kOuterAndSheet, full, 0.0, 0.0},
-        {-0.03, Band::kOuterAndSheet, 0.5 * full, 0.5 * full, 0.0},
-        {std::nextafter(-0.015, -1.0), Band::kOuterAndSheet, 0.0, full, 0.0},
-        {-0.015, Band::kSheet, 0.0, full, 0.0},
-        {0.0, Band::kSheet, 0.0, full, 0.0},
-        {0.015, Band::kInnerAndSheet, 0.0, full, 0.0},
-        {0.03, Band::kInnerAndSheet, 0.0, 0.5 * full, 0.5 * full},
-        {std::nextafter(0.045, 0.0), Band::kInnerAndSheet, 0.0, 0.0, full},
-        {0.045, Band::kInner, 0.0, 0.0, full},
-        {0.5, Band::kInner, 0.0, 0.0, full},
+        {-1.0, outer, full, 0.0, 0.0},
+        {std::nextafter(-0.045, -1.0), outer, full, 0.0, 0.0},
+        {-0.045, outer_and_sheet, full, 0.0, 0.0},
+        {-0.03, outer_and_sheet, 0.5 * full, 0.5 * full, 0.0},
+        {std::nextafter(-0.015, -1.0), outer_and_sheet, 0.0, full, 0.0},
+        {-0.015, sheet, 0.0, full, 0.0},
+        {0.0, sheet, 0.0, full, 0.0},
+        {0.015, inner_and_sheet, 0.0, full, 0.0},
+        {0.03, inner_and_sheet, 0.0, 0.5 * full, 0.5 * full},
+        {std::nextafter(0.045, 0.0), inner_and_sheet, 0.0, 0.0, full},
+        {0.045, inner, 0.0, 0.0, full},
+        {0.5, inner, 0.0, 0.0, full},
     };
     for (const auto& c : cases) {
         const T96Region2Weights w = t96_region2_weights(c.xi);
         SCOPED_TRACE(testing::Message() << "xi = " << c.xi);
-        EXPECT_EQ(w.band, c.band);
+        EXPECT_EQ(w.takes_outer, c.band.outer);
+        EXPECT_EQ(w.takes_sheet, c.band.sheet);
+        EXPECT_EQ(w.takes_inner, c.band.inner);
         EXPECT_NEAR(w.outer, c.outer, 1e-15);
         EXPECT_NEAR(w.sheet, c.sheet, 1e-15);
         EXPECT_NEAR(w.inner, c.inner, 1e-15);
         EXPECT_NEAR(w.outer + w.sheet + w.inner, full, 1e-17);
     }
 }
+
 
 // The step rises from 0 to 1 across [xi0 - w, xi0 + w) with the value
 // 1.5 u / (2 w^3 + u), u = (xi - xi0 + w)^3, below xi0 and
