@@ -47,6 +47,9 @@
 
 #include <sleef.h>
 
+#include <bit>
+#include <cstdint>
+#include <cmath>
 #include <limits>
 
 #include "numerics/pack.hpp"
@@ -179,6 +182,61 @@ inline double tan(double x) { return single_nan(Sleef_cinz_tand2_u10sse2(in_both
 // Notes: ±1 exactly for |x| above about 18.7; tanh(±0) = ±0, tanh(±inf) =
 // ±1, NaN gives NaN.
 inline double tanh(double x) { return single_nan(Sleef_cinz_tanhd2_u10sse2(in_both_lanes(x))[0]); }
+
+// x^0.2 with the single-precision exponent 0.2f = 1/5 + 2^-26/5, for one
+// value only: the integrator's step-size factors, once per step of every
+// trajectory, where pow(x, 0.2f) would cost as much as a step's field of the
+// dipole.
+// Given: x > 0, finite.
+// Returned: x^double(0.2f), within 1.5 ulp, from additions,
+// multiplications, divisions and the bits of x alone, so its bits are the
+// same on every machine.
+// Notes: x = m 2^e (m in [1, 2)) is split into a = m 2^r in [1, 32) and
+// 2^(5q) (e = 5q + r, 0 <= r < 5). The inverse fifth root w of a, from a
+// quadratic in m over 2^(r/5) and two Newton steps without division,
+// gives the fifth root y = a w^4, corrected once by y <- y + (a / y^4 - y) / 5;
+// the remaining factor x^(2^-26 / 5) = exp(t), |t| < 2.3e-6, is 1 + t + t^2/2
+// with ln x from e ln 2 and the series of 2 atanh((m - 1)/(m + 1)) (m taken in
+// [0.75, 1.5)). Subnormal x are as accurate as normal ones. Other x (zero,
+// negative, infinite, NaN) take pow(x, 0.2f) of this layer.
+inline double pow_fifth(double x) {
+    constexpr double kExponent = double(0.2f);
+    if (!(x > 0.0 && x <= std::numeric_limits<double>::max())) return pow(x, kExponent);
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    int e = static_cast<int>(bits >> 52) - 1023;
+    if (e == -1023) {  // subnormal: scale into the normal range first
+        bits = std::bit_cast<std::uint64_t>(x * 0x1p64);
+        e = static_cast<int>(bits >> 52) - 1023 - 64;
+    }
+    const double m = std::bit_cast<double>((bits & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
+    const int q = e >= 0 ? e / 5 : -((4 - e) / 5);
+    const int r = e - 5 * q;  // 0 .. 4
+    // 2^(r/5), and a quadratic through m^(-1/5) at m = 1, 1.5 and 2 (within
+    // 1.6e-3 on [1, 2), 1.4e-10 after the two Newton steps).
+    static constexpr double kRootsOfTwo[5] = {1.0, 1.148698354997035, 1.3195079107728942, 1.515716566510398,
+                                              1.7411011265922482};
+    const double a = m * static_cast<double>(1 << r);
+    double w = (1.2347884 + m * (-0.28745788 + m * 0.05266948)) / kRootsOfTwo[r];
+    for (int i = 0; i < 2; ++i) {
+        const double w2 = w * w;
+        w = w + w * (1.0 - a * (w2 * w2 * w)) * 0.2;
+    }
+    const double w2 = w * w;
+    double y = a * (w2 * w2);
+    const double y2 = y * y;
+    y = y + (a / (y2 * y2) - y) / 5.0;
+
+    // ln x = e ln 2 + ln m, to some 1e-10: enough for exp(t) to 1e-17.
+    const bool upper = m >= 1.5;
+    const double lm = upper ? 0.5 * m : m;
+    const double s = (lm - 1.0) / (lm + 1.0);
+    const double s2 = s * s;
+    const double ln_m = 2.0 * s * (1.0 + s2 * (1.0 / 3.0 + s2 * (0.2 + s2 * (1.0 / 7.0 + s2 * (1.0 / 9.0 + s2 * (1.0 / 11.0))))));
+    const double ln_x = (e + (upper ? 1 : 0)) * 0.6931471805599453 + ln_m;
+    const double t = ln_x * (0x1p-26 / 5.0);  // kExponent - 1/5 = 2^-26 / 5
+    const double scale = std::bit_cast<double>(static_cast<std::uint64_t>(q + 1023) << 52);  // 2^q
+    return (y + y * (t + 0.5 * t * t)) * scale;
+}
 
 // exp, log, pow, sin, cos, sincos, atan2, asin and atan for each pack, lane
 // by lane: lane i of the result is exactly the one-value function of lane i

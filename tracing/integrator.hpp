@@ -97,8 +97,6 @@ constexpr double unit_roundoff() {
 
 inline constexpr double kU = unit_roundoff();
 inline constexpr double kU26 = 26.0 * kU;
-// The step-size exponent is the single-precision value of 0.2.
-inline constexpr double kFifth = double(0.2f);
 
 }  // namespace rkf_detail
 
@@ -107,7 +105,7 @@ inline constexpr double kFifth = double(0.2f);
 // tolerances.
 // Returned: |dt|, reduced for each component k with tolerance tol_k =
 // relative |y_k| + absolute > 0 and |yp_k| |h|^5 > tol_k to (tol_k /
-// |yp_k|)^0.2; 0 when no component has a tolerance; at least 26 u max(|t|,
+// |yp_k|)^0.2f (math::pow_fifth); 0 when no component has a tolerance; at least 26 u max(|t|,
 // |dt|), u the unit roundoff. Its sign is set by the caller.
 template <std::size_t N>
 double rkf_initial_step(const std::array<double, N>& y, const std::array<double, N>& yp, double t, double dt,
@@ -122,7 +120,7 @@ double rkf_initial_step(const std::array<double, N>& y, const std::array<double,
             const double ypk = std::fabs(yp[k]);
             const double h2 = h * h;
             const double h5 = h2 * h2 * h;
-            if (ypk * h5 > tol) h = math::pow(tol / ypk, kFifth);
+            if (ypk * h5 > tol) h = math::pow_fifth(tol / ypk);
         }
     }
     if (!any_tolerance) h = 0.0;
@@ -134,7 +132,7 @@ double rkf_initial_step(const std::array<double, N>& y, const std::array<double,
 // Factor on the step after a rejected trial with scaled error est > 1:
 // 0.9 / est^0.2, at most a tenfold shrink (0.1 from est = 9^5 = 59049 on).
 inline double rkf_shrink_factor(double est) {
-    return est < 59049.0 ? 0.9 / math::pow(est, rkf_detail::kFifth) : 0.1;
+    return est < 59049.0 ? 0.9 / math::pow_fifth(est) : 0.1;
 }
 
 // Factor on the step after an accepted trial with scaled error est <= 1:
@@ -142,7 +140,7 @@ inline double rkf_shrink_factor(double est) {
 // 0.0001889568), and no growth at all when a trial of the same step was
 // rejected.
 inline double rkf_growth_factor(double est, bool after_rejection) {
-    double s = est > 0.0001889568 ? 0.9 / math::pow(est, rkf_detail::kFifth) : 5.0;
+    double s = est > 0.0001889568 ? 0.9 / math::pow_fifth(est) : 5.0;
     if (after_rejection && s > 1.0) s = 1.0;
     return s;
 }
