@@ -113,6 +113,18 @@ const EpochState& epoch_of_degree_13() {
     return state;
 }
 
+// A batch of the `count` points from points[first] on.
+FieldBatch batch_of(const std::vector<Point>& points, std::size_t first, std::size_t count) {
+    FieldBatch batch;
+    batch.count = static_cast<int>(count);
+    for (std::size_t slot = 0; slot < count; ++slot) {
+        batch.x[slot] = points[first + slot].x;
+        batch.y[slot] = points[first + slot].y;
+        batch.z[slot] = points[first + slot].z;
+    }
+    return batch;
+}
+
 const FieldModel kModels[] = {field_model<DipoleModel>, field_model<ReferenceFieldModel>, field_model<T89Model>,
                               field_model<T96Model>,    field_model<T01Model>,      field_model<T01StormModel>,
                               field_model<UnboundedReferenceFieldModel>};
@@ -145,13 +157,7 @@ TEST_P(LaneKernels, EveryModelsFieldIsTheScalarFieldBitForBit) {
         // Batches of every fill from 1 to the width, in turn.
         std::size_t next = 0;
         for (int fill = 1; next < points.size(); fill = fill % static_cast<int>(width) + 1) {
-            FieldBatch batch;
-            batch.count = static_cast<int>(std::min<std::size_t>(fill, points.size() - next));
-            for (int slot = 0; slot < batch.count; ++slot) {
-                batch.x[slot] = points[next + slot].x;
-                batch.y[slot] = points[next + slot].y;
-                batch.z[slot] = points[next + slot].z;
-            }
+            FieldBatch batch = batch_of(points, next, std::min<std::size_t>(fill, points.size() - next));
             evaluate(field, batch);
             for (int slot = 0; slot < batch.count; ++slot) {
                 const Point& p = points[next + slot];
@@ -354,13 +360,7 @@ TEST_P(LaneKernels, T96BranchEdgesInOneBatchGiveTheScalarFieldBitForBit) {
             std::size_t next = 0;
             while (next < path.size()) {
                 const std::size_t end = next < shift ? shift : std::min(next + width, path.size());
-                FieldBatch batch;
-                batch.count = static_cast<int>(end - next);
-                for (int slot = 0; slot < batch.count; ++slot) {
-                    batch.x[slot] = path[next + slot].x;
-                    batch.y[slot] = path[next + slot].y;
-                    batch.z[slot] = path[next + slot].z;
-                }
+                FieldBatch batch = batch_of(path, next, end - next);
                 evaluate(field, batch);
                 for (int slot = 0; slot < batch.count; ++slot) {
                     const Point& p = path[next + slot];
