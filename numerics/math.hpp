@@ -40,9 +40,8 @@
 // the same in every correct library, stays the C library's: SLEEF's gives NaN
 // for subnormal divisors and for quotients beyond some 2^1000.
 //
-// The names live in cones::math, apart from std:: and from the C library's
-// per-lane functions of pack.hpp (lanewise), so that a call says which
-// rounding it gets.
+// The names live in cones::math, apart from std:: and the C library's
+// functions, so that a call says which rounding it gets.
 #pragma once
 
 #include <sleef.h>

@@ -56,7 +56,7 @@ struct EngineOptions {
 // Given: the requested width (0: the best for the field model); the model.
 // Returned: `requested` when it is one of lane_widths(); for 0 the widest of
 // them when the model's field fills the lanes, 1 (the scalar path) when it is
-// evaluated lane by lane (T96, T01), which lanes only slow down.
+// evaluated lane by lane (the T01 models), which lanes only slow down.
 // Notes: any other width is a std::invalid_argument.
 unsigned engine_lanes(unsigned requested, FieldModel model);
 

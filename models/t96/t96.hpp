@@ -14,6 +14,15 @@
 // kappa and return their field for unit amplitude; t96_external_field scales,
 // sums and blends them.
 //
+// The field routines are written over their number type Real: double for one
+// point, or a pack of numerics/pack.hpp for one point per lane, each lane
+// computing exactly the arithmetic of one point. Where the model branches
+// (the magnetopause layer, the Bessel functions' two forms, the region-1
+// oval, the region-2 bands, the axes), every branch that any lane takes is
+// evaluated and each lane picks its own; for one point that is the branch of
+// the point alone. The routines are compiled for double and for each
+// instruction set's pack (numerics/lane_variant.hpp).
+//
 // Units: positions in Earth radii, fields in nT, angles in radians; all
 // vectors in GSM unless a routine says otherwise.
 #pragma once
@@ -22,15 +31,19 @@
 
 #include "geomag/geomag.hpp"
 #include "models/model_parameters.hpp"
+#include "numerics/pack.hpp"
 
 namespace cones {
 
-// A field vector (nT) or position (Earth radii) in the frame its routine names.
-struct T96Vector {
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
+// A field vector (nT) or position (Earth radii) in the frame its routine
+// names, of one point (double) or of a pack of points.
+template <class Real>
+struct T96VectorOf {
+    Real x = 0.0;
+    Real y = 0.0;
+    Real z = 0.0;
 };
+using T96Vector = T96VectorOf<double>;
 
 // ---------------------------------------------------------------- prepared data
 
@@ -151,7 +164,7 @@ struct T96Prepared {
     T96Magnetopause magnetopause;
 };
 
-// Prepares the T96 model for a run.
+// Prepares the T96 model for a run (one point's arithmetic only).
 // Given: parameters, the driving parameters (element 1 the solar-wind dynamic
 //   pressure P in nPa, 2 Dst in nT, 3 and 4 IMF By and Bz in GSM, nT); epoch,
 //   whose tilt (rad) and sin_tilt are read.
@@ -170,15 +183,11 @@ T96Prepared t96_prepare(const ModelParameters& parameters, const EpochState& epo
 // Notes: inside the magnetopause (spheroidal coordinate sigma < 1.075) the
 //   sum of the scaled components; for 1.075 <= sigma < 1.085 a linear blend
 //   with the penetrated IMF; beyond, the penetrated IMF minus the epoch's
-//   dipole field, without evaluating any component. The origin is singular.
-//   A pack is evaluated one lane after the other, each lane by the routine
-//   for one point.
+//   dipole field. The components are evaluated only when a point (a lane)
+//   lies inside the outer edge of the layer. The origin is singular.
 template <class Real>
 void t96_external_field(const T96Prepared& model, const EpochState& epoch, Given<Real> x, Given<Real> y,
                         Given<Real> z, Real& bx, Real& by, Real& bz);
-template <>
-void t96_external_field<double>(const T96Prepared& model, const EpochState& epoch, double x, double y, double z,
-                                double& bx, double& by, double& bz);
 
 // Whether a point lies outside the T96 magnetopause of the escape test.
 // Given: model from t96_prepare; x, y, z in GSM, Earth radii.
@@ -188,23 +197,27 @@ bool t96_escaped(const T96Prepared& model, double x, double y, double z);
 
 // Weights of the model field (interior) and of the penetrated IMF (exterior)
 // in the magnetopause boundary layer 1.075 <= sigma < 1.085.
-struct T96BoundaryWeights {
-    double interior = 0.0;
-    double exterior = 0.0;
+template <class Real>
+struct T96BoundaryWeightsOf {
+    Real interior = 0.0;
+    Real exterior = 0.0;
 };
+using T96BoundaryWeights = T96BoundaryWeightsOf<double>;
 
 // Given: sigma, the spheroidal magnetopause coordinate.
 // Returned: interior = 0.5 (1 - t), exterior = 0.5 (1 + t), t = (sigma - 1.08) / 0.005
 //   with the single-precision 1.08 and 0.005: both 0.5 on the magnetopause.
-// Notes: meaningful in the layer only; the driver does not call it elsewhere.
-T96BoundaryWeights t96_boundary_weights(double sigma);
+// Notes: meaningful in the layer only; the driver uses it there alone.
+template <class Real>
+T96BoundaryWeightsOf<Real> t96_boundary_weights(Real sigma);
 
 // The spheroidal magnetopause coordinate sigma of an unscaled GSM point:
 // 1.08 on the model magnetopause, smaller inside.
 // Given: model; x, y, z in GSM, Earth radii. Returned: sigma (dimensionless).
 // Notes: sunward of x0 - a the surfaces sigma = const are prolate spheroids with
 //   foci at x0 and x0 - 2a; tailward of it cylinders of radius a sqrt(sigma^2 - 1).
-double t96_magnetopause_coordinate(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+Real t96_magnetopause_coordinate(const T96Prepared& model, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------- Bessel functions
 
@@ -214,7 +227,8 @@ double t96_magnetopause_coordinate(const T96Prepared& model, double x, double y,
 // Notes: below u = 3 power series in (u/3)^2, from u = 3 on (3 included) the
 //   asymptotic forms with modulus and phase polynomials in 3/u; the two agree
 //   to about 4e-8 at u = 3. Double-precision constants.
-void t96_bessel_j0_j1(double u, double& j0, double& j1);
+template <class Real>
+void t96_bessel_j0_j1(Real u, Real& j0, Real& j1);
 
 // ---------------------------------------------------------------- dipole shielding
 
@@ -226,26 +240,30 @@ void t96_bessel_j0_j1(double u, double& j0, double& j1);
 //   parts perpendicular and parallel to the x axis, weighted by cos psi and
 //   sin psi. On the x axis the perpendicular sum uses rho = 1e-8 with phi = 90
 //   degrees; the parallel sum keeps rho = 0.
-T96Vector t96_dipole_shielding_field(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+T96VectorOf<Real> t96_dipole_shielding_field(const T96Prepared& model, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------- ring current and tail
 
-// Geometry of the hinged and warped equatorial current sheet at one point.
-struct T96WarpedSheetGeometry {
-    double cos_sheet_tilt = 1.0;   // cos and sin of the local sheet tilt
-    double sin_sheet_tilt = 0.0;
-    double tilt_derivative = 0.0;  // d(psi_s)/dr factor of the local tilt
-    double hinge_shift = 0.0;      // z shift of the long tail sheet
-    double warp = 0.0;             // y-dependent z shift of the sheet
-    double thickness = 0.0;        // half-thickness d of the tail sheets
-    double xs = 0.0;               // x in the sheet frame
-    double zs = 0.0;               // z in the sheet frame, warp included
-    double dxs_dx = 0.0, dxs_dy = 0.0, dxs_dz = 0.0;
-    double dzs_dx = 0.0, dzs_dy = 0.0, dzs_dz = 0.0;
-    double zeta = 0.0;             // smoothed distance from the sheet sqrt(zs^2 + d^2)
-    double dzeta_dx = 0.0, dzeta_dy = 0.0, dzeta_dz = 0.0;
-    double zs_unwarped = 0.0;      // z in the sheet frame without the warp
+// Geometry of the hinged and warped equatorial current sheet at one point
+// (or at the point of each lane).
+template <class Real>
+struct T96WarpedSheetGeometryOf {
+    Real cos_sheet_tilt = 1.0;   // cos and sin of the local sheet tilt
+    Real sin_sheet_tilt = 0.0;
+    Real tilt_derivative = 0.0;  // d(psi_s)/dr factor of the local tilt
+    double hinge_shift = 0.0;    // z shift of the long tail sheet
+    Real warp = 0.0;             // y-dependent z shift of the sheet
+    Real thickness = 0.0;        // half-thickness d of the tail sheets
+    Real xs = 0.0;               // x in the sheet frame
+    Real zs = 0.0;               // z in the sheet frame, warp included
+    Real dxs_dx = 0.0, dxs_dy = 0.0, dxs_dz = 0.0;
+    Real dzs_dx = 0.0, dzs_dy = 0.0, dzs_dz = 0.0;
+    Real zeta = 0.0;             // smoothed distance from the sheet sqrt(zs^2 + d^2)
+    Real dzeta_dx = 0.0, dzeta_dy = 0.0, dzeta_dz = 0.0;
+    Real zs_unwarped = 0.0;      // z in the sheet frame without the warp
 };
+using T96WarpedSheetGeometry = T96WarpedSheetGeometryOf<double>;
 
 // The sheet geometry at a scaled GSM point (Earth radii).
 // Given: model (the epoch's sine of the tilt); x, y, z.
@@ -254,8 +272,8 @@ struct T96WarpedSheetGeometry {
 //   and flattens beyond the hinge distance 9 Re (spread 4 Re), shifted in z by
 //   9.857 sin psi; it is warped in y, and the tail sheets thicken from 2 Re at
 //   midnight toward the flanks. The origin (r = 0) is singular.
-T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, double x, double y,
-                                                 double z);
+template <class Real>
+T96WarpedSheetGeometryOf<Real> t96_warped_sheet_geometry(const T96Prepared& model, Real x, Real y, Real z);
 
 // Source fields of the ring current, the tail disk (mode 2) and the long tail
 // sheet (mode 3) for unit amplitude, without their shielding.
@@ -264,30 +282,37 @@ T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, doubl
 // Notes: on the sheet's axis (cylindrical radius below 1e-5) the radial
 //   derivative is taken as +1 along y for y >= 0 and -1 below. The long tail
 //   field has no y component and reads only x and z.
-T96Vector t96_ring_current_source(const T96WarpedSheetGeometry& sheet, double x, double y,
-                                  double z);
-T96Vector t96_tail_disk_source(const T96WarpedSheetGeometry& sheet, double x, double y, double z);
-T96Vector t96_long_tail_source(const T96WarpedSheetGeometry& sheet, double x, double z);
+template <class Real>
+T96VectorOf<Real> t96_ring_current_source(const T96WarpedSheetGeometryOf<Real>& sheet, Real x, Real y, Real z);
+template <class Real>
+T96VectorOf<Real> t96_tail_disk_source(const T96WarpedSheetGeometryOf<Real>& sheet, Real x, Real y, Real z);
+template <class Real>
+T96VectorOf<Real> t96_long_tail_source(const T96WarpedSheetGeometryOf<Real>& sheet, Real x, Real z);
 
 // Magnetopause shielding fields of the ring current, the tail disk and the
 // long tail sheet: 3 x 3 Cartesian harmonic sums.
 // Given: model; x, y, z scaled GSM position, Earth radii. Returned: GSM, nT.
-T96Vector t96_ring_current_shielding(const T96Prepared& model, double x, double y, double z);
-T96Vector t96_tail_disk_shielding(const T96Prepared& model, double x, double y, double z);
-T96Vector t96_long_tail_shielding(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+T96VectorOf<Real> t96_ring_current_shielding(const T96Prepared& model, Real x, Real y, Real z);
+template <class Real>
+T96VectorOf<Real> t96_tail_disk_shielding(const T96Prepared& model, Real x, Real y, Real z);
+template <class Real>
+T96VectorOf<Real> t96_long_tail_shielding(const T96Prepared& model, Real x, Real y, Real z);
 
 // The ring current and the two tail modes, each with its shielding.
-struct T96SheetFields {
-    T96Vector ring_current;
-    T96Vector tail2;
-    T96Vector tail3;
+template <class Real>
+struct T96SheetFieldsOf {
+    T96VectorOf<Real> ring_current;
+    T96VectorOf<Real> tail2;
+    T96VectorOf<Real> tail3;
 };
+using T96SheetFields = T96SheetFieldsOf<double>;
 
 // Ring current, tail mode 2 and tail mode 3 fields for unit amplitudes.
 // Given: model; x, y, z scaled GSM position, Earth radii. Returned: GSM, nT.
 // Notes: the origin is singular.
-T96SheetFields t96_ring_current_tail_field(const T96Prepared& model, double x, double y,
-                                           double z);
+template <class Real>
+T96SheetFieldsOf<Real> t96_ring_current_tail_field(const T96Prepared& model, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------- Birkeland currents: loops and dipoles
 
@@ -299,25 +324,29 @@ T96SheetFields t96_ring_current_tail_field(const T96Prepared& model, double x, d
 //   (three coefficients of K single precision). Within 1e-6 of the axis the
 //   radial component uses a near-axis form; on the axis the field is along z.
 //   The loop itself is singular.
-T96Vector t96_circular_loop_field(double x, double y, double z, double rl);
+template <class Real>
+T96VectorOf<Real> t96_circular_loop_field(Real x, Real y, Real z, double rl);
 
 // Field of two loops of radius rl centred at (xc, 0, 0) whose common diameter
 // lies along x, tilted by +alpha and -alpha about the x axis.
 // Given: x, y, z; xc, rl (Earth radii); inclination alpha as its cosine and sine.
 // Returned: field in the frame of the position.
-T96Vector t96_crossed_loops_field(double x, double y, double z, double xc, double rl,
-                                  const T96Angle& inclination);
+template <class Real>
+T96VectorOf<Real> t96_crossed_loops_field(Real x, Real y, Real z, double xc, double rl, const T96Angle& inclination);
 
 // Fields of three dipoles at the origin pointing along x, y and z, each of
 // moment 30574 nT Re^3.
 // Given: x, y, z (Earth radii). Returned: the three fields, nT.
 // Notes: the origin is singular.
-struct T96DipoleTriplet {
-    T96Vector x_dipole;
-    T96Vector y_dipole;
-    T96Vector z_dipole;
+template <class Real>
+struct T96DipoleTripletOf {
+    T96VectorOf<Real> x_dipole;
+    T96VectorOf<Real> y_dipole;
+    T96VectorOf<Real> z_dipole;
 };
-T96DipoleTriplet t96_dipole_triplet_field(double x, double y, double z);
+using T96DipoleTriplet = T96DipoleTripletOf<double>;
+template <class Real>
+T96DipoleTripletOf<Real> t96_dipole_triplet_field(Real x, Real y, Real z);
 
 // ---------------------------------------------------------------- Birkeland currents: region 1
 
@@ -327,13 +356,16 @@ T96DipoleTriplet t96_dipole_triplet_field(double x, double y, double z);
 //   region-1 oval and of 79 plasma-sheet basis fields equatorward of it,
 //   blended linearly across a layer 0.034906 rad wide on either side of the
 //   northern and southern ovals. The origin is singular.
-T96Vector t96_region1_field(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+T96VectorOf<Real> t96_region1_field(const T96Prepared& model, Real x, Real y, Real z);
 
 // The region-1 source field alone, and the shielding field alone (4 x 4
 // Cartesian harmonic sums).
 // Given: model; x, y, z scaled GSM position, Earth radii. Returned: GSM, nT.
-T96Vector t96_region1_source(const T96Prepared& model, double x, double y, double z);
-T96Vector t96_region1_shielding(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+T96VectorOf<Real> t96_region1_source(const T96Prepared& model, Real x, Real y, Real z);
+template <class Real>
+T96VectorOf<Real> t96_region1_shielding(const T96Prepared& model, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------- Birkeland currents: region 2
 
@@ -343,39 +375,50 @@ T96Vector t96_region1_shielding(const T96Prepared& model, double x, double y, do
 //   sheet and an outer representation selected by the stretched coordinate xi,
 //   blended in the bands |xi + 0.03| < 0.015 and |xi - 0.03| < 0.015, times
 //   -0.02. The z axis of that frame is singular.
-T96Vector t96_region2_field(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+T96VectorOf<Real> t96_region2_field(const T96Prepared& model, Real x, Real y, Real z);
 
 // The region-2 source field alone, and the shielding field alone (2 x 2
 // Cartesian harmonic sums at the GSM position).
 // Given: model; x, y, z scaled GSM position, Earth radii. Returned: GSM, nT.
-T96Vector t96_region2_source(const T96Prepared& model, double x, double y, double z);
-T96Vector t96_region2_shielding(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+T96VectorOf<Real> t96_region2_source(const T96Prepared& model, Real x, Real y, Real z);
+template <class Real>
+T96VectorOf<Real> t96_region2_shielding(const T96Prepared& model, Real x, Real y, Real z);
 
 // The stretched coordinate xi of the region-2 current sheet at a point of the
 // tilted (solar-magnetic-like) frame: about 0 on the sheet, positive inside.
 // Given: x, y, z, Earth radii. Returned: xi.
 // Notes: -1 near the frame's z axis (f^2 + g^2 < 1e-5).
-double t96_region2_stretched_coordinate(double x, double y, double z);
+template <class Real>
+Real t96_region2_stretched_coordinate(Real x, Real y, Real z);
 
-// The representations of the region-2 source selected by the stretched
-// coordinate xi, with their weights (the normalisation -0.02 included).
-enum class T96Region2Band { kOuter, kOuterAndSheet, kSheet, kInnerAndSheet, kInner };
-struct T96Region2Weights {
-    T96Region2Band band = T96Region2Band::kOuter;
-    double outer = 0.0;
-    double sheet = 0.0;
-    double inner = 0.0;
+// The representations of the region-2 source that the stretched coordinate
+// xi selects, and their weights (the normalisation -0.02 included; 0 for a
+// representation not taken).
+template <class Real>
+struct T96Region2WeightsOf {
+    MaskOf<Real> takes_outer{};
+    MaskOf<Real> takes_sheet{};
+    MaskOf<Real> takes_inner{};
+    Real outer = 0.0;
+    Real sheet = 0.0;
+    Real inner = 0.0;
 };
+using T96Region2Weights = T96Region2WeightsOf<double>;
 
-// Given: xi. Returned: the band and weights: outer alone below -0.045; outer
-//   and sheet from -0.045 (included) to -0.015; sheet alone up to 0.015;
-//   inner and sheet up to 0.045; inner alone from 0.045. Each edge belongs to
-//   the band above it; the weights of a blend sum to -0.02.
-T96Region2Weights t96_region2_weights(double xi);
+// Given: xi. Returned: the representations taken and their weights: outer
+//   alone below -0.045; outer and sheet from -0.045 (included) to -0.015;
+//   sheet alone up to 0.015; inner and sheet up to 0.045; inner alone from
+//   0.045. Each edge belongs to the band above it; the weights of a blend
+//   sum to -0.02.
+template <class Real>
+T96Region2WeightsOf<Real> t96_region2_weights(Real xi);
 
 // Smooth step from 0 to 1 across [xi0 - width, xi0 + width).
 // Given: xi, xi0, width. Returned: the step, 0.5 at xi0.
-double t96_region2_transition(double xi, double xi0, double width);
+template <class Real>
+Real t96_region2_transition(Real xi, double xi0, double width);
 
 // ---------------------------------------------------------------- interconnection field
 
@@ -383,6 +426,7 @@ double t96_region2_transition(double xi, double xi0, double width);
 // standard size, in the frame rotated about x by the IMF clock angle.
 // Given: model (reciprocal scales); x, y, z, Earth radii, in that frame
 //   (already scaled by kappa). Returned: field in that frame, nT per nT.
-T96Vector t96_interconnection_field(const T96Prepared& model, double x, double y, double z);
+template <class Real>
+T96VectorOf<Real> t96_interconnection_field(const T96Prepared& model, Real x, Real y, Real z);
 
 }  // namespace cones

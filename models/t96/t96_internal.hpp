@@ -1,6 +1,11 @@
 // Routines shared by the T96 components: the Cartesian shielding sums, the
 // conical harmonics of the Birkeland current fields, integer powers, and the
 // preparation of each component family's tilt and scale terms.
+//
+// The sources that define the field routines include numerics/lane_variant.hpp
+// and instantiate each routine for the number types of their build
+// (CONES_FOR_EACH_NUMBER_TYPE); their preparation routines, of one point's
+// arithmetic alone, stand within #if CONES_ONE_POINT_BUILD.
 #pragma once
 
 #include <cstddef>
@@ -12,9 +17,10 @@ namespace cones {
 
 // x^n for n >= 0 by binary powering from the lowest bit: x^4 = (x^2)^2,
 // x^5 = x (x^2)^2, x^6 = x^2 (x^2)^2.
-inline double t96_power(double x, int n) {
-    double result = 1.0;
-    double factor = x;
+template <class Real>
+Real t96_power(Real x, int n) {
+    Real result = 1.0;
+    Real factor = x;
     for (;;) {
         if (n & 1) result = result * factor;
         n >>= 1;
@@ -24,10 +30,18 @@ inline double t96_power(double x, int n) {
 }
 
 // Adds w b to the running sum h, component by component.
-inline void t96_accumulate(T96Vector& h, double w, const T96Vector& b) {
+template <class Real>
+void t96_accumulate(T96VectorOf<Real>& h, double w, const T96VectorOf<Real>& b) {
     h.x = h.x + w * b.x;
     h.y = h.y + w * b.y;
     h.z = h.z + w * b.z;
+}
+
+// Each lane's choice between two vectors: a where the condition holds, b
+// elsewhere.
+template <class Real>
+T96VectorOf<Real> t96_select(MaskOf<Real> condition, const T96VectorOf<Real>& a, const T96VectorOf<Real>& b) {
+    return {select(condition, a.x, b.x), select(condition, a.y, b.y), select(condition, a.z, b.z)};
 }
 
 // How the x-rates of a Cartesian shielding field are formed from its scales:
@@ -40,17 +54,17 @@ template <std::size_t N>
 T96ShieldingWeights<N> t96_shielding_weights(const T96ShieldingTable<N>& table, double s,
                                              double c, T96RateForm form);
 
-// Field of a Cartesian shielding table at (x, y, z), Earth radii; nT.
+// Field of a Cartesian shielding table at (x, y, z), Earth radii; nT; Real
+// is double or a pack.
 // Each harmonic (i, k) of the first sum is
 //   (-w e cos(y/p) sin(z/r), e/p sin(y/p) sin(z/r), -e/r cos(y/p) cos(z/r)),
 // e = exp(w x), taken once with the first amplitude and once times cos psi
 // with the second; each harmonic of the second sum is s times
 //   (-w e cos(y/q) cos(z/s), e/q sin(y/q) cos(z/s), e/s cos(y/q) sin(z/s))
 // taken alone and times 4 cos^2 psi - 1. Terms are added in table order.
-template <std::size_t N>
-T96Vector t96_cartesian_shielding(const T96ShieldingTable<N>& table,
-                                  const T96ShieldingWeights<N>& weights, double x, double y,
-                                  double z);
+template <std::size_t N, class Real>
+T96VectorOf<Real> t96_cartesian_shielding(const T96ShieldingTable<N>& table, const T96ShieldingWeights<N>& weights,
+                                          Real x, Real y, Real z);
 
 // pi as the loop and region-1 formulas write it (ten digits).
 inline constexpr double kT96Pi = 3.141592654;
@@ -64,41 +78,51 @@ inline constexpr double kT96HingeNormalisation = 1.8260577042698483;
 // hinging law (hinge distance 9 Re, spread 4 Re), which the current sheet and
 // the region-1 currents share.
 
-struct T96Hinge {
-    double r2;
-    double r;
-    double root_plus;
-    double root_minus;
+template <class Real>
+struct T96HingeOf {
+    Real r2;
+    Real r;
+    Real root_plus;
+    Real root_minus;
 };
-T96Hinge t96_hinge(double x, double y, double z);
+template <class Real>
+T96HingeOf<Real> t96_hinge(Real x, Real y, Real z);
 // The same for a distance r alone (r2 is then r^2).
-T96Hinge t96_hinge_at(double r);
+template <class Real>
+T96HingeOf<Real> t96_hinge_at(Real r);
 
 // Sheet geometry, sheet fields and region-1 field at a point whose hinge
 // terms are already known (the driver evaluates them once per point).
-T96WarpedSheetGeometry t96_warped_sheet_geometry(const T96Prepared& model, const T96Hinge& hinge,
-                                                 double x, double y, double z);
-T96SheetFields t96_ring_current_tail_field(const T96Prepared& model, const T96Hinge& hinge,
-                                           double x, double y, double z);
-T96Vector t96_region1_source(const T96Prepared& model, const T96Hinge& hinge, double x, double y,
-                             double z);
-T96Vector t96_region1_field(const T96Prepared& model, const T96Hinge& hinge, double x, double y,
-                            double z);
+template <class Real>
+T96WarpedSheetGeometryOf<Real> t96_warped_sheet_geometry(const T96Prepared& model, const T96HingeOf<Real>& hinge,
+                                                         Real x, Real y, Real z);
+template <class Real>
+T96SheetFieldsOf<Real> t96_ring_current_tail_field(const T96Prepared& model, const T96HingeOf<Real>& hinge, Real x,
+                                                   Real y, Real z);
+template <class Real>
+T96VectorOf<Real> t96_region1_source(const T96Prepared& model, const T96HingeOf<Real>& hinge, Real x, Real y,
+                                     Real z);
+template <class Real>
+T96VectorOf<Real> t96_region1_field(const T96Prepared& model, const T96HingeOf<Real>& hinge, Real x, Real y,
+                                    Real z);
 
 // Spherical coordinates of a point about the z axis: rho = sqrt(x^2 + y^2),
 // r = sqrt(rho^2 + z^2), cos and sin of the azimuth (x / rho, y / rho) and of
 // the colatitude (z / r, rho / r). Singular on the z axis.
-struct T96Polar {
-    double rho;
-    double r;
-    double cos_phi, sin_phi;
-    double cos_theta, sin_theta;
+template <class Real>
+struct T96PolarOf {
+    Real rho;
+    Real r;
+    Real cos_phi, sin_phi;
+    Real cos_theta, sin_theta;
 };
-T96Polar t96_polar(double x, double y, double z);
+template <class Real>
+T96PolarOf<Real> t96_polar(Real x, Real y, Real z);
 
 // Conical harmonics m = 1..n (n <= 5) of the Birkeland current fields about
 // the z axis at the point of `polar`: field m is written to h[m - 1].
-void t96_conical_harmonics(const T96Polar& polar, int n, T96Vector* h);
+template <class Real>
+void t96_conical_harmonics(const T96PolarOf<Real>& polar, int n, T96VectorOf<Real>* h);
 
 // Preparation of each component family (each writes its own members).
 void t96_prepare_sheet(T96Prepared& model, double epoch_sin_tilt);

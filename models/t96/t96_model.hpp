@@ -20,7 +20,7 @@ struct T96Model {
         .key = "t96", .name = "T96",
         .title = "{igrf} + T96",
         .reads = {ModelInput::kPressure, ModelInput::kDst, ModelInput::kBy, ModelInput::kBz},
-        .fills_lanes = false,
+        .fills_lanes = true,
         .fitted = kT96FittedRanges};
     using Prepared = T96Prepared;
     static Prepared prepare(const EpochState& epoch, const ModelParameters& parameters) {

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "models/t96/t96.hpp"
 #include "models/t96/t96_coefficients.hpp"
+#include "numerics/pack.hpp"
 #include "tests/support/t96_fixtures.hpp"
 
 namespace cones {
@@ -495,37 +499,45 @@ TEST(T96Region2, MatchesReferenceValuesInEveryBand) {
 // representation still has the full weight (the step is 0 there), -0.015 is
 // pure sheet, at 0.015 the inner weight starts from 0, 0.045 is pure inner.
 TEST(T96Region2, BandEdgesBelongToTheBandAbove) {
-    using Band = T96Region2Band;
     const double full = double(-0.02f);
+    // The representations each band takes: outer, sheet, inner.
+    struct Band {
+        bool outer, sheet, inner;
+    };
+    const Band outer{true, false, false}, outer_and_sheet{true, true, false}, sheet{false, true, false},
+        inner_and_sheet{false, true, true}, inner{false, false, true};
     struct Case {
         double xi;
         Band band;
         double outer, sheet, inner;
     };
     const Case cases[] = {
-        {-1.0, Band::kOuter, full, 0.0, 0.0},
-        {std::nextafter(-0.045, -1.0), Band::kOuter, full, 0.0, 0.0},
-        {-0.045, Band::kOuterAndSheet, full, 0.0, 0.0},
-        {-0.03, Band::kOuterAndSheet, 0.5 * full, 0.5 * full, 0.0},
-        {std::nextafter(-0.015, -1.0), Band::kOuterAndSheet, 0.0, full, 0.0},
-        {-0.015, Band::kSheet, 0.0, full, 0.0},
-        {0.0, Band::kSheet, 0.0, full, 0.0},
-        {0.015, Band::kInnerAndSheet, 0.0, full, 0.0},
-        {0.03, Band::kInnerAndSheet, 0.0, 0.5 * full, 0.5 * full},
-        {std::nextafter(0.045, 0.0), Band::kInnerAndSheet, 0.0, 0.0, full},
-        {0.045, Band::kInner, 0.0, 0.0, full},
-        {0.5, Band::kInner, 0.0, 0.0, full},
+        {-1.0, outer, full, 0.0, 0.0},
+        {std::nextafter(-0.045, -1.0), outer, full, 0.0, 0.0},
+        {-0.045, outer_and_sheet, full, 0.0, 0.0},
+        {-0.03, outer_and_sheet, 0.5 * full, 0.5 * full, 0.0},
+        {std::nextafter(-0.015, -1.0), outer_and_sheet, 0.0, full, 0.0},
+        {-0.015, sheet, 0.0, full, 0.0},
+        {0.0, sheet, 0.0, full, 0.0},
+        {0.015, inner_and_sheet, 0.0, full, 0.0},
+        {0.03, inner_and_sheet, 0.0, 0.5 * full, 0.5 * full},
+        {std::nextafter(0.045, 0.0), inner_and_sheet, 0.0, 0.0, full},
+        {0.045, inner, 0.0, 0.0, full},
+        {0.5, inner, 0.0, 0.0, full},
     };
     for (const auto& c : cases) {
         const T96Region2Weights w = t96_region2_weights(c.xi);
         SCOPED_TRACE(testing::Message() << "xi = " << c.xi);
-        EXPECT_EQ(w.band, c.band);
+        EXPECT_EQ(w.takes_outer, c.band.outer);
+        EXPECT_EQ(w.takes_sheet, c.band.sheet);
+        EXPECT_EQ(w.takes_inner, c.band.inner);
         EXPECT_NEAR(w.outer, c.outer, 1e-15);
         EXPECT_NEAR(w.sheet, c.sheet, 1e-15);
         EXPECT_NEAR(w.inner, c.inner, 1e-15);
         EXPECT_NEAR(w.outer + w.sheet + w.inner, full, 1e-17);
     }
 }
+
 
 // The step rises from 0 to 1 across [xi0 - w, xi0 + w) with the value
 // 1.5 u / (2 w^3 + u), u = (xi - xi0 + w)^3, below xi0 and
@@ -560,6 +572,98 @@ TEST(T96Region2, StretchedCoordinateEdgeCases) {
     const double alpha = q / std::pow(x * x + y * y + z * z, 1.5);
     const double theta = double(0.3665191f) + double(0.09599309f) / 2.0 * (1.0 - x / std::sqrt(q));
     EXPECT_NEAR(t96_region2_stretched_coordinate(x, y, z), alpha - std::sin(theta) * std::sin(theta), 1e-14);
+}
+
+// ---------------------------------------------------------------- lanes
+
+// Each lane of a pack takes its own point's branch of a component: two points
+// on either side of an edge, in one two-lane pack in both orders, give each
+// lane the bits of its point evaluated alone. (The total field at every lane
+// width is checked along paths across these edges in
+// tests/tracing/lane_kernels_test.cpp; the edges here are those the paths
+// cannot reach, and each component's own.)
+using TwoLanes = Pack<2, Sse2>;
+
+std::uint64_t bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+
+// f(x, y, z) returns a T96VectorOf of its number type.
+template <class F>
+void expect_each_lane_is_its_point(const F& f, const T96Vector& a, const T96Vector& b) {
+    for (const auto& [first, second] : {std::pair{a, b}, std::pair{b, a}}) {
+        const auto lanes = [&](double T96Vector::*c) {
+            TwoLanes p;
+            p.set(0, first.*c);
+            p.set(1, second.*c);
+            return p;
+        };
+        const T96VectorOf<TwoLanes> v = f(lanes(&T96Vector::x), lanes(&T96Vector::y), lanes(&T96Vector::z));
+        int lane = 0;
+        for (const T96Vector& point : {first, second}) {
+            const T96Vector alone = f(point.x, point.y, point.z);
+            EXPECT_TRUE(bits(v.x[lane]) == bits(alone.x) && bits(v.y[lane]) == bits(alone.y) &&
+                        bits(v.z[lane]) == bits(alone.z))
+                << "lane " << lane << " at (" << point.x << ", " << point.y << ", " << point.z << "): (" << v.x[lane]
+                << ", " << v.y[lane] << ", " << v.z[lane] << ") against (" << alone.x << ", " << alone.y << ", "
+                << alone.z << ")";
+            ++lane;
+        }
+    }
+}
+
+TEST(T96Lanes, EachLaneTakesItsOwnBranchOfEveryComponent) {
+    const auto below = [](double edge) { return std::nextafter(edge, -1e300); };
+    const auto above = [](double edge) { return std::nextafter(edge, 1e300); };
+
+    const T96Prepared model = standard_model(0.3);
+    {
+        SCOPED_TRACE("Bessel functions: power series below 3, asymptotic forms from 3");
+        expect_each_lane_is_its_point(
+            []<class Real>(Real u, Real, Real) {
+                Real j0, j1;
+                t96_bessel_j0_j1(u, j0, j1);
+                return T96VectorOf<Real>{j0, j1, Real(0.0)};
+            },
+            {below(3.0), 0.0, 0.0}, {3.0, 0.0, 0.0});
+    }
+    {
+        SCOPED_TRACE("circular loop: near-axis form up to 1e-6 from the axis");
+        for (const double z : {0.3, -2.0}) {
+            expect_each_lane_is_its_point(
+                []<class Real>(Real x, Real y, Real z) { return t96_circular_loop_field(x, y, z, 2.0); },
+                {1e-6, 0.0, z}, {above(1e-6), 0.0, z});
+        }
+    }
+    {
+        SCOPED_TRACE("region-2 weights: each band edge");
+        for (const double edge : {-0.045, -0.015, 0.015, 0.045}) {
+            expect_each_lane_is_its_point(
+                []<class Real>(Real xi, Real, Real) {
+                    const T96Region2WeightsOf<Real> w = t96_region2_weights(xi);
+                    const Real taken = select(w.takes_outer, Real(1.0), Real(0.0)) +
+                                       select(w.takes_sheet, Real(2.0), Real(0.0)) +
+                                       select(w.takes_inner, Real(4.0), Real(0.0));
+                    return T96VectorOf<Real>{w.outer + taken, w.sheet, w.inner};
+                },
+                {below(edge), 0.0, 0.0}, {edge, 0.0, 0.0});
+        }
+    }
+    {
+        SCOPED_TRACE("region-2 stretched coordinate: its axis and the stretching radius");
+        const auto stretched = []<class Real>(Real x, Real y, Real z) {
+            return T96VectorOf<Real>{t96_region2_stretched_coordinate(x, y, z), Real(0.0), Real(0.0)};
+        };
+        expect_each_lane_is_its_point(stretched, {2e-3, -2e-3, -1.1}, {3e-3, -2e-3, -1.1});
+        const double r0 = double(1.21563f);
+        expect_each_lane_is_its_point(stretched, {0.0, 0.0, below(r0)}, {0.0, 0.0, r0});
+    }
+    {
+        SCOPED_TRACE("dipole shielding: the axes of its two sums (1e-8 and 1e-10)");
+        for (const double edge : {1e-8, 1e-10}) {
+            expect_each_lane_is_its_point(
+                [&]<class Real>(Real x, Real y, Real z) { return t96_dipole_shielding_field(model, x, y, z); },
+                {4.0, below(edge), 0.0}, {4.0, edge, 0.0});
+        }
+    }
 }
 
 // ---------------------------------------------------------------- interconnection

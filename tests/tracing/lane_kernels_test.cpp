@@ -2,11 +2,14 @@
 // scalar routines: the total field of every model and the equation of motion,
 // bit for bit, at many points with lanes at different degrees of the internal
 // field in one batch, near and on the poles, in the tail, and in partly
-// filled batches, with coefficients to degree 10 and to degree 13.
+// filled batches, with coefficients to degree 10 and to degree 13; and T96
+// along paths that cross each edge of its branches, with both sides of every
+// edge in one batch.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -15,8 +18,11 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "models/t96/t96.hpp"
+#include "models/t96/t96_coefficients.hpp"
 #include "tracing/lane_kernels.hpp"
 #include "tracing/trajectory.hpp"
 
@@ -107,6 +113,18 @@ const EpochState& epoch_of_degree_13() {
     return state;
 }
 
+// A batch of the `count` points from points[first] on.
+FieldBatch batch_of(const std::vector<Point>& points, std::size_t first, std::size_t count) {
+    FieldBatch batch;
+    batch.count = static_cast<int>(count);
+    for (std::size_t slot = 0; slot < count; ++slot) {
+        batch.x[slot] = points[first + slot].x;
+        batch.y[slot] = points[first + slot].y;
+        batch.z[slot] = points[first + slot].z;
+    }
+    return batch;
+}
+
 const FieldModel kModels[] = {field_model<DipoleModel>, field_model<ReferenceFieldModel>, field_model<T89Model>,
                               field_model<T96Model>,    field_model<T01Model>,      field_model<T01StormModel>,
                               field_model<UnboundedReferenceFieldModel>};
@@ -139,13 +157,7 @@ TEST_P(LaneKernels, EveryModelsFieldIsTheScalarFieldBitForBit) {
         // Batches of every fill from 1 to the width, in turn.
         std::size_t next = 0;
         for (int fill = 1; next < points.size(); fill = fill % static_cast<int>(width) + 1) {
-            FieldBatch batch;
-            batch.count = static_cast<int>(std::min<std::size_t>(fill, points.size() - next));
-            for (int slot = 0; slot < batch.count; ++slot) {
-                batch.x[slot] = points[next + slot].x;
-                batch.y[slot] = points[next + slot].y;
-                batch.z[slot] = points[next + slot].z;
-            }
+            FieldBatch batch = batch_of(points, next, std::min<std::size_t>(fill, points.size() - next));
             evaluate(field, batch);
             for (int slot = 0; slot < batch.count; ++slot) {
                 const Point& p = points[next + slot];
@@ -201,6 +213,171 @@ TEST_P(LaneKernels, EquationOfMotionIsTheScalarOneBitForBit) {
             }
         }
     }
+}
+
+// ---------------------------------------------------------------- T96's branch edges
+
+// The side of each branch edge of T96 that a GSM point (Earth radii) lies on,
+// one bit per edge, from the model's public routines of one point: the
+// magnetopause layer's inner and outer edges, the region-2 representations
+// taken, its axis and its stretching radius, the axes of the dipole
+// shielding's two sums and of the ring current and the tail disk, and the
+// series or asymptotic form of the Bessel functions of each dipole-shielding
+// harmonic. (The region-1 oval's layers have no such routine: the paths'
+// dense samples cross them.)
+std::uint32_t t96_sides(const T96Prepared& model, const Point& p) {
+    std::uint32_t sides = 0;
+    int bit = 0;
+    const auto side = [&](bool holds) { sides |= static_cast<std::uint32_t>(holds) << bit++; };
+    const double sigma = t96_magnetopause_coordinate(model, p.x, p.y, p.z);
+    side(sigma < double(1.08f) - double(0.005f));
+    side(sigma < double(1.08f) + double(0.005f));
+
+    const double k = model.kappa, xk = k * p.x, yk = k * p.y, zk = k * p.z;
+    const double c = model.region2.cos_tilt, s = model.region2.sin_tilt;
+    const double xs = xk * c - zk * s, zs = zk * c + xk * s;
+    const double xi = t96_region2_stretched_coordinate(xs, yk, zs);
+    const T96Region2Weights w = t96_region2_weights(xi);
+    side(w.takes_outer);
+    side(w.takes_sheet);
+    side(w.takes_inner);
+    side(xi == -1.0);  // on the axis
+    side(std::sqrt(xs * xs + yk * yk + zs * zs) < double(1.21563f));
+
+    const double rho = std::sqrt(zk * zk + yk * yk);
+    side(rho < 1e-8);
+    side(rho < 1e-10);
+    const T96WarpedSheetGeometry g = t96_warped_sheet_geometry(model, xk, yk, zk);
+    side(std::sqrt(g.xs * g.xs + yk * yk) < 1e-5);
+    side(std::sqrt((g.xs - 4.5) * (g.xs - 4.5) + yk * yk) < 1e-5);
+    for (const auto* table : {&kT96PerpendicularDipoleShielding, &kT96ParallelDipoleShielding}) {
+        for (const T96CylindricalHarmonic& h : *table) side(std::fabs(rho / double(h.scale)) < 3.0);
+    }
+    return sides;
+}
+constexpr int kT96Edges = 23;
+
+// Points along a path from `from` to `to`: `samples` evenly spaced, and
+// between two neighbours on different sides of an edge the two points of
+// adjacent parameters (doubles next to each other) on either side of it.
+std::vector<Point> t96_path(const T96Prepared& model, Point from, Point to, int samples) {
+    const auto at = [&](double t) {
+        return Point{from.x + t * (to.x - from.x), from.y + t * (to.y - from.y), from.z + t * (to.z - from.z)};
+    };
+    std::vector<Point> points;
+    double previous = 0.0;
+    for (int i = 0; i < samples; ++i) {
+        const double t = static_cast<double>(i) / (samples - 1);
+        if (i > 0 && t96_sides(model, at(previous)) != t96_sides(model, at(t))) {
+            double lo = previous, hi = t;
+            const std::uint32_t low_sides = t96_sides(model, at(lo));
+            for (double mid = lo + (hi - lo) / 2.0; mid != lo && mid != hi; mid = lo + (hi - lo) / 2.0) {
+                (t96_sides(model, at(mid)) == low_sides ? lo : hi) = mid;
+            }
+            points.push_back(at(lo));
+            points.push_back(at(hi));
+        }
+        points.push_back(at(t));
+        previous = t;
+    }
+    return points;
+}
+
+// Where the sheet frame's x coordinate of the scaled point (x, 0, z) is xs0,
+// x by bisection (the coordinate grows with x there).
+double t96_sheet_x(const T96Prepared& model, double xs0, double z) {
+    const double k = model.kappa;
+    double lo = -20.0, hi = 20.0;
+    for (double mid = lo + (hi - lo) / 2.0; mid != lo && mid != hi; mid = lo + (hi - lo) / 2.0) {
+        (t96_warped_sheet_geometry(model, k * mid, 0.0, k * z).xs < xs0 ? lo : hi) = mid;
+    }
+    return lo;
+}
+
+// Paths that cross every edge of t96_sides and the region-1 oval's layers:
+// colatitude sweeps at several distances and local times, rays from the
+// Earth through the magnetopause, lines across the axes, and a line along z
+// across the Bessel functions' change of form.
+std::vector<std::vector<Point>> t96_edge_paths(const T96Prepared& model) {
+    constexpr double kPi = 3.14159265358979323846;
+    std::vector<std::vector<Point>> paths;
+    for (const double r : {1.5, 3.0, 6.0, 10.0}) {
+        for (const double phi : {0.0, 0.5 * kPi, kPi, 1.5 * kPi}) {
+            // A half circle from the north pole to the south pole (as a
+            // polygon of short chords).
+            std::vector<Point> path;
+            constexpr int kChords = 24;
+            for (int i = 0; i < kChords; ++i) {
+                const auto at = [&](int j) {
+                    const double theta = kPi * j / kChords;
+                    return Point{r * std::sin(theta) * std::cos(phi), r * std::sin(theta) * std::sin(phi),
+                                 r * std::cos(theta)};
+                };
+                std::vector<Point> chord = t96_path(model, at(i), at(i + 1), 25);
+                if (i > 0) chord.erase(chord.begin());
+                path.insert(path.end(), chord.begin(), chord.end());
+            }
+            paths.push_back(std::move(path));
+        }
+    }
+    for (const Point direction : {Point{1.0, 0.0, 0.1}, Point{-1.0, 0.0, 0.05}, Point{0.0, 1.0, 0.0},
+                                  Point{-0.3, -1.0, 0.2}, Point{0.4, 0.2, 1.0}, Point{-0.6, 0.1, -1.0}}) {
+        const double n = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+        const Point d{direction.x / n, direction.y / n, direction.z / n};
+        paths.push_back(t96_path(model, {1.05 * d.x, 1.05 * d.y, 1.05 * d.z}, {60.0 * d.x, 60.0 * d.y, 60.0 * d.z},
+                                 400));
+    }
+    const double k = model.kappa;
+    paths.push_back(t96_path(model, {5.0, -2e-8 / k, 1e-11}, {5.0, 2e-8 / k, 1e-11}, 41));  // the x axis
+    for (const double xs0 : {0.0, 4.5}) {  // the ring current's and the tail disk's axes
+        const double x0 = t96_sheet_x(model, xs0, 3.0);
+        paths.push_back(t96_path(model, {x0, -3e-5, 3.0}, {x0, 3e-5, 3.0}, 41));
+    }
+    const double c = model.region2.cos_tilt, s = model.region2.sin_tilt;
+    // Across the region-2 frame's z axis, at 4 Earth radii along it.
+    paths.push_back(t96_path(model, {(-1.0 * c + 4.0 * s) / k, 0.0, (4.0 * c + 1.0 * s) / k},
+                             {(1.0 * c + 4.0 * s) / k, 0.0, (4.0 * c - 1.0 * s) / k}, 400));
+    paths.push_back(t96_path(model, {-10.0, 0.0, 0.0}, {-10.0, 0.0, 170.0}, 500));
+    return paths;
+}
+
+TEST_P(LaneKernels, T96BranchEdgesInOneBatchGiveTheScalarFieldBitForBit) {
+    const unsigned width = GetParam();
+    const FieldModel model = field_model<T96Model>;
+    const FieldContext field = make_field_context(epoch(), model, parameters());
+    const T96Prepared& t96 = field.prepared_for<T96Model>();
+    const BatchFields evaluate = lane_fields(width, model);
+    std::uint32_t crossed = 0;
+    for (const std::vector<Point>& path : t96_edge_paths(t96)) {
+        std::vector<std::array<double, 3>> expected(path.size());
+        for (std::size_t i = 0; i < path.size(); ++i) {
+            total_field_gsm(field, path[i].x, path[i].y, path[i].z, expected[i][0], expected[i][1], expected[i][2]);
+            if (i > 0) crossed |= t96_sides(t96, path[i - 1]) ^ t96_sides(t96, path[i]);
+        }
+        // Batches of consecutive points, their boundaries shifted by one
+        // point at a time, so that every two neighbours share a batch.
+        for (unsigned shift = 0; shift < width; ++shift) {
+            std::size_t next = 0;
+            while (next < path.size()) {
+                const std::size_t end = next < shift ? shift : std::min(next + width, path.size());
+                FieldBatch batch = batch_of(path, next, end - next);
+                evaluate(field, batch);
+                for (int slot = 0; slot < batch.count; ++slot) {
+                    const Point& p = path[next + slot];
+                    const std::array<double, 3>& b = expected[next + slot];
+                    ASSERT_TRUE(bits(batch.bx[slot]) == bits(b[0]) && bits(batch.by[slot]) == bits(b[1]) &&
+                                bits(batch.bz[slot]) == bits(b[2]))
+                        << width << " lanes, slot " << slot << " of " << batch.count << ", point (" << p.x << ", "
+                        << p.y << ", " << p.z << "), sides " << t96_sides(t96, p) << ": (" << batch.bx[slot] << ", "
+                        << batch.by[slot] << ", " << batch.bz[slot] << ") against (" << b[0] << ", " << b[1] << ", "
+                        << b[2] << ")";
+                }
+                next = end;
+            }
+        }
+    }
+    // Every edge lies between two neighbours of some path.
+    for (int edge = 0; edge < kT96Edges; ++edge) EXPECT_TRUE(crossed >> edge & 1u) << "edge " << edge << " not crossed";
 }
 
 std::string width_name(const ::testing::TestParamInfo<unsigned>& info) {
