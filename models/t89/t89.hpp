@@ -26,7 +26,7 @@ T89Coefficients t89_coefficients(int set_number);
 // a GSM point (Earth radii); Real is double (one point) or a Pack (one point
 // per lane).
 // Returned: the field's GSM components, nT.
-// Notes: the boundary terms' exponential (the C library's exp, lane by lane)
+// Notes: the boundary terms' exponential (the math layer's exp, in every lane)
 // is capped at 1.4e217 for x / A20 >= 500.
 template <class Real>
 void t89_external_field(const T89Coefficients& set, const EpochState& epoch, Given<Real> x, Given<Real> y,
