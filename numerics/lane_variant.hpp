@@ -6,7 +6,10 @@
 // instruction set's pack alone, so that no scalar routine is ever compiled
 // with instructions the processor may lack. CONES_FOR_EACH_PACK_TYPE names
 // the pack of the build alone, for routines whose one-point form is written
-// on its own.
+// on its own. CONES_ONE_POINT_BUILD is 1 in the ordinary build and 0 in the
+// wider ones: a source's routines for one point alone (the preparation of a
+// model, say) stand within #if CONES_ONE_POINT_BUILD, so that they are
+// compiled once, without the wider instructions.
 //
 // Only source files include this header: VariantPack names a different type
 // in each build and must never reach an inline function of a header.
@@ -23,6 +26,7 @@ namespace cones {
 using VariantPack = Pack<8, Avx512>;
 #define CONES_FOR_EACH_NUMBER_TYPE(X) X(::cones::VariantPack)
 #define CONES_FOR_EACH_PACK_TYPE(X) X(::cones::VariantPack)
+#define CONES_ONE_POINT_BUILD 0
 #elif defined(CONES_LANES_AVX2)
 #if !defined(__AVX2__)
 #error "the AVX2 lanes are compiled with -mavx2"
@@ -30,10 +34,12 @@ using VariantPack = Pack<8, Avx512>;
 using VariantPack = Pack<4, Avx2>;
 #define CONES_FOR_EACH_NUMBER_TYPE(X) X(::cones::VariantPack)
 #define CONES_FOR_EACH_PACK_TYPE(X) X(::cones::VariantPack)
+#define CONES_ONE_POINT_BUILD 0
 #else
 using VariantPack = Pack<2, Sse2>;
 #define CONES_FOR_EACH_NUMBER_TYPE(X) X(double) X(::cones::VariantPack)
 #define CONES_FOR_EACH_PACK_TYPE(X) X(::cones::VariantPack)
+#define CONES_ONE_POINT_BUILD 1
 #endif
 
 }  // namespace cones

@@ -4,13 +4,15 @@
 //
 // Why the lanes agree with the scalar code to the last bit: +, -, *, / and the
 // square root are correctly rounded in IEEE arithmetic at every vector width,
-// the build never contracts a product and a sum into a fused multiply-add, and
-// everything else (exp, pow, sin, atan2, ...) is computed per lane by the C
-// library's scalar function (`lanewise`).
+// the build never contracts a product and a sum into a fused multiply-add,
+// the transcendental functions (exp, pow, sin, atan2, ...) come from the math
+// layer (numerics/math.hpp), which gives every lane the bits of one value, and
+// a branch of the scalar code is a choice lane by lane (select) between values
+// that each lane computes as the scalar code would.
 #pragma once
 
-#include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace cones {
 
@@ -117,6 +119,15 @@ struct Pack {
     friend PackMask<W, Isa> operator<=(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v <= b.v); }
     friend PackMask<W, Isa> operator>(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v > b.v); }
     friend PackMask<W, Isa> operator>=(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v >= b.v); }
+    friend PackMask<W, Isa> operator==(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v == b.v); }
+    friend PackMask<W, Isa> operator!=(Pack a, Pack b) { return PackMask<W, Isa>::of(a.v != b.v); }
+
+    // The magnitude of every lane: its sign bit cleared.
+    friend Pack fabs(Pack a) {
+        Pack r;
+        for (int i = 0; i < W; ++i) r.v[i] = __builtin_fabs(a.v[i]);
+        return r;
+    }
 
     // Correctly rounded square root of every lane (one vector instruction).
     friend Pack sqrt(Pack a) {
@@ -160,22 +171,10 @@ inline constexpr int kLanesOf = Real::kLanes;
 template <>
 inline constexpr int kLanesOf<double> = 1;
 
-// A scalar function applied to each lane.
-// Given: x (double or a pack) and f, a function of one double.
-// Returned: f of each lane, in that lane.
-// Notes: for the C library's exp, pow, sin, ..., which vector math libraries
-// round differently: each lane is then exactly the scalar code's value.
-template <class F>
-double lanewise(double x, F&& f) {
-    return f(x);
-}
-template <int W, class Isa, class F>
-Pack<W, Isa> lanewise(Pack<W, Isa> x, F&& f) {
-    double values[W];
-    x.store(values);
-    for (int i = 0; i < W; ++i) values[i] = f(values[i]);
-    return Pack<W, Isa>::load(values);
-}
+// The truth type of a comparison of two values of a number type: bool for
+// double, the PackMask of a pack.
+template <class Real>
+using MaskOf = decltype(std::declval<Real>() < std::declval<Real>());
 
 // A field routine of one point applied lane by lane.
 // Given: f(x, y, z, bx, by, bz) on doubles, the number of lanes of interest
@@ -206,6 +205,19 @@ void lanewise_field(F&& f, int lanes, Pack<W, Isa> x, Pack<W, Isa> y, Pack<W, Is
     bx = Pack<W, Isa>::load(fx);
     by = Pack<W, Isa>::load(fy);
     bz = Pack<W, Isa>::load(fz);
+}
+
+// Given: a condition (bool, or a PackMask).
+// Returned: whether it holds in any lane (the condition itself for a bool).
+// Notes: a routine over its number type evaluates a branch of the scalar code
+// when any lane takes it, and picks each lane's value with select; for one
+// point that is the scalar code's branch alone.
+inline bool any_lane(bool condition) { return condition; }
+template <int W, class Isa>
+bool any_lane(PackMask<W, Isa> condition) {
+    bool any = false;
+    for (int i = 0; i < W; ++i) any = any || condition.v[i] != 0;
+    return any;
 }
 
 // Given: x. Returned: its largest lane (x itself for a double).
