@@ -178,10 +178,20 @@ Real partial_potential(Real r, Real st, Real ct) {
     return select(p.near_axis, a * st / kAxisSine, a);
 }
 
+// The sines and cosines of theta + kStep and theta - kStep, the neighbours of
+// the central differences in theta, from sin theta and cos theta.
+template <class Real>
+void angles_beside(Real st, Real ct, Real& sp, Real& cp, Real& sm, Real& cm) {
+    const Real theta = math::atan2(st, ct);
+    math::sincos(theta + kStep, sp, cp);
+    math::sincos(theta - kStep, sm, cm);
+}
+
 // Field B = curl (A e_phi) of an azimuthal vector potential A(r, st, ct) at a
 // Cartesian point of the current's frame, by central differences; near the
-// axis from the potential's linear behaviour there. Each form is evaluated
-// when any lane needs it.
+// axis from the potential's linear behaviour there, at sin theta = 0.01.
+// Both forms share the differences in r, taken at each lane's own angle; the
+// difference in theta is taken when any lane lies off the axis.
 template <class Real, class Potential>
 T01FieldOf<Real> potential_field(const Potential& potential, Real x, Real y, Real z) {
     using std::sqrt;
@@ -192,28 +202,26 @@ T01FieldOf<Real> potential_field(const Potential& potential, Real x, Real y, Rea
     const Real st = sqrt(rho2) / r;
     const Real ct = z / r;
     const MaskOf<Real> near_axis = st < kAxisSine;
-    T01FieldOf<Real> on_axis, off_axis;
-    if (any_lane(near_axis)) {
-        const Real s0 = kAxisSine, c0 = kAxisCosine;
-        const Real a = potential(r, s0, c0) / kAxisSine;
-        const Real da = (rp * potential(rp, s0, c0) - rm * potential(rm, s0, c0)) * kHalfStepInverse;
-        const Real f = z * (2.0 * a - da) / (r * (r * r));
-        on_axis = {f * x, f * y, (2.0 * a * (ct * ct) + da * (st * st)) / r};
-    }
+    const Real sa = select(near_axis, Real(kAxisSine), st);
+    const Real ca = select(near_axis, Real(kAxisCosine), ct);
+    const Real a_plus = potential(rp, sa, ca);
+    const Real a_minus = potential(rm, sa, ca);
+    Real sp, cp, sm, cm;
+    angles_beside(st, ct, sp, cp, sm, cm);
+    // At r: at the axis angle near the axis, at theta + kStep off it.
+    const Real a_at = potential(r, select(near_axis, Real(kAxisSine), sp), select(near_axis, Real(kAxisCosine), cp));
+
+    const Real a = a_at / kAxisSine;
+    const Real da = (rp * a_plus - rm * a_minus) * kHalfStepInverse;
+    const Real f_axis = z * (2.0 * a - da) / (r * (r * r));
+    T01FieldOf<Real> b = {f_axis * x, f_axis * y, (2.0 * a * (ct * ct) + da * (st * st)) / r};
     if (any_lane(!near_axis)) {
-        const Real theta = math::atan2(st, ct);
-        const Real tp = theta + kStep;
-        const Real tm = theta - kStep;
-        Real sp, cp, sm, cm;
-        math::sincos(tp, sp, cp);
-        math::sincos(tm, sm, cm);
-        const Real br = (sp * potential(r, sp, cp) - sm * potential(r, sm, cm)) / (r * st) * kHalfStepInverse;
-        const Real bt = (rm * potential(rm, st, ct) - rp * potential(rp, st, ct)) / r * kHalfStepInverse;
+        const Real br = (sp * a_at - sm * potential(r, sm, cm)) / (r * st) * kHalfStepInverse;
+        const Real bt = (rm * a_minus - rp * a_plus) / r * kHalfStepInverse;
         const Real f = (br + bt * ct / st) / r;
-        off_axis = {f * x, f * y, br * ct - bt * st};
+        b = {select(near_axis, b.x, f * x), select(near_axis, b.y, f * y), select(near_axis, b.z, br * ct - bt * st)};
     }
-    return {select(near_axis, on_axis.x, off_axis.x), select(near_axis, on_axis.y, off_axis.y),
-            select(near_axis, on_axis.z, off_axis.z)};
+    return b;
 }
 
 // T(a, a0, da): the smoothed step fa = 2 / (s1 + s2), f = fa a and its
@@ -343,7 +351,8 @@ Real quadrupole_polar(const PolarRadial<Real>& radial, Real st, Real ct) {
 // Quadrupole part of the partial ring current at a point of its frame, from
 // the radial and polar functions and their derivatives (central differences);
 // within sin theta <= 0.01 of the axis with the functions taken at
-// sin theta = 0.01. Each form is evaluated when any lane needs it.
+// sin theta = 0.01 in the point's hemisphere. The functions are taken once,
+// at each lane's own angle; each form of the field when any lane needs it.
 template <class Real>
 T01FieldOf<Real> quadrupole_field(Real x, Real y, Real z) {
     using std::sqrt;
@@ -354,37 +363,24 @@ T01FieldOf<Real> quadrupole_field(Real x, Real y, Real z) {
     const Real ct = z / r;
     const PolarRadial<Real> radial = polar_radial(r);
     const MaskOf<Real> off_axis = st > kAxisSine;
+    const Real sa = select(off_axis, st, Real(kAxisSine));
+    const Real ca = select(off_axis, ct, select(z < 0.0, Real(-kAxisCosine), Real(kAxisCosine)));
+    const Real br = quadrupole_radial(r, sa, ca);
+    const Real bt = quadrupole_polar(radial, sa, ca);
+    const Real dbr = (quadrupole_radial(r + kStep, sa, ca) - quadrupole_radial(r - kStep, sa, ca)) / 2e-4;
+    Real sp, cp, sm, cm;
+    angles_beside(sa, ca, sp, cp, sm, cm);
+    const Real dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
+
     T01FieldOf<Real> away, near;
     if (any_lane(off_axis)) {
         const Real cphi = x / rho;
         const Real sphi = y / rho;
-        const Real br = quadrupole_radial(r, st, ct);
-        const Real bt = quadrupole_polar(radial, st, ct);
-        const Real dbr = (quadrupole_radial(r + kStep, st, ct) - quadrupole_radial(r - kStep, st, ct)) / 2e-4;
-        const Real theta = math::atan2(st, ct);
-        const Real tp = theta + kStep;
-        const Real tm = theta - kStep;
-        Real sp, cp, sm, cm;
-        math::sincos(tp, sp, cp);
-        math::sincos(tm, sm, cm);
-        const Real dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
         const Real fc = br + r * dbr + dbt;
         away = {st * (br + fc * (sphi * sphi)) + ct * bt, -st * sphi * cphi * fc, (br * ct - bt * st) * cphi};
     }
     if (any_lane(!off_axis)) {
         const double s0 = kAxisSine;
-        const Real s0_lanes = s0;
-        const Real c0 = select(z < 0.0, Real(-kAxisCosine), Real(kAxisCosine));
-        const Real theta = math::atan2(s0_lanes, c0);
-        const Real br = quadrupole_radial(r, s0_lanes, c0);
-        const Real bt = quadrupole_polar(radial, s0_lanes, c0);
-        const Real dbr = (quadrupole_radial(r + kStep, s0_lanes, c0) - quadrupole_radial(r - kStep, s0_lanes, c0)) / 2e-4;
-        const Real tp = theta + kStep;
-        const Real tm = theta - kStep;
-        Real sp, cp, sm, cm;
-        math::sincos(tp, sp, cp);
-        math::sincos(tm, sm, cm);
-        const Real dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
         const Real fc = r * dbr + dbt;
         const Real rs = r * s0;
         const Real rs2 = rs * rs;

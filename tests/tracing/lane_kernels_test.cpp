@@ -249,7 +249,8 @@ std::pair<double, double> boundary_crossing(const T01Prepared& model, const Poin
 // the T01 arithmetic of the prepared model, so that a batch holding both
 // shows a lane that takes its neighbour's form:
 // - across the magnetopause, along rays: inside, the last double and the
-//   first beyond each edge of the blending layer, its middle, and outside;
+//   first beyond each edge of the blending layer, its middle, and outside
+//   (a far point beside a point of the layer);
 // - near the axis of the ring currents (sin theta = 0.01 in the tilted frame),
 //   north and south, where the near-axis forms start, and near sin theta =
 //   0.01 + 1e-6, where one of the neighbours of the central differences
@@ -270,8 +271,10 @@ std::vector<Point> t01_edge_points(const T01Prepared& model, int& magnetopause_g
         const auto [layer_last, out_first] = boundary_crossing(model, u, model.outside_limit);
         if (!(in_last < layer_first && layer_first <= layer_last && layer_last < out_first)) continue;
         ++magnetopause_groups;
-        for (const double r : {in_last - 0.5, in_last, layer_first, 0.5 * (layer_first + layer_last), layer_last,
-                               out_first, out_first + 0.5, out_first + 40.0}) {
+        // The far point beside the layer: beyond the tail end of the ellipsoid,
+        // where the boundary coordinate's distance term is floored at 0.
+        for (const double r : {in_last - 0.5, in_last, layer_first, out_first + 40.0,
+                               0.5 * (layer_first + layer_last), layer_last, out_first, out_first + 0.5}) {
             points.push_back(along(u, r));
         }
     }
