@@ -176,37 +176,6 @@ inline constexpr int kLanesOf<double> = 1;
 template <class Real>
 using MaskOf = decltype(std::declval<Real>() < std::declval<Real>());
 
-// A field routine of one point applied lane by lane.
-// Given: f(x, y, z, bx, by, bz) on doubles, the number of lanes of interest
-// (at least 1), and the points (x, y, z) of each lane.
-// Returned: (bx, by, bz) of f at each of the first `lanes` lanes; the lanes
-// after them are stand-ins, whose field is not evaluated but copied from lane
-// 0.
-template <class F>
-void lanewise_field(F&& f, int /*lanes*/, double x, double y, double z, double& bx, double& by, double& bz) {
-    f(x, y, z, bx, by, bz);
-}
-template <int W, class Isa, class F>
-void lanewise_field(F&& f, int lanes, Pack<W, Isa> x, Pack<W, Isa> y, Pack<W, Isa> z, Pack<W, Isa>& bx,
-                    Pack<W, Isa>& by, Pack<W, Isa>& bz) {
-    double px[W], py[W], pz[W], fx[W]{}, fy[W]{}, fz[W]{};
-    x.store(px);
-    y.store(py);
-    z.store(pz);
-    for (int i = 0; i < W; ++i) {
-        if (i < lanes) {
-            f(px[i], py[i], pz[i], fx[i], fy[i], fz[i]);
-        } else {
-            fx[i] = fx[0];
-            fy[i] = fy[0];
-            fz[i] = fz[0];
-        }
-    }
-    bx = Pack<W, Isa>::load(fx);
-    by = Pack<W, Isa>::load(fy);
-    bz = Pack<W, Isa>::load(fz);
-}
-
 // Given: a condition (bool, or a PackMask).
 // Returned: whether it holds in any lane (the condition itself for a bool).
 // Notes: a routine over its number type evaluates a branch of the scalar code

@@ -73,21 +73,26 @@ T01Prepared t01_storm_prepare(const ModelParameters& parameters, const EpochStat
 // ---------------------------------------------------------------------------
 
 // Boundary coordinate sigma of a point (1.196 on the model magnetopause,
-// smaller inside) and the passes its tilt deformation took.
-struct T01BoundaryCoordinate {
-    double sigma = 0.0;
-    int passes = 0;
+// smaller inside) and the passes its tilt deformation took, of one point or
+// of each lane's.
+template <class Real>
+struct T01BoundaryCoordinateOf {
+    Real sigma = 0.0;
+    Real passes = 0.0;
 };
+using T01BoundaryCoordinate = T01BoundaryCoordinateOf<double>;
 
 // Position of a point relative to the tilt-deformed, pressure-scaled
 // magnetopause of the prepared model.
-// Given: the prepared model; x, y, z in GSM, Earth radii.
+// Given: the prepared model; x, y, z in GSM, Earth radii; Real is double or
+// a pack.
 // Returned: the boundary coordinate sigma (1.196 on the magnetopause) and the
 // passes of the tilt iteration.
 // Notes: the tilt iteration (hinge term -5.2, exponent 0.33333333, both
-// double) stops at kT01MaxTiltPasses and then uses its last iterate. The
-// origin divides by zero.
-T01BoundaryCoordinate t01_boundary_coordinate(const T01Prepared& model, double x, double y, double z);
+// double) stops at kT01MaxTiltPasses and then uses its last iterate; in a
+// pack each lane stops at its own pass. The origin divides by zero.
+template <class Real>
+T01BoundaryCoordinateOf<Real> t01_boundary_coordinate(const T01Prepared& model, Real x, Real y, Real z);
 
 // External field of the prepared T01 or storm-time T01 model at a GSM point.
 // Given: the prepared model; the epoch it was prepared with (its dipole field
@@ -97,14 +102,11 @@ T01BoundaryCoordinate t01_boundary_coordinate(const T01Prepared& model, double x
 // Notes: inside the magnetopause the sum of the shielded sources and the
 // interconnection field; in the blending layer around it a linear blend into
 // the penetrated interplanetary field; outside, the penetrated field minus the
-// Earth's dipole field. The origin divides by zero. A pack is evaluated one
-// lane after the other, each lane by the routine for one point.
+// Earth's dipole field. The sources are evaluated only when a point (a lane)
+// lies inside the layer's outer edge. The origin divides by zero.
 template <class Real>
 void t01_external_field(const T01Prepared& model, const EpochState& epoch, Given<Real> x, Given<Real> y,
                         Given<Real> z, Real& bx, Real& by, Real& bz);
-template <>
-void t01_external_field<double>(const T01Prepared& model, const EpochState& epoch, double x, double y, double z,
-                                double& bx, double& by, double& bz);
 
 // Whether a point lies outside the magnetopause of the prepared model: its
 // boundary coordinate sigma (the one the field blends by) at or beyond 1.196,

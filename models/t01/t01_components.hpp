@@ -8,17 +8,29 @@
 // that only reads the set. The field routines take the pressure-scaled GSM
 // position (Earth radii multiplied by the drivers' size factor kappa) and give
 // GSM components in nT at unit amplitude. They keep no state between calls.
+//
+// The field routines are written over their number type Real: double for one
+// point, or a pack of numerics/pack.hpp for one point per lane, each lane
+// computing exactly the arithmetic of one point; where the scalar arithmetic
+// branches on the point (the current layers of the Birkeland cones, the axes
+// of the ring currents, exponents below -500), each lane picks its own
+// branch's value. They are compiled for double and for each instruction
+// set's pack (numerics/lane_variant.hpp); the prepare routines, of one point's
+// arithmetic alone, stand within #if CONES_ONE_POINT_BUILD.
 #pragma once
 
 #include "models/t01/t01_component_parameters.hpp"
 #include "models/t01/t01_tables.hpp"
+#include "numerics/pack.hpp"
 
 namespace cones {
 
-// A GSM field vector, nT.
-struct T01Field {
-    double x = 0.0, y = 0.0, z = 0.0;
+// A GSM field vector, nT, of one point (double) or of a pack of points.
+template <class Real>
+struct T01FieldOf {
+    Real x = 0.0, y = 0.0, z = 0.0;
 };
+using T01Field = T01FieldOf<double>;
 
 // ---------------------------------------------------------------------------
 // Shielding harmonics of the Birkeland and ring currents
@@ -72,7 +84,8 @@ T01ShieldingSum t01_shielding_sum_prepare(const T01ShieldingTable& table, double
 // Notes: group 1 is evaluated in the frame turned about Y by (H85 psi),
 // group 2 by (H86 psi); group 2 vanishes without tilt. The harmonics grow
 // exponentially with x: meant for points inside the model magnetopause.
-T01Field t01_shielding_sum(const T01ShieldingSum& sum, double x, double y, double z);
+template <class Real>
+T01FieldOf<Real> t01_shielding_sum(const T01ShieldingSum& sum, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------------------
 // Dipole shielding
@@ -103,7 +116,8 @@ T01DipoleShielding t01_dipole_shielding_prepare(double tilt);
 // Notes: without tilt the parallel terms vanish; at y = 0, by = 0. The
 // harmonics grow exponentially with x: meant for points inside the
 // magnetopause. Coefficients single precision.
-T01Field t01_dipole_shielding_field(const T01DipoleShielding& set, double x, double y, double z);
+template <class Real>
+T01FieldOf<Real> t01_dipole_shielding_field(const T01DipoleShielding& set, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------------------
 // Tail current sheet
@@ -132,9 +146,11 @@ struct T01Tail {
     T01TailMode mode[2];
 };
 
-struct T01TailModes {
-    T01Field mode1, mode2;
+template <class Real>
+struct T01TailModesOf {
+    T01FieldOf<Real> mode1, mode2;
 };
+using T01TailModes = T01TailModesOf<double>;
 
 // Prepares both tail modes for a run.
 // Given: the tilt psi (radians); the record's tail_shift1, tail_shift2,
@@ -154,14 +170,16 @@ T01Tail t01_tail_prepare(double tilt, const T01ComponentParameters& parameters);
 // Notes: without tilt the deformations are the identity. The thin-disk sheet
 // divides by the distance from its axis and the hinging by r: the origin and
 // the Z axis of the stretched frame are outside the model's domain.
-T01TailModes t01_tail_field(const T01Tail& set, double x, double y, double z);
+template <class Real>
+T01TailModesOf<Real> t01_tail_field(const T01Tail& set, Real x, Real y, Real z);
 
 // Shielding harmonics of one tail mode alone: 5 x 5 Cartesian harmonics
 // V = e^(w x) cos(y/p) sin(z/r), B = -grad V.
 // Given: the prepared mode; a GSM position (the tail's frame), Earth radii.
 // Returned: GSM field at unit amplitude, nT.
 // Notes: grows exponentially with x; meant for points inside the magnetopause.
-T01Field t01_tail_shielding_field(const T01TailMode& mode, double x, double y, double z);
+template <class Real>
+T01FieldOf<Real> t01_tail_shielding_field(const T01TailMode& mode, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------------------
 // Birkeland currents
@@ -192,9 +210,11 @@ struct T01Birkeland {
     T01BirkelandMode mode[2][2];  // [region][mode]
 };
 
-struct T01BirkelandModes {
-    T01Field r11, r12, r21, r22;
+template <class Real>
+struct T01BirkelandModesOf {
+    T01FieldOf<Real> r11, r12, r21, r22;
 };
+using T01BirkelandModes = T01BirkelandModesOf<double>;
 
 // Prepares the four Birkeland fields for a run.
 // Given: the tilt psi (radians); the record's kappa1 and kappa2.
@@ -212,7 +232,8 @@ T01Birkeland t01_birkeland_prepare(double tilt, const T01ComponentParameters& pa
 // Notes: the deformation's derivatives are central differences with steps
 // 1e-6. On the Y axis of the scaled frame the azimuth is taken as 0; a point
 // on a cone's axis divides by zero (never inside the magnetosphere).
-T01BirkelandModes t01_birkeland_field(const T01Birkeland& set, double x, double y, double z);
+template <class Real>
+T01BirkelandModesOf<Real> t01_birkeland_field(const T01Birkeland& set, Real x, Real y, Real z);
 
 // ---------------------------------------------------------------------------
 // Ring currents
@@ -226,9 +247,11 @@ struct T01RingCurrent {
     T01ShieldingSum partial_shielding;         // table P, xsc = sigma_p - 1
 };
 
-struct T01RingCurrents {
-    T01Field symmetric, partial;
+template <class Real>
+struct T01RingCurrentsOf {
+    T01FieldOf<Real> symmetric, partial;
 };
+using T01RingCurrents = T01RingCurrentsOf<double>;
 
 // Prepares both ring currents for a run.
 // Given: the tilt psi (radians); the record's src_scale, prc_scale and
@@ -248,6 +271,7 @@ T01RingCurrent t01_ring_current_prepare(double tilt, const T01ComponentParameter
 // sin theta < 0.01 of a current's axis (0.01 inclusive for the quadrupole)
 // near-axis forms replace the regular ones; the two are not continuous there.
 // Exponentials of exponents below -500 are taken as 0.
-T01RingCurrents t01_ring_current_field(const T01RingCurrent& set, double x, double y, double z);
+template <class Real>
+T01RingCurrentsOf<Real> t01_ring_current_field(const T01RingCurrent& set, Real x, Real y, Real z);
 
 }  // namespace cones

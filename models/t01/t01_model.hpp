@@ -28,7 +28,7 @@ struct T01Model : T01Family {
         .title = "{igrf} + T01",
         .reads = {ModelInput::kPressure, ModelInput::kDst, ModelInput::kBy, ModelInput::kBz, ModelInput::kG1,
                   ModelInput::kG2},
-        .fills_lanes = false};
+        .fills_lanes = true};
     static Prepared prepare(const EpochState& epoch, const ModelParameters& parameters) {
         return t01_prepare(parameters, epoch);
     }
@@ -41,7 +41,7 @@ struct T01StormModel : T01Family {
         .title = "{igrf} + storm-time T01",
         .reads = {ModelInput::kPressure, ModelInput::kDst, ModelInput::kBy, ModelInput::kBz, ModelInput::kG2,
                   ModelInput::kG3},
-        .fills_lanes = false};
+        .fills_lanes = true};
     static Prepared prepare(const EpochState& epoch, const ModelParameters& parameters) {
         return t01_storm_prepare(parameters, epoch);
     }

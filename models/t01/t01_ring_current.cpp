@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/lane_variant.hpp"
 #include "numerics/math.hpp"
 
 namespace cones {
@@ -22,7 +23,10 @@ constexpr double kOneThird = 1.0 / 3.0;
 constexpr double kSixtyFourOver27 = 64.0 / 27.0;
 
 // exp(e), or exactly 0 for e below -500.
-inline double guarded_exp(double e) { return e < kExponentFloor ? 0.0 : math::exp(e); }
+template <class Real>
+Real guarded_exp(Real e) {
+    return select(e < kExponentFloor, Real(0.0), math::exp(e));
+}
 
 // One current loop of a vector potential: amplitude, radius a (entering as a
 // and 4 a) and half-thickness h (entering as h^2).
@@ -57,37 +61,39 @@ constexpr DeformationTerm kSymmetricDeformation[3] = {
 // (alpha*, gamma*) of a dipolar frame: the coordinates are turned back into
 // (rho*, z*), then each loop contributes ((1 - k^2/2) K - E) / (k sqrt(rho*))
 // with the complete elliptic integrals K and E of parameter k^2.
-double loop_potential(const Loop (&loops)[2], double alpha, double gamma) {
-    const double g2 = gamma * gamma;
-    const double q = alpha * alpha / 2.0;
-    const double f = kSixtyFourOver27 * g2 + q * q;
-    const double big_q = math::pow(std::sqrt(f) + q, kOneThird);
-    const double g2_third = math::pow(g2, kOneThird);
-    double c = big_q - 4.0 * g2_third / (3.0 * big_q);
-    if (c < 0.0) c = 0.0;
-    const double big_g = std::sqrt(c * c + 4.0 * g2_third);
-    const double r = 4.0 / ((std::sqrt(2.0 * big_g - c) + std::sqrt(c)) * (big_g + c));
-    const double cos_theta = gamma * (r * r);
-    const double rho = r * std::sqrt(1.0 - cos_theta * cos_theta);
-    const double z = r * cos_theta;
-    const double sqrt_rho = std::sqrt(rho);
+template <class Real>
+Real loop_potential(const Loop (&loops)[2], Real alpha, Real gamma) {
+    using std::sqrt;
+    const Real g2 = gamma * gamma;
+    const Real q = alpha * alpha / 2.0;
+    const Real f = kSixtyFourOver27 * g2 + q * q;
+    const Real big_q = math::pow(sqrt(f) + q, kOneThird);
+    const Real g2_third = math::pow(g2, kOneThird);
+    const Real c_raw = big_q - 4.0 * g2_third / (3.0 * big_q);
+    const Real c = select(c_raw < 0.0, Real(0.0), c_raw);
+    const Real big_g = sqrt(c * c + 4.0 * g2_third);
+    const Real r = 4.0 / ((sqrt(2.0 * big_g - c) + sqrt(c)) * (big_g + c));
+    const Real cos_theta = gamma * (r * r);
+    const Real rho = r * sqrt(1.0 - cos_theta * cos_theta);
+    const Real z = r * cos_theta;
+    const Real sqrt_rho = sqrt(rho);
 
-    double potential = 0.0;
+    Real potential = 0.0;
     for (int n = 0; n < 2; ++n) {
         const Loop& loop = loops[n];
-        const double ra = rho + loop.radius;
-        const double k2 = loop.radius4 * rho / (ra * ra + z * z + loop.half_thickness2);
-        const double k = std::sqrt(k2);
-        const double m = 1.0 - k2;
-        const double l = math::log(1.0 / m);
-        const double big_k =
+        const Real ra = rho + loop.radius;
+        const Real k2 = loop.radius4 * rho / (ra * ra + z * z + loop.half_thickness2);
+        const Real k = sqrt(k2);
+        const Real m = 1.0 - k2;
+        const Real l = math::log(1.0 / m);
+        const Real big_k =
             1.38629436112 +
             m * (0.09666344259 + m * (f32(0.035900924f) + m * (f32(0.037425637f) + m * f32(0.014511962f)))) +
             l * (0.5 + m * (0.12498593597 + m * (0.06880248576 + m * (0.03328355346 + m * 0.00441787012))));
-        const double big_e =
+        const Real big_e =
             1.0 + m * (0.44325141463 + m * (0.0626060122 + m * (0.04757383546 + m * 0.01736506451))) +
             l * m * (0.2499836831 + m * (0.09200180037 + m * (0.04069697526 + m * 0.00526449639)));
-        const double term = ((1.0 - k2 / 2.0) * big_k - big_e) / (k * sqrt_rho);
+        const Real term = ((1.0 - k2 / 2.0) * big_k - big_e) / (k * sqrt_rho);
         potential = n == 0 ? loop.amplitude * term : potential + loop.amplitude * term;
     }
     return potential;
@@ -95,164 +101,187 @@ double loop_potential(const Loop (&loops)[2], double alpha, double gamma) {
 
 // Near the axis (sin theta < 0.01) the potentials are taken at sin theta =
 // 0.01 and scaled by sin theta / 0.01, their linear behaviour there.
+template <class Real>
 struct AxisPoint {
-    double st, ct;
-    bool near_axis;
+    Real st, ct;
+    MaskOf<Real> near_axis;
 };
 
-inline AxisPoint axis_point(double st, double ct) {
-    if (st < kAxisSine) return {kAxisSine, kAxisCosineSingle, true};
-    return {st, ct, false};
+template <class Real>
+AxisPoint<Real> axis_point(Real st, Real ct) {
+    const MaskOf<Real> near_axis = st < kAxisSine;
+    return {select(near_axis, Real(kAxisSine), st), select(near_axis, Real(kAxisCosineSingle), ct), near_axis};
 }
 
 // Vector potential A_s of the symmetric ring current at (r, sin theta, cos theta).
-double symmetric_potential(double r, double st, double ct) {
-    const AxisPoint p = axis_point(st, ct);
-    const double alpha = p.st * p.st / r;
-    const double gamma = p.ct / (r * r);
-    double e[3];
+template <class Real>
+Real symmetric_potential(Real r, Real st, Real ct) {
+    const AxisPoint<Real> p = axis_point(st, ct);
+    const Real alpha = p.st * p.st / r;
+    const Real gamma = p.ct / (r * r);
+    Real e[3];
     for (int n = 0; n < 3; ++n) {
         const DeformationTerm& t = kSymmetricDeformation[n];
-        const double radial = (r - t.centre) / t.width;
+        const Real radial = (r - t.centre) / t.width;
         if (n < 2) {
-            const double polar = p.ct / t.cos_width;
+            const Real polar = p.ct / t.cos_width;
             e[n] = guarded_exp(-(radial * radial) - polar * polar);
         } else {
             e[n] = guarded_exp(-(radial * radial));
         }
     }
-    const double alpha_s = alpha * (1.0 + kSymmetricDeformation[0].amplitude * e[0] +
+    const Real alpha_s = alpha * (1.0 + kSymmetricDeformation[0].amplitude * e[0] +
                                     kSymmetricDeformation[1].amplitude * e[1] +
                                     kSymmetricDeformation[2].amplitude * e[2]);
-    double a = loop_potential(kSymmetricLoops, alpha_s, gamma);
-    if (p.near_axis) a = a * st / kAxisSine;
-    return a;
+    const Real a = loop_potential(kSymmetricLoops, alpha_s, gamma);
+    return select(p.near_axis, a * st / kAxisSine, a);
 }
 
 // (x / c)^2 + 1.
-inline double lorentz(double x, double c) {
-    const double t = x / c;
+template <class Real>
+Real lorentz(Real x, double c) {
+    const Real t = x / c;
     return t * t + 1.0;
 }
 
 // Vector potential A_p of the symmetric part of the partial ring current.
-double partial_potential(double r, double st, double ct) {
-    const AxisPoint p = axis_point(st, ct);
-    const double alpha = p.st * p.st / r;
-    const double gamma = p.ct / (r * r);
+template <class Real>
+Real partial_potential(Real r, Real st, Real ct) {
+    const AxisPoint<Real> p = axis_point(st, ct);
+    const Real alpha = p.st * p.st / r;
+    const Real gamma = p.ct / (r * r);
 
-    const double ga = gamma / f32(0.047429398f);
-    const double ea = guarded_exp(-(ga * ga));
-    const double ba = (alpha - f32(0.26470953f)) / f32(0.0709123f);
-    const double bg = gamma / f32(0.015129636f);
-    const double eb = guarded_exp(-(ba * ba) - bg * bg);
+    const Real ga = gamma / f32(0.047429398f);
+    const Real ea = guarded_exp(-(ga * ga));
+    const Real ba = (alpha - f32(0.26470953f)) / f32(0.0709123f);
+    const Real bg = gamma / f32(0.015129636f);
+    const Real eb = guarded_exp(-(ba * ba) - bg * bg);
 
-    const double a1 = alpha + f32(0.007647312f);
-    const double u1 = f32(103.1601f) * (a1 * a1) / math::pow(lorentz(a1, f32(0.10464875f)), f32(2.9588635f)) /
+    const Real a1 = alpha + f32(0.007647312f);
+    const Real u1 = f32(103.1601f) * (a1 * a1) / math::pow(lorentz(a1, f32(0.10464875f)), f32(2.9588635f)) /
                       math::pow(lorentz(gamma, f32(0.011723142f)), f32(0.4382873f));
-    const double a2 = alpha + f32(0.028456436f);
-    const double u2 = f32(-4.800459f) * a2 / math::pow(lorentz(a2, f32(0.21881142f)), f32(2.5459447f)) /
+    const Real a2 = alpha + f32(0.028456436f);
+    const Real u2 = f32(-4.800459f) * a2 / math::pow(lorentz(a2, f32(0.21881142f)), f32(2.5459447f)) /
                       math::pow(lorentz(gamma, f32(0.008132728f)), f32(0.35868245f));
-    const double alpha_s =
+    const Real alpha_s =
         alpha * (1.0 +
                  f32(0.3058309f) * ea /
                      math::pow(lorentz(alpha - f32(0.18171398f), f32(0.12575328f)), f32(3.4225094f)) +
                  u2 + u1);
-    const double a3 = alpha - f32(0.16774008f);
-    const double u3 = f32(6.8613296f) * a3 / math::pow(lorentz(a3, f32(0.044336487f)), f32(0.76655996f));
-    const double gamma_s =
+    const Real a3 = alpha - f32(0.16774008f);
+    const Real u3 = f32(6.8613296f) * a3 / math::pow(lorentz(a3, f32(0.044336487f)), f32(0.76655996f));
+    const Real gamma_s =
         gamma * (1.0113490810617805 + f32(14.513399f) * (alpha - f32(0.26470953f)) * eb +
                  u3 / math::pow(lorentz(gamma, f32(0.055537414f)), f32(0.72778547f)));
 
-    double a = loop_potential(kPartialLoops, alpha_s, gamma_s);
-    if (p.near_axis) a = a * st / kAxisSine;
-    return a;
+    const Real a = loop_potential(kPartialLoops, alpha_s, gamma_s);
+    return select(p.near_axis, a * st / kAxisSine, a);
+}
+
+// The sines and cosines of theta + kStep and theta - kStep, the neighbours of
+// the central differences in theta, from sin theta and cos theta.
+template <class Real>
+void angles_beside(Real st, Real ct, Real& sp, Real& cp, Real& sm, Real& cm) {
+    const Real theta = math::atan2(st, ct);
+    math::sincos(theta + kStep, sp, cp);
+    math::sincos(theta - kStep, sm, cm);
 }
 
 // Field B = curl (A e_phi) of an azimuthal vector potential A(r, st, ct) at a
 // Cartesian point of the current's frame, by central differences; near the
-// axis from the potential's linear behaviour there.
-template <double (*Potential)(double, double, double)>
-T01Field potential_field(double x, double y, double z) {
-    const double rho2 = x * x + y * y;
-    const double r = std::sqrt(rho2 + z * z);
-    const double rp = r + kStep;
-    const double rm = r - kStep;
-    const double st = std::sqrt(rho2) / r;
-    const double ct = z / r;
-    if (st < kAxisSine) {
-        const double a = Potential(r, kAxisSine, kAxisCosine) / kAxisSine;
-        const double da = (rp * Potential(rp, kAxisSine, kAxisCosine) - rm * Potential(rm, kAxisSine, kAxisCosine)) *
-                          kHalfStepInverse;
-        const double f = z * (2.0 * a - da) / (r * (r * r));
-        return {f * x, f * y, (2.0 * a * (ct * ct) + da * (st * st)) / r};
+// axis from the potential's linear behaviour there, at sin theta = 0.01.
+// Both forms share the differences in r, taken at each lane's own angle; the
+// difference in theta is taken when any lane lies off the axis.
+template <class Real, class Potential>
+T01FieldOf<Real> potential_field(const Potential& potential, Real x, Real y, Real z) {
+    using std::sqrt;
+    const Real rho2 = x * x + y * y;
+    const Real r = sqrt(rho2 + z * z);
+    const Real rp = r + kStep;
+    const Real rm = r - kStep;
+    const Real st = sqrt(rho2) / r;
+    const Real ct = z / r;
+    const MaskOf<Real> near_axis = st < kAxisSine;
+    const Real sa = select(near_axis, Real(kAxisSine), st);
+    const Real ca = select(near_axis, Real(kAxisCosine), ct);
+    const Real a_plus = potential(rp, sa, ca);
+    const Real a_minus = potential(rm, sa, ca);
+    Real sp, cp, sm, cm;
+    angles_beside(st, ct, sp, cp, sm, cm);
+    // At r: at the axis angle near the axis, at theta + kStep off it.
+    const Real a_at = potential(r, select(near_axis, Real(kAxisSine), sp), select(near_axis, Real(kAxisCosine), cp));
+
+    const Real a = a_at / kAxisSine;
+    const Real da = (rp * a_plus - rm * a_minus) * kHalfStepInverse;
+    const Real f_axis = z * (2.0 * a - da) / (r * (r * r));
+    T01FieldOf<Real> b = {f_axis * x, f_axis * y, (2.0 * a * (ct * ct) + da * (st * st)) / r};
+    if (any_lane(!near_axis)) {
+        const Real br = (sp * a_at - sm * potential(r, sm, cm)) / (r * st) * kHalfStepInverse;
+        const Real bt = (rm * a_minus - rp * a_plus) / r * kHalfStepInverse;
+        const Real f = (br + bt * ct / st) / r;
+        b = {select(near_axis, b.x, f * x), select(near_axis, b.y, f * y), select(near_axis, b.z, br * ct - bt * st)};
     }
-    const double theta = math::atan2(st, ct);
-    const double tp = theta + kStep;
-    const double tm = theta - kStep;
-    double sp, cp, sm, cm;
-    math::sincos(tp, sp, cp);
-    math::sincos(tm, sm, cm);
-    const double br = (sp * Potential(r, sp, cp) - sm * Potential(r, sm, cm)) / (r * st) * kHalfStepInverse;
-    const double bt = (rm * Potential(rm, st, ct) - rp * Potential(rp, st, ct)) / r * kHalfStepInverse;
-    const double f = (br + bt * ct / st) / r;
-    return {f * x, f * y, br * ct - bt * st};
+    return b;
 }
 
 // T(a, a0, da): the smoothed step fa = 2 / (s1 + s2), f = fa a and its
 // companion fs, with s1,2 = sqrt((a -+ a0)^2 + da^2).
+template <class Real>
 struct Step {
-    double f, fa, fs;
+    Real f, fa, fs;
 };
 
-inline Step smoothed_step(double a, double a0, double da) {
-    const double ap = a + a0;
-    const double am = a - a0;
-    const double s1 = std::sqrt(ap * ap + da * da);
-    const double s2 = std::sqrt(am * am + da * da);
-    const double fa = 2.0 / (s1 + s2);
-    const double f = fa * a;
+template <class Real>
+Step<Real> smoothed_step(Real a, double a0, double da) {
+    using std::sqrt;
+    const Real ap = a + a0;
+    const Real am = a - a0;
+    const Real s1 = sqrt(ap * ap + da * da);
+    const Real s2 = sqrt(am * am + da * da);
+    const Real fa = 2.0 / (s1 + s2);
+    const Real f = fa * a;
     return {f, fa, 0.5 * (s1 + s2) / (s1 * s2) * (1.0 - f * f)};
 }
 
 // Radial function Qr of the partial ring current's quadrupole.
-double quadrupole_radial(double r, double st, double ct) {
-    const double sc = st * ct;
-    const double c2 = ct * ct;
-    const double alpha = st * st / r;
-    const double gamma = ct / (r * r);
+template <class Real>
+Real quadrupole_radial(Real r, Real st, Real ct) {
+    const Real sc = st * ct;
+    const Real c2 = ct * ct;
+    const Real alpha = st * st / r;
+    const Real gamma = ct / (r * r);
 
-    const Step t1 = smoothed_step(alpha, f32(0.14175195f), f32(0.0063880133f));
-    const double d1 = sc * math::pow(t1.f, f32(2.3188243f)) / (math::pow(r / f32(5.3039346f), f32(4.2133975f)) + 1.0);
-    const double d2 = d1 * c2;
-    const Step t2 = smoothed_step(alpha, f32(0.14011428f), f32(0.023060942f));
-    const double d3 = sc * math::pow(t2.fs, f32(0.7955534f)) / (math::pow(r / f32(3.462235f), f32(2.568743f)) + 1.0);
-    const double d4 = d3 * c2;
-    const Step t3 = smoothed_step(alpha, f32(0.14852335f), f32(0.023196762f));
-    const double d5 = sc * math::pow(alpha, f32(3.4774258f)) * math::pow(t3.fs, f32(1.9221551f)) /
+    const Step<Real> t1 = smoothed_step(alpha, f32(0.14175195f), f32(0.0063880133f));
+    const Real d1 = sc * math::pow(t1.f, f32(2.3188243f)) / (math::pow(r / f32(5.3039346f), f32(4.2133975f)) + 1.0);
+    const Real d2 = d1 * c2;
+    const Step<Real> t2 = smoothed_step(alpha, f32(0.14011428f), f32(0.023060942f));
+    const Real d3 = sc * math::pow(t2.fs, f32(0.7955534f)) / (math::pow(r / f32(3.462235f), f32(2.568743f)) + 1.0);
+    const Real d4 = d3 * c2;
+    const Step<Real> t3 = smoothed_step(alpha, f32(0.14852335f), f32(0.023196762f));
+    const Real d5 = sc * math::pow(alpha, f32(3.4774258f)) * math::pow(t3.fs, f32(1.9221551f)) /
                       (math::pow(r / f32(7.8302236f), f32(8.4929342f)) + 1.0);
-    const double d6 = d5 * c2;
+    const Real d6 = d5 * c2;
 
-    double g = lorentz(alpha - f32(0.12952219f), f32(0.017530087f));
-    double h = 1.0 + (gamma / f32(0.011255041f)) * (gamma / f32(0.011255041f));
-    const double d7 = sc / g / h;
-    const double d8 = d7 / g;
-    const double d9 = d8 / g;
-    const double d10 = d9 / g;
+    Real g = lorentz(alpha - f32(0.12952219f), f32(0.017530087f));
+    Real h = 1.0 + (gamma / f32(0.011255041f)) * (gamma / f32(0.011255041f));
+    const Real d7 = sc / g / h;
+    const Real d8 = d7 / g;
+    const Real d9 = d8 / g;
+    const Real d10 = d9 / g;
     g = lorentz(alpha - f32(0.1811846f), f32(0.048412375f));
     h = 1.0 + (gamma / f32(0.019818051f)) * (gamma / f32(0.019818051f));
-    const double d11 = sc / g / h;
-    const double d12 = d11 / g;
-    const double d13 = d12 / g;
-    const double d14 = d13 / g;
+    const Real d11 = sc / g / h;
+    const Real d12 = d11 / g;
+    const Real d13 = d12 / g;
+    const Real d14 = d13 / g;
 
-    const double r2 = r * r;
-    const double r4 = r2 * r2;
-    const double d15 = sc / (r4 + 1849.4096789157009);
-    const double d16 = sc * c2 / (r4 + 1624.4461185676396);
-    const double d17 = sc * (c2 * c2) / (r4 + 1088.9045311069974);
-    const Step t4 = smoothed_step(alpha, f32(0.2265213f), f32(0.13019572f));
-    const double d18 = sc * t4.fs / lorentz(r - 1.2, f32(0.5654023f));
+    const Real r2 = r * r;
+    const Real r4 = r2 * r2;
+    const Real d15 = sc / (r4 + 1849.4096789157009);
+    const Real d16 = sc * c2 / (r4 + 1624.4461185676396);
+    const Real d17 = sc * (c2 * c2) / (r4 + 1088.9045311069974);
+    const Step<Real> t4 = smoothed_step(alpha, f32(0.2265213f), f32(0.13019572f));
+    const Real d18 = sc * t4.fs / lorentz(r - 1.2, f32(0.5654023f));
 
     return f32(-21.266632f) * d1 + f32(32.245274f) * d2 + f32(-6.062894f) * d3 + f32(7.5156608f) * d4 +
            f32(233.73413f) * d5 + f32(-227.11957f) * d6 + f32(8.4832335f) * d7 + f32(16.806427f) * d8 +
@@ -263,51 +292,54 @@ double quadrupole_radial(double r, double st, double ct) {
 
 // The parts of Qt that depend on r alone, shared by the three evaluations at
 // one r.
+template <class Real>
 struct PolarRadial {
-    double r;
-    double e1_denominator, e3_denominator, e5_denominator;
-    double r4;
+    Real r;
+    Real e1_denominator, e3_denominator, e5_denominator;
+    Real r4;
 };
 
-PolarRadial polar_radial(double r) {
-    const double r2 = r * r;
+template <class Real>
+PolarRadial<Real> polar_radial(Real r) {
+    const Real r2 = r * r;
     return {r, math::pow(r / f32(7.4713326f), f32(3.1805336f)) + 1.0, math::pow(r, f32(1.9851482f)),
             math::pow(r / f32(6.2937407f), f32(5.6718245f)) + 1.0, r2 * r2};
 }
 
 // Polar function Qt of the partial ring current's quadrupole.
-double quadrupole_polar(const PolarRadial& radial, double st, double ct) {
-    const double r = radial.r;
-    const double c2 = ct * ct;
-    const double alpha = st * st / r;
-    const double gamma = ct / (r * r);
+template <class Real>
+Real quadrupole_polar(const PolarRadial<Real>& radial, Real st, Real ct) {
+    const Real r = radial.r;
+    const Real c2 = ct * ct;
+    const Real alpha = st * st / r;
+    const Real gamma = ct / (r * r);
 
-    const Step t1 = smoothed_step(alpha, f32(0.20717214f), f32(0.050305553f));
-    const double e1 = math::pow(t1.f, f32(1.2432883f)) / radial.e1_denominator;
-    const double e2 = e1 * c2;
-    const Step t2 = smoothed_step(alpha, f32(0.15685043f), f32(0.020929107f));
-    const double e3 = math::pow(t2.fa, f32(1.3767436f)) / radial.e3_denominator;
-    const double e4 = e3 * c2;
-    const Step t3 = smoothed_step(alpha, f32(0.17013952f), f32(0.101987004f));
-    const double e5 = math::pow(t3.fs, f32(0.315714f)) * math::pow(alpha, f32(1.0563095f)) / radial.e5_denominator;
-    const double e6 = e5 * c2;
+    const Step<Real> t1 = smoothed_step(alpha, f32(0.20717214f), f32(0.050305553f));
+    const Real e1 = math::pow(t1.f, f32(1.2432883f)) / radial.e1_denominator;
+    const Real e2 = e1 * c2;
+    const Step<Real> t2 = smoothed_step(alpha, f32(0.15685043f), f32(0.020929107f));
+    const Real e3 = math::pow(t2.fa, f32(1.3767436f)) / radial.e3_denominator;
+    const Real e4 = e3 * c2;
+    const Step<Real> t3 = smoothed_step(alpha, f32(0.17013952f), f32(0.101987004f));
+    const Real e5 = math::pow(t3.fs, f32(0.315714f)) * math::pow(alpha, f32(1.0563095f)) / radial.e5_denominator;
+    const Real e6 = e5 * c2;
 
-    const Step t4 = smoothed_step(gamma, 0.0, f32(0.010406961f));
-    double g = 1.0 + (alpha - f32(0.12807722f)) / f32(0.021890609f) * ((alpha - f32(0.12807722f)) / f32(0.021890609f));
-    const double e7 = t4.fs / g;
-    const double e8 = e7 / g;
-    const double e9 = e8 / g;
-    const double e10 = e9 / g;
+    const Step<Real> t4 = smoothed_step(gamma, 0.0, f32(0.010406961f));
+    Real g = 1.0 + (alpha - f32(0.12807722f)) / f32(0.021890609f) * ((alpha - f32(0.12807722f)) / f32(0.021890609f));
+    const Real e7 = t4.fs / g;
+    const Real e8 = e7 / g;
+    const Real e9 = e8 / g;
+    const Real e10 = e9 / g;
     g = 1.0 + (alpha - f32(0.16482656f)) / f32(0.047015928f) * ((alpha - f32(0.16482656f)) / f32(0.047015928f));
-    const double h = 1.0 + (gamma / f32(0.015264001f)) * (gamma / f32(0.015264001f));
-    const double e11 = 1.0 / g / h;
-    const double e12 = e11 / g;
-    const double e13 = e12 / g;
-    const double e14 = e13 / g;
+    const Real h = 1.0 + (gamma / f32(0.015264001f)) * (gamma / f32(0.015264001f));
+    const Real e11 = 1.0 / g / h;
+    const Real e12 = e11 / g;
+    const Real e13 = e12 / g;
+    const Real e14 = e13 / g;
 
-    const double e15 = 1.0 / (radial.r4 + 165.99339674698422);
-    const double e16 = c2 / (radial.r4 + 11.301532225289122);
-    const double e17 = c2 * c2 / (radial.r4 + 549.5150864927709);
+    const Real e15 = 1.0 / (radial.r4 + 165.99339674698422);
+    const Real e16 = c2 / (radial.r4 + 11.301532225289122);
+    const Real e17 = c2 * c2 / (radial.r4 + 549.5150864927709);
 
     return f32(12.746404f) * e1 + f32(-7.5163937f) * e2 + f32(-5.476234f) * e3 + f32(3.2127047f) * e4 +
            f32(-59.10926f) * e5 + f32(46.621983f) * e6 + f32(-0.0164428f) * e7 + f32(0.12342291f) * e8 +
@@ -319,51 +351,48 @@ double quadrupole_polar(const PolarRadial& radial, double st, double ct) {
 // Quadrupole part of the partial ring current at a point of its frame, from
 // the radial and polar functions and their derivatives (central differences);
 // within sin theta <= 0.01 of the axis with the functions taken at
-// sin theta = 0.01.
-T01Field quadrupole_field(double x, double y, double z) {
-    const double rho2 = x * x + y * y;
-    const double r = std::sqrt(rho2 + z * z);
-    const double rho = std::sqrt(rho2);
-    const double st = rho / r;
-    const double ct = z / r;
-    const PolarRadial radial = polar_radial(r);
-    if (st > kAxisSine) {
-        const double cphi = x / rho;
-        const double sphi = y / rho;
-        const double br = quadrupole_radial(r, st, ct);
-        const double bt = quadrupole_polar(radial, st, ct);
-        const double dbr = (quadrupole_radial(r + kStep, st, ct) - quadrupole_radial(r - kStep, st, ct)) / 2e-4;
-        const double theta = math::atan2(st, ct);
-        const double tp = theta + kStep;
-        const double tm = theta - kStep;
-        double sp, cp, sm, cm;
-        math::sincos(tp, sp, cp);
-        math::sincos(tm, sm, cm);
-        const double dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
-        const double fc = br + r * dbr + dbt;
-        return {st * (br + fc * (sphi * sphi)) + ct * bt, -st * sphi * cphi * fc, (br * ct - bt * st) * cphi};
+// sin theta = 0.01 in the point's hemisphere. The functions are taken once,
+// at each lane's own angle; each form of the field when any lane needs it.
+template <class Real>
+T01FieldOf<Real> quadrupole_field(Real x, Real y, Real z) {
+    using std::sqrt;
+    const Real rho2 = x * x + y * y;
+    const Real r = sqrt(rho2 + z * z);
+    const Real rho = sqrt(rho2);
+    const Real st = rho / r;
+    const Real ct = z / r;
+    const PolarRadial<Real> radial = polar_radial(r);
+    const MaskOf<Real> off_axis = st > kAxisSine;
+    const Real sa = select(off_axis, st, Real(kAxisSine));
+    const Real ca = select(off_axis, ct, select(z < 0.0, Real(-kAxisCosine), Real(kAxisCosine)));
+    const Real br = quadrupole_radial(r, sa, ca);
+    const Real bt = quadrupole_polar(radial, sa, ca);
+    const Real dbr = (quadrupole_radial(r + kStep, sa, ca) - quadrupole_radial(r - kStep, sa, ca)) / 2e-4;
+    Real sp, cp, sm, cm;
+    angles_beside(sa, ca, sp, cp, sm, cm);
+    const Real dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
+
+    T01FieldOf<Real> away, near;
+    if (any_lane(off_axis)) {
+        const Real cphi = x / rho;
+        const Real sphi = y / rho;
+        const Real fc = br + r * dbr + dbt;
+        away = {st * (br + fc * (sphi * sphi)) + ct * bt, -st * sphi * cphi * fc, (br * ct - bt * st) * cphi};
     }
-    const double s0 = kAxisSine;
-    const double c0 = z < 0.0 ? -kAxisCosine : kAxisCosine;
-    const double theta = math::atan2(s0, c0);
-    const double br = quadrupole_radial(r, s0, c0);
-    const double bt = quadrupole_polar(radial, s0, c0);
-    const double dbr = (quadrupole_radial(r + kStep, s0, c0) - quadrupole_radial(r - kStep, s0, c0)) / 2e-4;
-    const double tp = theta + kStep;
-    const double tm = theta - kStep;
-    double sp, cp, sm, cm;
-    math::sincos(tp, sp, cp);
-    math::sincos(tm, sm, cm);
-    const double dbt = (quadrupole_polar(radial, sp, cp) - quadrupole_polar(radial, sm, cm)) / 2e-4;
-    const double fc = r * dbr + dbt;
-    const double rs = r * s0;
-    const double rs2 = rs * rs;
-    return {(br * (x * x + 2.0 * (y * y)) + fc * (y * y)) / rs2 + bt * ct, -(br + fc) * x * y / rs2,
-            (br * ct / s0 - bt) * x / r};
+    if (any_lane(!off_axis)) {
+        const double s0 = kAxisSine;
+        const Real fc = r * dbr + dbt;
+        const Real rs = r * s0;
+        const Real rs2 = rs * rs;
+        near = {(br * (x * x + 2.0 * (y * y)) + fc * (y * y)) / rs2 + bt * ct, -(br + fc) * x * y / rs2,
+                (br * ct / s0 - bt) * x / r};
+    }
+    return {select(off_axis, away.x, near.x), select(off_axis, away.y, near.y), select(off_axis, away.z, near.z)};
 }
 
 }  // namespace
 
+#if CONES_ONE_POINT_BUILD
 T01RingCurrent t01_ring_current_prepare(double tilt, const T01ComponentParameters& parameters) {
     T01RingCurrent set;
     math::sincos(tilt, set.sin_tilt, set.cos_tilt);
@@ -380,36 +409,44 @@ T01RingCurrent t01_ring_current_prepare(double tilt, const T01ComponentParameter
         t01_shielding_sum_prepare(kT01PartialRingShielding, tilt, xsc_p, scale_p * scale_p * scale_p);
     return set;
 }
+#endif
 
 // Both currents are evaluated in the frame turned about Y by the tilt (the
 // dipole's equator), at coordinates divided by their size factors; the
 // partial current's quadrupole is turned about the dipole axis by phi_p.
-T01RingCurrents t01_ring_current_field(const T01RingCurrent& set, double x, double y, double z) {
+template <class Real>
+T01RingCurrentsOf<Real> t01_ring_current_field(const T01RingCurrent& set, Real x, Real y, Real z) {
     const double c = set.cos_tilt;
     const double s = set.sin_tilt;
-    const double xt = x * c - z * s;
-    const double zt = z * c + x * s;
+    const Real xt = x * c - z * s;
+    const Real zt = z * c + x * s;
 
     const double ss = set.src_scale;
-    const T01Field b = potential_field<symmetric_potential>(xt / ss, y / ss, zt / ss);
+    const auto symmetric = [](auto r, auto st, auto ct) { return symmetric_potential(r, st, ct); };
+    const T01FieldOf<Real> b = potential_field(symmetric, xt / ss, y / ss, zt / ss);
 
     const double sp = set.prc_scale;
-    const double xa = xt / sp, ya = y / sp, za = zt / sp;
-    const T01Field a = potential_field<partial_potential>(xa, ya, za);
+    const Real xa = xt / sp, ya = y / sp, za = zt / sp;
+    const auto partial = [](auto r, auto st, auto ct) { return partial_potential(r, st, ct); };
+    const T01FieldOf<Real> a = potential_field(partial, xa, ya, za);
     const double cp = set.prc_cos, spr = set.prc_sin;
-    const double xr = xa * cp - ya * spr;
-    const double yr = xa * spr + ya * cp;
-    const T01Field q = quadrupole_field(xr, yr, za);
-    const double qx = q.x * cp + q.y * spr;
-    const double qy = -q.x * spr + q.y * cp;
-    const double px = a.x + qx, py = a.y + qy, pz = a.z + q.z;
+    const Real xr = xa * cp - ya * spr;
+    const Real yr = xa * spr + ya * cp;
+    const T01FieldOf<Real> q = quadrupole_field(xr, yr, za);
+    const Real qx = q.x * cp + q.y * spr;
+    const Real qy = -q.x * spr + q.y * cp;
+    const Real px = a.x + qx, py = a.y + qy, pz = a.z + q.z;
 
-    const T01Field hs = t01_shielding_sum(set.symmetric_shielding, x, y, z);
-    const T01Field hp = t01_shielding_sum(set.partial_shielding, x, y, z);
-    T01RingCurrents out;
+    const T01FieldOf<Real> hs = t01_shielding_sum(set.symmetric_shielding, x, y, z);
+    const T01FieldOf<Real> hp = t01_shielding_sum(set.partial_shielding, x, y, z);
+    T01RingCurrentsOf<Real> out;
     out.symmetric = {b.x * c + b.z * s + hs.x, b.y + hs.y, b.z * c - b.x * s + hs.z};
     out.partial = {px * c + pz * s + hp.x, py + hp.y, pz * c - px * s + hp.z};
     return out;
 }
+
+#define CONES_T01_RING_CURRENT(Real) \
+    template T01RingCurrentsOf<Real> t01_ring_current_field(const T01RingCurrent&, Real, Real, Real);
+CONES_FOR_EACH_NUMBER_TYPE(CONES_T01_RING_CURRENT)
 
 }  // namespace cones

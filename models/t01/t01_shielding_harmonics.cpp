@@ -3,10 +3,12 @@
 #include <cmath>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/lane_variant.hpp"
 #include "numerics/math.hpp"
 
 namespace cones {
 
+#if CONES_ONE_POINT_BUILD
 T01HarmonicFrames t01_harmonic_frames(double tilt, float group1_tilt_factor, float group2_tilt_factor,
                                       const float (&group1_y_scale)[3], const float (&group1_z_scale)[3],
                                       const float (&group2_y_scale)[3], const float (&group2_z_scale)[3]) {
@@ -59,13 +61,15 @@ T01ShieldingSum t01_shielding_sum_prepare(const T01ShieldingTable& table, double
     }
     return sum;
 }
+#endif
 
 namespace {
 
 // Adds the four weighted copies of one harmonic (fx, fy, fz), given in the
 // frame of its group, to the sum g in GSM.
-inline void add_harmonic(const T01ShieldingSum& sum, int group, const float* amplitude, double fx,
-                         double fy, double fz, T01Field& g) {
+template <class Real>
+inline void add_harmonic(const T01ShieldingSum& sum, int group, const float* amplitude, Real fx, Real fy, Real fz,
+                         T01FieldOf<Real>& g) {
     const double c = sum.frame_cos[group];
     const double s = sum.frame_sin[group];
     fx = fx * sum.term_scale;
@@ -73,11 +77,11 @@ inline void add_harmonic(const T01ShieldingSum& sum, int group, const float* amp
     fz = fz * sum.term_scale;
     for (int n = 0; n < 4; ++n) {
         const double factor = sum.factor[group][n];
-        const double hx = factor * fx;
-        const double hy = factor * fy;
-        const double hz = factor * fz;
-        const double hx_gsm = hx * c + hz * s;
-        const double hz_gsm = -hx * s + hz * c;
+        const Real hx = factor * fx;
+        const Real hy = factor * fy;
+        const Real hz = factor * fz;
+        const Real hx_gsm = hx * c + hz * s;
+        const Real hz_gsm = -hx * s + hz * c;
         const double h = double(amplitude[n]);
         g.x = g.x + h * hx_gsm;
         g.y = g.y + h * hy;
@@ -93,26 +97,27 @@ inline void add_harmonic(const T01ShieldingSum& sum, int group, const float* amp
 //   V = sin psi e^(w x2) cos(y/q) cos(z2/s),  f = -grad V.
 // The cosines and sines of y/p, z/r are shared by the harmonics that use them;
 // one exponential per harmonic.
-T01Field t01_shielding_sum(const T01ShieldingSum& sum, double x, double y, double z) {
+template <class Real>
+T01FieldOf<Real> t01_shielding_sum(const T01ShieldingSum& sum, Real x, Real y, Real z) {
     const T01ShieldingTable& table = *sum.table;
-    T01Field g;
-    const double x1 = x * sum.frame_cos[0] - z * sum.frame_sin[0];
-    const double z1 = x * sum.frame_sin[0] + z * sum.frame_cos[0];
-    const double x2 = x * sum.frame_cos[1] - z * sum.frame_sin[1];
-    const double z2 = x * sum.frame_sin[1] + z * sum.frame_cos[1];
-    const double xg[2] = {x1, x2};
-    const double zg[2] = {z1, z2};
+    T01FieldOf<Real> g;
+    const Real x1 = x * sum.frame_cos[0] - z * sum.frame_sin[0];
+    const Real z1 = x * sum.frame_sin[0] + z * sum.frame_cos[0];
+    const Real x2 = x * sum.frame_cos[1] - z * sum.frame_sin[1];
+    const Real z2 = x * sum.frame_sin[1] + z * sum.frame_cos[1];
+    const Real xg[2] = {x1, x2};
+    const Real zg[2] = {z1, z2};
 
     for (int group = 0; group < 2; ++group) {
-        double cy[3], sy[3], cz[3], sz[3];
+        Real cy[3], sy[3], cz[3], sz[3];
         for (int n = 0; n < 3; ++n) {
             math::sincos(y / sum.y_scale[group][n], sy[n], cy[n]);
             math::sincos(zg[group] / sum.z_scale[group][n], sz[n], cz[n]);
         }
         for (int i = 0; i < 3; ++i) {
             for (int k = 0; k < 3; ++k) {
-                const double e = math::exp(xg[group] * sum.w[group][i][k]);
-                double fx, fy, fz;
+                const Real e = math::exp(xg[group] * sum.w[group][i][k]);
+                Real fx, fy, fz;
                 if (group == 0) {
                     fx = sum.x_coef[0][i][k] * e * cy[i] * sz[k];
                     fy = e * sy[i] * sz[k] / sum.y_scale[0][i];
@@ -129,5 +134,9 @@ T01Field t01_shielding_sum(const T01ShieldingSum& sum, double x, double y, doubl
     }
     return g;
 }
+
+#define CONES_T01_SHIELDING_SUM(Real) \
+    template T01FieldOf<Real> t01_shielding_sum(const T01ShieldingSum&, Real, Real, Real);
+CONES_FOR_EACH_NUMBER_TYPE(CONES_T01_SHIELDING_SUM)
 
 }  // namespace cones

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "models/t01/t01_components.hpp"
+#include "numerics/lane_variant.hpp"
 #include "numerics/math.hpp"
 
 namespace cones {
@@ -37,49 +38,51 @@ constexpr double kWarpScale4Times3 = 480000.0;
 // Thin-disk sheet of half-thickness d0 + dy (y/20)^2 + dx e^(x/7) at a
 // stretched GSM position: B = curl of the azimuthal vector potential
 // sum f rho A(rho, zeta).
-T01Field thin_disk_sheet(double x, double y, double z, double d0, double sunward, double flank) {
-    const double rho = std::sqrt(x * x + y * y);
-    const double drho_dx = x / rho;
-    const double drho_dy = y / rho;
+template <class Real>
+T01FieldOf<Real> thin_disk_sheet(Real x, Real y, Real z, double d0, double sunward, double flank) {
+    using std::sqrt;
+    const Real rho = sqrt(x * x + y * y);
+    const Real drho_dx = x / rho;
+    const Real drho_dy = y / rho;
 
-    const double e = math::exp(x / 7.0);
-    const double y20 = y / 20.0;
-    const double d = d0 + flank * (y20 * y20) + sunward * e;
-    const double dd_dy = flank * y * 0.005;
-    const double dd_dx = (sunward / 7.0) * e;
+    const Real e = math::exp(x / 7.0);
+    const Real y20 = y / 20.0;
+    const Real d = d0 + flank * (y20 * y20) + sunward * e;
+    const Real dd_dy = flank * y * 0.005;
+    const Real dd_dx = (sunward / 7.0) * e;
 
-    const double zeta = std::sqrt(z * z + d * d);
-    const double dzeta_dx = d * dd_dx / zeta;
-    const double dzeta_dy = d * dd_dy / zeta;
-    const double dzeta_dz = z / zeta;
+    const Real zeta = sqrt(z * z + d * d);
+    const Real dzeta_dx = d * dd_dx / zeta;
+    const Real dzeta_dy = d * dd_dy / zeta;
+    const Real dzeta_dz = z / zeta;
 
-    T01Field b;
+    T01FieldOf<Real> b;
     for (const SheetTerm& term : kSheetTerms) {
         const double bb = term.radius;
         const double cc = term.thickness_offset;
-        const double rp = rho + bb;
-        const double rm = rho - bb;
-        const double zc = zeta + cc;
-        const double s1 = std::sqrt(rp * rp + zc * zc);
-        const double s2 = std::sqrt(rm * rm + zc * zc);
-        const double ds1_dx = (rp / s1) * drho_dx + (zc / s1) * dzeta_dx;
-        const double ds1_dy = (rp / s1) * drho_dy + (zc / s1) * dzeta_dy;
-        const double ds1_dz = (zc / s1) * dzeta_dz;
-        const double ds2_dx = (rm / s2) * drho_dx + (zc / s2) * dzeta_dx;
-        const double ds2_dy = (rm / s2) * drho_dy + (zc / s2) * dzeta_dy;
-        const double ds2_dz = (zc / s2) * dzeta_dz;
+        const Real rp = rho + bb;
+        const Real rm = rho - bb;
+        const Real zc = zeta + cc;
+        const Real s1 = sqrt(rp * rp + zc * zc);
+        const Real s2 = sqrt(rm * rm + zc * zc);
+        const Real ds1_dx = (rp / s1) * drho_dx + (zc / s1) * dzeta_dx;
+        const Real ds1_dy = (rp / s1) * drho_dy + (zc / s1) * dzeta_dy;
+        const Real ds1_dz = (zc / s1) * dzeta_dz;
+        const Real ds2_dx = (rm / s2) * drho_dx + (zc / s2) * dzeta_dx;
+        const Real ds2_dy = (rm / s2) * drho_dy + (zc / s2) * dzeta_dy;
+        const Real ds2_dz = (zc / s2) * dzeta_dz;
 
-        const double p = s1 * s2;
-        const double t = s1 + s2;
-        const double t2 = t * t;
+        const Real p = s1 * s2;
+        const Real t = s1 + s2;
+        const Real t2 = t * t;
         const double two_b = 2.0 * bb;
-        const double g = std::sqrt(t2 - two_b * two_b);
-        const double a = g / (p * t2);
-        const double da_ds1 = (1.0 / (g * s2) - (a / t) * (s2 * s2 + s1 * (3.0 * s1 + 4.0 * s2))) / (s1 * t);
-        const double da_ds2 = (1.0 / (g * s1) - (a / t) * (s1 * s1 + s2 * (3.0 * s2 + 4.0 * s1))) / (s2 * t);
-        const double da_dx = da_ds1 * ds1_dx + da_ds2 * ds2_dx;
-        const double da_dy = da_ds1 * ds1_dy + da_ds2 * ds2_dy;
-        const double da_dz = da_ds1 * ds1_dz + da_ds2 * ds2_dz;
+        const Real g = sqrt(t2 - two_b * two_b);
+        const Real a = g / (p * t2);
+        const Real da_ds1 = (1.0 / (g * s2) - (a / t) * (s2 * s2 + s1 * (3.0 * s1 + 4.0 * s2))) / (s1 * t);
+        const Real da_ds2 = (1.0 / (g * s1) - (a / t) * (s1 * s1 + s2 * (3.0 * s2 + 4.0 * s1))) / (s2 * t);
+        const Real da_dx = da_ds1 * ds1_dx + da_ds2 * ds2_dx;
+        const Real da_dy = da_ds1 * ds1_dy + da_ds2 * ds2_dy;
+        const Real da_dz = da_ds1 * ds1_dz + da_ds2 * ds2_dz;
 
         const double f = term.amplitude;
         b.x = b.x - f * x * da_dz;
@@ -91,49 +94,51 @@ T01Field thin_disk_sheet(double x, double y, double z, double d0, double sunward
 
 // One mode of the unwarped, unhinged sheet: the sheet at the stretched and
 // shifted position plus the shielding at the position itself.
-T01Field tail_mode(const T01TailMode& mode, double flank, double x, double y, double z) {
-    const double xs = (x - mode.x_shift - mode.tail_shift) * mode.stretch + mode.x_offset;
-    const double ys = mode.stretch * y;
-    const double zs = mode.stretch * z;
-    const T01Field f = thin_disk_sheet(xs, ys, zs, mode.thickness, mode.sunward_thickening, flank);
-    const T01Field h = t01_tail_shielding_field(mode, x, y, z);
+template <class Real>
+T01FieldOf<Real> tail_mode(const T01TailMode& mode, double flank, Real x, Real y, Real z) {
+    const Real xs = (x - mode.x_shift - mode.tail_shift) * mode.stretch + mode.x_offset;
+    const Real ys = mode.stretch * y;
+    const Real zs = mode.stretch * z;
+    const T01FieldOf<Real> f = thin_disk_sheet(xs, ys, zs, mode.thickness, mode.sunward_thickening, flank);
+    const T01FieldOf<Real> h = t01_tail_shielding_field(mode, x, y, z);
     return {f.x + h.x, f.y + h.y, f.z + h.z};
 }
 
 // Warping: the sheet turned about X by an angle that grows with the distance
-// from the X axis and with the tilt; the field follows the deformation.
-T01TailModes warped_modes(const T01Tail& set, double x, double y, double z) {
+// from the X axis and with the tilt; the field follows the deformation. On
+// the X axis the azimuth is 0.
+template <class Real>
+T01TailModesOf<Real> warped_modes(const T01Tail& set, Real x, Real y, Real z) {
+    using std::sqrt;
     const double s = set.sin_tilt;
     const double big_g = set.warp_amplitude;
-    const double rho2 = y * y + z * z;
-    const double rho = std::sqrt(rho2);
-    double phi = 0.0, cphi = 1.0, sphi = 0.0;
-    if (!(y == 0.0 && z == 0.0)) {
-        phi = math::atan2(z, y);
-        cphi = y / rho;
-        sphi = z / rho;
-    }
-    const double rho4 = rho2 * rho2;
-    const double w = rho / (rho4 + kWarpScale4);
-    const double big_phi = phi + big_g * rho2 * w * cphi * s;
-    const double dphi_dphi = 1.0 - big_g * rho2 * w * sphi * s;
-    const double dphi_drho = big_g * (w * w) * (kWarpScale4Times3 - rho4) * cphi * s;
+    const Real rho2 = y * y + z * z;
+    const Real rho = sqrt(rho2);
+    const MaskOf<Real> on_axis = (y == 0.0) & (z == 0.0);
+    const Real phi = select(on_axis, Real(0.0), math::atan2(z, y));
+    const Real cphi = select(on_axis, Real(1.0), y / rho);
+    const Real sphi = select(on_axis, Real(0.0), z / rho);
+    const Real rho4 = rho2 * rho2;
+    const Real w = rho / (rho4 + kWarpScale4);
+    const Real big_phi = phi + big_g * rho2 * w * cphi * s;
+    const Real dphi_dphi = 1.0 - big_g * rho2 * w * sphi * s;
+    const Real dphi_drho = big_g * (w * w) * (kWarpScale4Times3 - rho4) * cphi * s;
     const double dphi_dx = 0.0;
 
-    double sbig, cbig;
+    Real sbig, cbig;
     math::sincos(big_phi, sbig, cbig);
-    const double ya = rho * cbig;
-    const double za = rho * sbig;
+    const Real ya = rho * cbig;
+    const Real za = rho * sbig;
 
-    const T01Field modes[2] = {tail_mode(set.mode[0], set.flank_thickening, x, ya, za),
-                               tail_mode(set.mode[1], set.flank_thickening, x, ya, za)};
-    T01Field out[2];
+    const T01FieldOf<Real> modes[2] = {tail_mode(set.mode[0], set.flank_thickening, x, ya, za),
+                                       tail_mode(set.mode[1], set.flank_thickening, x, ya, za)};
+    T01FieldOf<Real> out[2];
     for (int m = 0; m < 2; ++m) {
-        const T01Field& b = modes[m];
-        const double brho = b.y * cbig + b.z * sbig;
-        const double bphi = -b.y * sbig + b.z * cbig;
-        const double brho_s = brho * dphi_dphi;
-        const double bphi_s = bphi - rho * (b.x * dphi_dx + brho * dphi_drho);
+        const T01FieldOf<Real>& b = modes[m];
+        const Real brho = b.y * cbig + b.z * sbig;
+        const Real bphi = -b.y * sbig + b.z * cbig;
+        const Real brho_s = brho * dphi_dphi;
+        const Real bphi_s = bphi - rho * (b.x * dphi_dx + brho * dphi_drho);
         out[m].x = b.x * dphi_dphi;
         out[m].y = brho_s * cphi - bphi_s * sphi;
         out[m].z = brho_s * sphi + bphi_s * cphi;
@@ -143,6 +148,7 @@ T01TailModes warped_modes(const T01Tail& set, double x, double y, double z) {
 
 }  // namespace
 
+#if CONES_ONE_POINT_BUILD
 T01Tail t01_tail_prepare(double tilt, const T01ComponentParameters& parameters) {
     T01Tail set;
     set.sin_tilt = math::sin(tilt);
@@ -187,23 +193,23 @@ T01Tail t01_tail_prepare(double tilt, const T01ComponentParameters& parameters) 
     }
     return set;
 }
+#endif
 
 // V = e^(w x) cos(y/p) sin(z/r) summed over 5 x 5 harmonics; B = -grad V.
-T01Field t01_tail_shielding_field(const T01TailMode& mode, double x, double y, double z) {
-    double cz[5], sz[5];
-    for (int k = 0; k < 5; ++k) {
-        math::sincos(z * mode.z_reciprocal[k], sz[k], cz[k]);
-    }
-    T01Field h;
+template <class Real>
+T01FieldOf<Real> t01_tail_shielding_field(const T01TailMode& mode, Real x, Real y, Real z) {
+    Real cz[5], sz[5];
+    for (int k = 0; k < 5; ++k) math::sincos(z * mode.z_reciprocal[k], sz[k], cz[k]);
+    T01FieldOf<Real> h;
     int l = 0;
     for (int i = 0; i < 5; ++i) {
         const double rp = mode.y_reciprocal[i];
-        double sy, cy;
+        Real sy, cy;
         math::sincos(y * rp, sy, cy);
         for (int k = 0; k < 5; ++k) {
             const double rr = mode.z_reciprocal[k];
             const double w = mode.w[i][k];
-            const double e = math::exp(x * w);
+            const Real e = math::exp(x * w);
             const double a = mode.amplitude[l++];
             h.x = h.x + a * (-w * e * cy * sz[k]);
             h.y = h.y + a * (rp * e * sy * sz[k]);
@@ -217,51 +223,58 @@ T01Field t01_tail_shielding_field(const T01TailMode& mode, double x, double y, d
 // sin psi / (1 + (r/rh)^3)^(1/3), with rh = Rh0 - 5.2 (z/r)^2, so the sheet
 // follows the dipole near the Earth and the solar wind far away; the field is
 // mapped with the derivatives of the deformed coordinates.
-T01TailModes t01_tail_field(const T01Tail& set, double x, double y, double z) {
+template <class Real>
+T01TailModesOf<Real> t01_tail_field(const T01Tail& set, Real x, Real y, Real z) {
+    using std::sqrt;
     const double s = set.sin_tilt;
-    const double r = std::sqrt(x * x + y * y + z * z);
-    const double zr = z / r;
-    const double rh = set.hinge_distance + kHingeLatitudeTerm * (zr * zr);
-    const double drh_dr = -2.0 * kHingeLatitudeTerm * (zr * zr) / r;
-    const double drh_dz = kHingeLatitudeSlope * zr / r;
+    const Real r = sqrt(x * x + y * y + z * z);
+    const Real zr = z / r;
+    const Real rh = set.hinge_distance + kHingeLatitudeTerm * (zr * zr);
+    const Real drh_dr = -2.0 * kHingeLatitudeTerm * (zr * zr) / r;
+    const Real drh_dz = kHingeLatitudeSlope * zr / r;
 
-    const double q = r / rh;
-    const double f = 1.0 / math::pow(1.0 + q * q * q, kOneThird);
-    const double f2 = f * f;
-    const double df_dr = -(q * q) * (f2 * f2) / rh;
-    const double df_drh = -q * df_dr;
+    const Real q = r / rh;
+    const Real f = 1.0 / math::pow(1.0 + q * q * q, kOneThird);
+    const Real f2 = f * f;
+    const Real df_dr = -(q * q) * (f2 * f2) / rh;
+    const Real df_drh = -q * df_dr;
 
-    const double sa = s * f;
-    const double ca = std::sqrt(1.0 - sa * sa);
-    const double xa = x * ca - z * sa;
-    const double za = x * sa + z * ca;
+    const Real sa = s * f;
+    const Real ca = sqrt(1.0 - sa * sa);
+    const Real xa = x * ca - z * sa;
+    const Real za = x * sa + z * ca;
 
-    const double k = (s / ca) * (df_dr + df_drh * drh_dr) / r;
-    const double px = k * x;
-    const double py = k * y;
-    const double pz = k * z + (s / ca) * df_drh * drh_dz;
+    const Real k = (s / ca) * (df_dr + df_drh * drh_dr) / r;
+    const Real px = k * x;
+    const Real py = k * y;
+    const Real pz = k * z + (s / ca) * df_drh * drh_dz;
 
-    const double dxa_dx = ca - za * px;
-    const double dxa_dy = -za * py;
-    const double dxa_dz = -sa - za * pz;
-    const double dza_dx = sa + xa * px;
-    const double dza_dy = xa * py;
-    const double dza_dz = ca + xa * pz;
+    const Real dxa_dx = ca - za * px;
+    const Real dxa_dy = -za * py;
+    const Real dxa_dz = -sa - za * pz;
+    const Real dza_dx = sa + xa * px;
+    const Real dza_dy = xa * py;
+    const Real dza_dz = ca + xa * pz;
 
-    const double f1 = dxa_dz * dza_dy - dxa_dy * dza_dz;
-    const double fy = dxa_dx * dza_dz - dxa_dz * dza_dx;
-    const double f3 = dza_dx * dxa_dy - dxa_dx * dza_dy;
+    const Real f1 = dxa_dz * dza_dy - dxa_dy * dza_dz;
+    const Real fy = dxa_dx * dza_dz - dxa_dz * dza_dx;
+    const Real f3 = dza_dx * dxa_dy - dxa_dx * dza_dy;
 
-    const T01TailModes warped = warped_modes(set, xa, y, za);
-    const T01Field* in[2] = {&warped.mode1, &warped.mode2};
-    T01Field out[2];
+    const T01TailModesOf<Real> warped = warped_modes(set, xa, y, za);
+    const T01FieldOf<Real>* in[2] = {&warped.mode1, &warped.mode2};
+    T01FieldOf<Real> out[2];
     for (int m = 0; m < 2; ++m) {
-        const T01Field& b = *in[m];
+        const T01FieldOf<Real>& b = *in[m];
         out[m].x = b.x * dza_dz - b.z * dxa_dz + b.y * f1;
         out[m].y = b.y * fy;
         out[m].z = b.z * dxa_dx - b.x * dza_dx + b.y * f3;
     }
     return {out[0], out[1]};
 }
+
+#define CONES_T01_TAIL(Real)                                                                            \
+    template T01FieldOf<Real> t01_tail_shielding_field(const T01TailMode&, Real, Real, Real);          \
+    template T01TailModesOf<Real> t01_tail_field(const T01Tail&, Real, Real, Real);
+CONES_FOR_EACH_NUMBER_TYPE(CONES_T01_TAIL)
 
 }  // namespace cones

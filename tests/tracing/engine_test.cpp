@@ -167,11 +167,9 @@ TEST(Engine, LaneOccupancyIsCountedWhenAsked) {
 TEST(Engine, AWidthThisProcessorLacksIsRefused) {
     for (const unsigned width : lane_widths()) EXPECT_EQ(engine_lanes(width, field_model<T96Model>), width);
     for (const FieldModel model : {field_model<DipoleModel>, field_model<ReferenceFieldModel>, field_model<T89Model>,
-                                   field_model<T96Model>, field_model<UnboundedReferenceFieldModel>}) {
+                                   field_model<T96Model>, field_model<T01Model>, field_model<T01StormModel>,
+                                   field_model<UnboundedReferenceFieldModel>}) {
         EXPECT_EQ(engine_lanes(0, model), widest_lane_width());
-    }
-    for (const FieldModel model : {field_model<T01Model>, field_model<T01StormModel>}) {
-        EXPECT_EQ(engine_lanes(0, model), 1u);
     }
     for (const unsigned width : {3u, 16u}) EXPECT_THROW(engine_lanes(width, field_model<ReferenceFieldModel>), std::invalid_argument) << width;
     if (!lane_width_available(8)) {

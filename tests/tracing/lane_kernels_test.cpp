@@ -2,9 +2,10 @@
 // scalar routines: the total field of every model and the equation of motion,
 // bit for bit, at many points with lanes at different degrees of the internal
 // field in one batch, near and on the poles, in the tail, and in partly
-// filled batches, with coefficients to degree 10 and to degree 13; and T96
+// filled batches, with coefficients to degree 10 and to degree 13; T96
 // along paths that cross each edge of its branches, with both sides of every
-// edge in one batch.
+// edge in one batch; and T01 and storm-time T01 in batches whose lanes lie on
+// both sides of each place where their arithmetic changes form.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "models/t01/t01.hpp"
 #include "models/t96/t96.hpp"
 #include "models/t96/t96_coefficients.hpp"
 #include "tracing/lane_kernels.hpp"
@@ -378,6 +380,167 @@ TEST_P(LaneKernels, T96BranchEdgesInOneBatchGiveTheScalarFieldBitForBit) {
     }
     // Every edge lies between two neighbours of some path.
     for (int edge = 0; edge < kT96Edges; ++edge) EXPECT_TRUE(crossed >> edge & 1u) << "edge " << edge << " not crossed";
+}
+
+// The epochs of the T01 edge test, each without internal field (the external
+// field's last bits then show in the total): the day of the other tests, a
+// northern summer afternoon with a large tilt, and the first with the tilt
+// set to zero, where the deformed tail sheet and the Birkeland cones meet
+// their axes exactly.
+std::vector<EpochState> t01_edge_epochs() {
+    std::ostringstream notice;
+    std::vector<EpochState> epochs = {epoch_without_internal_field(), set_epoch(2015, 172, 17, 0, 0, notice)};
+    epochs[1].g_coef.fill(0.0);
+    epochs[1].h_coef.fill(0.0);
+    EpochState untilted = epochs[0];
+    untilted.tilt = 0.0;
+    untilted.sin_tilt = 0.0;
+    untilted.cos_tilt = 1.0;
+    epochs.push_back(untilted);
+    return epochs;
+}
+
+// A point at distance r in the direction of the unit vector u.
+Point along(const Point& u, double r) { return {u.x * r, u.y * r, u.z * r}; }
+
+// The distance along the unit vector u, between 1 and 200 Earth radii, where
+// the boundary coordinate first reaches `limit`: the last double inside and
+// the first at or beyond it.
+std::pair<double, double> boundary_crossing(const T01Prepared& model, const Point& u, double limit) {
+    const auto sigma = [&](double r) {
+        const Point p = along(u, r);
+        return t01_boundary_coordinate(model, p.x, p.y, p.z).sigma;
+    };
+    double inside = 1.0, beyond = 200.0;
+    while (std::nextafter(inside, beyond) < beyond) {
+        const double middle = 0.5 * (inside + beyond);
+        if (middle <= inside || middle >= beyond) break;
+        (sigma(middle) < limit ? inside : beyond) = middle;
+    }
+    return {inside, beyond};
+}
+
+// Points in order, where neighbours lie on both sides of a change of form of
+// the T01 arithmetic of the prepared model, so that a batch holding both
+// shows a lane that takes its neighbour's form:
+// - across the magnetopause, along rays: inside, the last double and the
+//   first beyond each edge of the blending layer, its middle, and outside
+//   (a far point beside a point of the layer);
+// - near the axis of the ring currents (sin theta = 0.01 in the tilted frame),
+//   north and south, where the near-axis forms start, and near sin theta =
+//   0.01 + 1e-6, where one of the neighbours of the central differences
+//   crosses it;
+// - along the X axis and the Y axis, the axes of the tail sheet's warping and
+//   of the Birkeland cones' azimuth;
+// - colatitude sweeps across the layers of the Birkeland cones;
+// - radial sweeps across the distances where the ring currents' exponentials
+//   fall below e^-500 and where the tilt iteration takes more or fewer passes.
+std::vector<Point> t01_edge_points(const T01Prepared& model, int& magnetopause_groups) {
+    std::vector<Point> points;
+    magnetopause_groups = 0;
+    for (const Point& d : {Point{1, 0, 0}, Point{0.6, 0.7, 0.3}, Point{0, 1, 0}, Point{-0.3, -0.5, 0.8},
+                           Point{-1, 0.1, -0.1}, Point{-0.8, -0.6, 0.05}, Point{0.2, 0, -1}}) {
+        const double norm = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+        const Point u{d.x / norm, d.y / norm, d.z / norm};
+        const auto [in_last, layer_first] = boundary_crossing(model, u, model.inside_limit);
+        const auto [layer_last, out_first] = boundary_crossing(model, u, model.outside_limit);
+        if (!(in_last < layer_first && layer_first <= layer_last && layer_last < out_first)) continue;
+        ++magnetopause_groups;
+        // The far point beside the layer: beyond the tail end of the ellipsoid,
+        // where the boundary coordinate's distance term is floored at 0.
+        for (const double r : {in_last - 0.5, in_last, layer_first, out_first + 40.0,
+                               0.5 * (layer_first + layer_last), layer_last, out_first, out_first + 0.5}) {
+            points.push_back(along(u, r));
+        }
+    }
+    const double c = model.ring_current.cos_tilt, s = model.ring_current.sin_tilt;
+    for (const double r : {1.2, 2.5, 4.0, 7.0}) {
+        for (const double north : {1.0, -1.0}) {
+            for (const double st : {0.0, 0.004, 0.0099999, 0.0100001, 0.0100009, 0.0100011, 0.03, 0.0099}) {
+                // (xt, y, zt) in the frame of the ring currents, turned back into GSM.
+                const double ct = north * std::sqrt(1.0 - st * st);
+                const double xt = r * st * 0.8, y = r * st * 0.6, zt = r * ct;
+                points.push_back({xt * c + zt * s, y, zt * c - xt * s});
+            }
+        }
+    }
+    for (const double r : {-15.0, -6.0, -2.0, 0.0, 3.0, 8.0}) {
+        points.push_back({r + 0.5, 0.0, 0.0});
+        points.push_back({r, 1e-3, 0.0});
+        points.push_back({0.0, r + 0.5, 0.0});
+        points.push_back({1e-3, r, 1e-3});
+    }
+    for (const double r : {1.8, 3.5, 6.0}) {
+        for (const double phi : {0.0, 1.3, 3.1, 4.5}) {
+            for (double theta = 0.02; theta < 3.13; theta += 0.01) {
+                points.push_back({r * std::sin(theta) * std::cos(phi), r * std::sin(theta) * std::sin(phi),
+                                  r * std::cos(theta)});
+            }
+        }
+    }
+    for (const Point& u : {Point{0.05, 0.02, 0.9986}, Point{-0.99, 0.1, 0.1}, Point{0.5, 0.5, 0.7071}}) {
+        for (double r = 0.6; r < 60.0; r += 0.07) points.push_back(along(u, r));
+    }
+    return points;
+}
+
+// T01 and storm-time T01 at every width, bit for bit against the scalar
+// field, on points whose neighbours straddle the model's changes of form:
+// the batches are laid over the points twice, the second time shifted by half
+// a width, so that every two neighbours share a batch.
+TEST_P(LaneKernels, T01LanesOnBothSidesOfEveryEdgeGetTheScalarField) {
+    const unsigned width = GetParam();
+    const int lanes = static_cast<int>(width);
+    for (const EpochState& e : t01_edge_epochs()) {
+        for (const FieldModel model : {field_model<T01Model>, field_model<T01StormModel>}) {
+            const FieldContext field = make_field_context(e, model, parameters());
+            const T01Prepared prepared = model == field_model<T01Model> ? t01_prepare(parameters(), e)
+                                                                         : t01_storm_prepare(parameters(), e);
+            int magnetopause_groups = 0;
+            const std::vector<Point> points = t01_edge_points(prepared, magnetopause_groups);
+            ASSERT_GE(magnetopause_groups, 5);
+            std::vector<double> expected(3 * points.size());
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                total_field_gsm(field, points[i].x, points[i].y, points[i].z, expected[3 * i], expected[3 * i + 1],
+                                expected[3 * i + 2]);
+            }
+            // The tilt iteration ends at different passes in one batch somewhere.
+            bool mixed_passes = false;
+            for (std::size_t i = 1; i < points.size() && !mixed_passes; ++i) {
+                const Point& p = points[i - 1];
+                const Point& q = points[i];
+                mixed_passes = t01_boundary_coordinate(prepared, p.x, p.y, p.z).passes !=
+                               t01_boundary_coordinate(prepared, q.x, q.y, q.z).passes;
+            }
+            EXPECT_TRUE(mixed_passes || e.tilt == 0.0);
+
+            const BatchFields evaluate = lane_fields(width, model);
+            for (const int shift : {0, lanes / 2}) {
+                for (std::size_t next = shift; next + width <= points.size(); next += width) {
+                    FieldBatch batch;
+                    batch.count = lanes;
+                    for (int slot = 0; slot < lanes; ++slot) {
+                        batch.x[slot] = points[next + slot].x;
+                        batch.y[slot] = points[next + slot].y;
+                        batch.z[slot] = points[next + slot].z;
+                    }
+                    evaluate(field, batch);
+                    for (int slot = 0; slot < lanes; ++slot) {
+                        const std::size_t i = next + slot;
+                        const bool same = bits(batch.bx[slot]) == bits(expected[3 * i]) &&
+                                          bits(batch.by[slot]) == bits(expected[3 * i + 1]) &&
+                                          bits(batch.bz[slot]) == bits(expected[3 * i + 2]);
+                        ASSERT_TRUE(same) << "model " << static_cast<int>(model) << ", tilt " << e.tilt << ", "
+                                          << width << " lanes, slot " << slot << ", point " << i << " ("
+                                          << points[i].x << ", " << points[i].y << ", " << points[i].z << "): ("
+                                          << batch.bx[slot] << ", " << batch.by[slot] << ", " << batch.bz[slot]
+                                          << ") against (" << expected[3 * i] << ", " << expected[3 * i + 1]
+                                          << ", " << expected[3 * i + 2] << ")";
+                    }
+                }
+            }
+        }
+    }
 }
 
 std::string width_name(const ::testing::TestParamInfo<unsigned>& info) {
