@@ -42,7 +42,7 @@ struct EngineOptions {
     unsigned threads = 0;
     // Trajectories in flight per thread, one per vector lane: 0 the best for
     // the run's field model (the widest the processor has where the field
-    // fills the lanes, the scalar path for T96 and the T01 models); 1 the
+    // fills the lanes, as every model's does; else the scalar path); 1 the
     // scalar path, one trajectory after the other; otherwise one of
     // lane_widths().
     unsigned lanes = 0;
@@ -55,8 +55,8 @@ struct EngineOptions {
 // Lanes per thread.
 // Given: the requested width (0: the best for the field model); the model.
 // Returned: `requested` when it is one of lane_widths(); for 0 the widest of
-// them when the model's field fills the lanes, 1 (the scalar path) when it is
-// evaluated lane by lane (the T01 models), which lanes only slow down.
+// them when the model's field fills the lanes (every model's does), 1 (the
+// scalar path) for a field evaluated lane by lane, which lanes only slow down.
 // Notes: any other width is a std::invalid_argument.
 unsigned engine_lanes(unsigned requested, FieldModel model);
 
